@@ -1,0 +1,81 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace vektest {
+namespace fs = std::filesystem;
+
+namespace {
+std::atomic<unsigned> g_dirCounter{0};
+}
+
+TempDir::TempDir() {
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = base / ("vektest-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(g_dirCounter++));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      path_ = fs::canonical(candidate);
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Files made read-only by a test must not keep the folder alive.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path_, ec);
+}
+
+fs::path MakeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot create " + path.string());
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  return path;
+}
+
+fs::path MakeFile(const fs::path& path, std::string_view text) {
+  return MakeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed) {
+  std::vector<uint8_t> bytes(size);
+  uint32_t x = seed * 2654435761u + 12345u;
+  for (auto& b : bytes) {
+    x = x * 1103515245u + 12345u;
+    b = static_cast<uint8_t>(x >> 24);
+  }
+  return bytes;
+}
+
+fs::path MakePatternFile(const fs::path& path, size_t size, uint32_t seed) {
+  return MakeFile(path, PatternBytes(size, seed));
+}
+
+std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+fs::path OutputDir() {
+  const char* env = std::getenv("VEK_TEST_OUTPUT");
+  fs::path dir = env && *env ? fs::path(env) : fs::temp_directory_path() / "vek-test-output";
+  fs::create_directories(dir);
+  return dir;
+}
+
+}  // namespace vektest

@@ -1,0 +1,50 @@
+#pragma once
+// Helpers shared by every test executable.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vektest {
+
+// A fresh, empty folder for one test, removed again when the test ends.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Host path of a file or folder inside the temporary folder.
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Fixture form of TempDir for tests that want `dir` at hand.
+class TempDirTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+};
+
+// Writes `bytes` to `path` (creating or replacing it) and returns the path.
+std::filesystem::path MakeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+std::filesystem::path MakeFile(const std::filesystem::path& path, std::string_view text);
+// Writes `size` bytes following a simple repeating pattern seeded by `seed`.
+std::filesystem::path MakePatternFile(const std::filesystem::path& path, size_t size,
+                                      uint32_t seed = 1);
+
+std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
+std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed = 1);
+
+// Folder under the build tree where tests leave pictures and other artefacts
+// (VEK_TEST_OUTPUT, else a folder in the temporary directory).
+std::filesystem::path OutputDir();
+
+}  // namespace vektest
