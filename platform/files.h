@@ -1,0 +1,172 @@
+#pragma once
+// Files, folders, attributes, times and directory search, in Windows terms.
+// Every path is a Windows path (see paths.h); an unmapped path fails with
+// error 3 (path not found). Error numbers are Windows system error numbers.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Windows system error numbers the layer reports.
+namespace err {
+inline constexpr int Success = 0;
+inline constexpr int FileNotFound = 2;
+inline constexpr int PathNotFound = 3;
+inline constexpr int AccessDenied = 5;
+inline constexpr int InvalidHandle = 6;
+inline constexpr int WriteProtect = 19;
+inline constexpr int NotReady = 21;
+inline constexpr int WriteFault = 29;
+inline constexpr int ReadFault = 30;
+inline constexpr int SharingViolation = 32;
+inline constexpr int FileExists = 80;
+inline constexpr int InvalidParameter = 87;
+inline constexpr int DiskFull = 112;
+inline constexpr int AlreadyExists = 183;
+}  // namespace err
+
+// Attribute bits.
+namespace attr {
+inline constexpr uint32_t ReadOnly = 0x01;
+inline constexpr uint32_t Hidden = 0x02;
+inline constexpr uint32_t System = 0x04;
+inline constexpr uint32_t VolumeId = 0x08;
+inline constexpr uint32_t Directory = 0x10;
+inline constexpr uint32_t Archive = 0x20;
+inline constexpr uint32_t Normal = 0x80;
+inline constexpr uint32_t Temporary = 0x100;
+inline constexpr uint32_t Compressed = 0x800;
+inline constexpr uint32_t AnyFile = 0x3F;
+}  // namespace attr
+
+// A moment in local calendar time. DayOfWeek counts 0 = Sunday .. 6 = Saturday.
+struct CalendarTime {
+  uint16_t Year = 0, Month = 0, Day = 0, DayOfWeek = 0;
+  uint16_t Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+  friend bool operator==(const CalendarTime&, const CalendarTime&) = default;
+};
+
+enum class FileMode {
+  Create,     // create, or truncate an existing file to 0 bytes; read and write
+  OpenWrite,  // existing file only, no truncation, positioned at 0; read and write
+  OpenRead,   // existing file only, read
+};
+
+enum class ShareMode {
+  Exclusive,  // no other stream of this process may have the file open; flock across processes
+  DenyWrite,  // others may read
+  DenyNone,   // others may read and write
+};
+
+// One open file. Positions and sizes are 64-bit. Every failing call returns
+// its failure value and leaves the reason in LastError().
+class FileStream {
+ public:
+  // Nothing, with `error` set, when the file cannot be opened: missing (2),
+  // folder missing (3), read-only file opened for writing (5, whatever the
+  // process's privileges), already open in a way the share mode forbids (32).
+  // Symbolic links are never followed when opening for writing (5).
+  static std::unique_ptr<FileStream> Open(std::string_view path, FileMode mode, ShareMode share,
+                                          int* error = nullptr);
+  ~FileStream();  // closes, ignoring errors
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
+
+  // Bytes read, 0 at the end, -1 on failure.
+  int64_t Read(void* buffer, int64_t count);
+  // Bytes written; fewer than asked (and LastError 112) when the disk is full; -1 on failure.
+  int64_t Write(const void* buffer, int64_t count);
+  bool Seek(int64_t position);
+  int64_t Position() const;
+  int64_t Size() const;  // -1 on failure
+  // Pushes written data through to the device (fsync).
+  bool Flush();
+  // Closes now and reports whether that worked; later calls fail with 6.
+  bool Close();
+  bool IsOpen() const;
+  int LastError() const { return lastError_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  FileStream() = default;
+  int fd_ = -1;
+  int lastError_ = 0;
+  int64_t position_ = 0;
+  uint64_t device_ = 0, inode_ = 0;
+  std::string path_;
+  friend struct FileStreamAccess;
+};
+
+// The error of the last failing call below, on this thread.
+int LastError();
+
+// True for an existing regular file (also through a link); false for folders.
+bool FileExists(std::string_view path);
+bool DirectoryExists(std::string_view path);
+// Removes the file, or a symbolic link itself (never what it points to).
+// Refuses (5) a file whose read-only attribute is set, and folders.
+bool DeleteFile(std::string_view path);
+// Renames a file; fails (183) when the new name exists already.
+bool RenameFile(std::string_view from, std::string_view to);
+// Renames over an existing file in one step (for safe replacement).
+bool ReplaceFile(std::string_view from, std::string_view to);
+bool CreateDirectory(std::string_view path);
+// Creates the folder and every missing parent.
+bool ForceDirectories(std::string_view path);
+
+// Attribute bits of a file or folder, or nothing when it does not exist.
+// Read-only is the owner's write bit; hidden, system, archive, temporary and
+// compressed come from the extended attribute user.DOSATTRIB ("0x21") where
+// the file system keeps it, else a file reads as archive; a name beginning
+// with "." reads as hidden; a folder carries Directory. Normal (0x80) stands
+// alone when no other bit is set.
+std::optional<uint32_t> GetAttributes(std::string_view path);
+// Sets read-only through the owner's write bit and stores the others in
+// user.DOSATTRIB (dropped where the file system offers no extended
+// attributes). Never follows a symbolic link.
+bool SetAttributes(std::string_view path, uint32_t attributes);
+
+struct FileTimes {
+  CalendarTime Created;   // birth time where the file system has one, else modification
+  CalendarTime Modified;
+  CalendarTime Accessed;
+  bool AccessedSet = false;  // the file system reports a non-zero access time
+};
+std::optional<FileTimes> GetFileTimes(std::string_view path);
+
+// One entry of a directory search.
+struct SearchRec {
+  std::string Name;  // without folder
+  int64_t Size = 0;
+  uint32_t Attr = 0;
+  FileTimes Times;
+};
+
+// Searches "folder\mask" ("C:\docs\*.*", "C:\docs\*.c", "C:\docs\a?.txt",
+// or an exact name). "*" matches any run, "?" one character, "*.*" every
+// name. Names compare as the host compares them (case-sensitive). Entries
+// with the Hidden, System, Directory or VolumeId bit are returned only when
+// `attrFilter` holds that bit; other files always are. "." and ".." never
+// are. Names that a Windows path cannot carry are left out. Order: by name.
+std::vector<SearchRec> FindFiles(std::string_view pathWithMask, uint32_t attrFilter);
+// Whether `name` matches `mask` by the rules above.
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+// Fault injection for tests: make the Nth call of a kind (counted from the
+// moment of the call, 1 = the next one) fail with a chosen error.
+namespace faults {
+enum class Op { Open, Read, Write, Close, Rename, Delete, SetAttributes, CreateDirectory, Flush };
+void Fail(Op op, int nth, int error);
+// The Nth write from now writes half of its bytes and reports a full disk (112).
+void DiskFull(int nthWrite);
+// Calls of each kind since the last Reset.
+int64_t Count(Op op);
+void Reset();
+}  // namespace faults
+
+}  // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// The desktop shell: opening files, folders, web and mail addresses, and
+// turning a command-line path into a full Windows path.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Opens `target` with the desktop's handler: a Windows path (file or folder)
+// is turned into its host path, an address ("http://...", "mailto:...") is
+// passed on as it is. verb "open" or "" (the default verb). Spawns xdg-open
+// (xdg-email for "mailto:") detached, with an argument vector, never a shell
+// string. True when the helper could be started.
+bool ShellExecute(std::string_view verb, std::string_view target);
+
+// Tests: record calls instead of spawning anything (an empty function restores spawning).
+using ShellHook = std::function<void(const std::string& verb, const std::string& target)>;
+void SetShellHookForTest(ShellHook hook);
+
+// A path from the command line (a host path, or a Windows path; relative to
+// the current folder when not absolute) as a full Windows path of an
+// existing file or folder, links resolved; "" when it does not exist or maps
+// to no drive.
+std::string ResolveCommandLinePath(std::string_view argument);
+
+}  // namespace platform

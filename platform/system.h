@@ -1,0 +1,80 @@
+#pragma once
+// Process and system calls, the runtime's random generator, the clock and
+// the running program's own file.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace platform {
+
+// --- Version record ---------------------------------------------------------
+inline constexpr uint32_t PlatformWin32Windows = 1;
+inline constexpr uint32_t PlatformWin32NT = 2;
+
+struct OsVersionInfo {
+  uint32_t OSVersionInfoSize = 0;  // the caller sets 148
+  uint32_t MajorVersion = 0;
+  uint32_t MinorVersion = 0;
+  uint32_t BuildNumber = 0;
+  uint32_t PlatformId = 0;
+  char CSDVersion[128] = {};  // service-pack text, NUL-terminated
+};
+// Filled from the host kernel: NT family, major and minor from its release
+// ("6.1.12" -> 6, 1), build from its patch number (12), empty service-pack
+// text. False (record untouched) when the size field is not 148.
+bool GetVersionEx(OsVersionInfo* info);
+// Tests: answer GetVersionEx with this record (its size field is ignored).
+void SetVersionForTest(std::optional<OsVersionInfo> info);
+
+// --- Process priority and error mode ----------------------------------------
+inline constexpr uint32_t NormalPriorityClass = 0x20;
+inline constexpr uint32_t HighPriorityClass = 0x80;
+inline constexpr uint32_t RealtimePriorityClass = 0x100;
+// Best effort through nice values (0, -5, -10); never a real-time
+// scheduler. A refusal by the host is silent. Always records the request.
+void SetPriorityClass(uint32_t priorityClass);
+uint32_t PriorityClass();  // last class requested (normal at start)
+std::vector<uint32_t> PriorityRequests();  // every request since ClearPriorityRequests
+void ClearPriorityRequests();
+
+inline constexpr uint32_t SemFailCriticalErrors = 1;
+// Keeps the mode and returns the one before.
+uint32_t SetErrorMode(uint32_t mode);
+
+// --- Beep --------------------------------------------------------------------
+void MessageBeep();
+int BeepCount();  // beeps since start (tests)
+
+// --- Runtime random generator -------------------------------------------------
+// seed := seed * 0x08088405 + 1 (mod 2^32); Random(r) is then the high 32
+// bits of seed * r, so 0 <= Random(r) < r (0 when r is 0).
+extern uint32_t RandSeed;
+uint32_t Random(uint32_t range);
+
+// --- Clock -------------------------------------------------------------------
+// Local date and time now (DayOfWeek 0 = Sunday).
+CalendarTime LocalNow();
+// Tests: LocalNow answers this moment until it is cleared.
+void SetLocalNowForTest(std::optional<CalendarTime> moment);
+
+// --- Command line ----------------------------------------------------------------
+void SetCommandLine(int argc, const char* const* argv);
+// Argument i as given (0 is the program); empty beyond the last.
+std::string ParamStr(int index);
+int ParamCount();
+
+// --- The running program's own file ------------------------------------------------
+// Host path of the running executable (/proc/self/exe).
+std::string ExecutableHostPath();
+// Where the ELF image in the file ends: the largest end of any section with
+// file contents, of the section header table and of any loadable segment.
+// Nothing when the file cannot be read or is no ELF file.
+std::optional<uint64_t> ElfImageEnd(std::string_view hostPath);
+
+}  // namespace platform
