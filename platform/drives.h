@@ -31,7 +31,7 @@ uint32_t GetDriveType(std::string_view root);
 struct DiskFreeSpace {
   uint32_t SectorsPerCluster = 0;
   uint32_t BytesPerSector = 0;
-  uint32_t FreeClusters = 0;   // free to the caller
+  uint32_t FreeClusters = 0;  // free to the caller
   uint32_t TotalClusters = 0;
 };
 bool GetDiskFreeSpace(std::string_view root, DiskFreeSpace* out);
@@ -77,10 +77,10 @@ int64_t DiskFree(int driveNumber);
 // Test doubles: a letter with a fake drive answers every query above from it.
 struct FakeDrive {
   uint32_t Type = drive::Fixed;
-  std::optional<DiskFreeSpace> Space;        // nothing: GetDiskFreeSpace fails
-  std::optional<DiskFreeSpaceEx> SpaceEx;    // nothing: GetDiskFreeSpaceEx fails
-  bool SpaceExOffered = true;                // false: GetDiskFreeSpaceEx is not available
-  std::optional<VolumeInformation> Volume;   // nothing: GetVolumeInformation fails
+  std::optional<DiskFreeSpace> Space;       // nothing: GetDiskFreeSpace fails
+  std::optional<DiskFreeSpaceEx> SpaceEx;   // nothing: GetDiskFreeSpaceEx fails
+  bool SpaceExOffered = true;               // false: GetDiskFreeSpaceEx is not available
+  std::optional<VolumeInformation> Volume;  // nothing: GetVolumeInformation fails
 };
 void SetFakeDrive(char letter, FakeDrive drive);
 void ClearFakeDrives();

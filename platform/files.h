@@ -19,6 +19,7 @@ inline constexpr int FileNotFound = 2;
 inline constexpr int PathNotFound = 3;
 inline constexpr int AccessDenied = 5;
 inline constexpr int InvalidHandle = 6;
+inline constexpr int NotSameDevice = 17;  // a rename across drives
 inline constexpr int WriteProtect = 19;
 inline constexpr int NotReady = 21;
 inline constexpr int WriteFault = 29;
@@ -94,12 +95,16 @@ class FileStream {
 
  private:
   FileStream() = default;
+  bool Fail(int error) const;          // records the error, returns false
+  int64_t FailCount(int error) const;  // records the error, returns -1
+  bool CheckOpen() const;              // fails with 6 once closed
+  int Release();                       // closes and forgets the file; the close's errno
   int fd_ = -1;
-  int lastError_ = 0;
+  bool writable_ = false;
+  mutable int lastError_ = 0;
   int64_t position_ = 0;
   uint64_t device_ = 0, inode_ = 0;
   std::string path_;
-  friend struct FileStreamAccess;
 };
 
 // The error of the last failing call below, on this thread.
@@ -132,7 +137,7 @@ std::optional<uint32_t> GetAttributes(std::string_view path);
 bool SetAttributes(std::string_view path, uint32_t attributes);
 
 struct FileTimes {
-  CalendarTime Created;   // birth time where the file system has one, else modification
+  CalendarTime Created;  // birth time where the file system has one, else modification
   CalendarTime Modified;
   CalendarTime Accessed;
   bool AccessedSet = false;  // the file system reports a non-zero access time

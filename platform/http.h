@@ -18,9 +18,9 @@ class HttpRequest {
   virtual bool Wait(int timeoutMs) = 0;
   // A 2xx status and a body read in full (within the cap).
   virtual bool Succeeded() const = 0;
-  virtual long Status() const = 0;          // 0 when no reply came
-  virtual std::string Body() const = 0;     // the reply body
-  virtual std::string Error() const = 0;    // what went wrong, empty on success
+  virtual long Status() const = 0;        // 0 when no reply came
+  virtual std::string Body() const = 0;   // the reply body
+  virtual std::string Error() const = 0;  // what went wrong, empty on success
   // The caller has lost interest: the transfer is stopped as soon as possible.
   virtual void Abandon() = 0;
 };

@@ -39,7 +39,7 @@ inline constexpr uint32_t RealtimePriorityClass = 0x100;
 // Best effort through nice values (0, -5, -10); never a real-time
 // scheduler. A refusal by the host is silent. Always records the request.
 void SetPriorityClass(uint32_t priorityClass);
-uint32_t PriorityClass();  // last class requested (normal at start)
+uint32_t PriorityClass();                  // last class requested (normal at start)
 std::vector<uint32_t> PriorityRequests();  // every request since ClearPriorityRequests
 void ClearPriorityRequests();
 
@@ -50,6 +50,8 @@ uint32_t SetErrorMode(uint32_t mode);
 // --- Beep --------------------------------------------------------------------
 void MessageBeep();
 int BeepCount();  // beeps since start (tests)
+// What sounds the beep (the window layer installs one); without it a beep is only counted.
+void SetBeepHandler(std::function<void()> handler);
 
 // --- Runtime random generator -------------------------------------------------
 // seed := seed * 0x08088405 + 1 (mod 2^32); Random(r) is then the high 32

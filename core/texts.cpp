@@ -1,0 +1,171 @@
+#include "core/texts.h"
+
+#include <cstdio>
+#include <initializer_list>
+#include <iterator>
+
+#include "core/state.h"
+#include "platform/system.h"
+
+namespace vek {
+
+namespace {
+
+// Indexed by month 1..12.
+constexpr std::string_view MonthNames[13] = {
+    "",     "January", "February",  "March",   "April",    "May",     "June",
+    "July", "August",  "September", "October", "November", "December"};
+// Indexed by day of week 1..7 (1 = Sunday); 0 stands for "no day" and gives
+// three blanks.
+constexpr std::string_view WeekdayNames[8] = {"   ",       "Sunday",   "Monday", "Tuesday",
+                                              "Wednesday", "Thursday", "Friday", "Saturday"};
+
+constexpr size_t DateTextMaxLength = 32;
+
+std::string_view WeekdayPart(uint16_t dayOfWeek) {
+  return dayOfWeek <= 7 ? WeekdayNames[dayOfWeek] : WeekdayNames[0];
+}
+
+std::string_view MonthName(uint16_t month) {
+  return month >= 1 && month <= 12 ? MonthNames[month] : MonthNames[0];
+}
+
+std::string_view OrdinalSuffix(uint16_t day) {
+  switch (day) {
+    case 1:
+    case 21:
+    case 31:
+      return "st";
+    case 2:
+    case 22:
+      return "nd";
+    case 3:
+    case 23:
+      return "rd";
+    default:
+      return "th";
+  }
+}
+
+std::string TwoDigits(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02u", value);
+  return text;
+}
+
+// The 12-hour clock's hour (0 shows as 12) and its suffix.
+std::string Hour12(uint16_t hour) {
+  const unsigned shown = hour % 12u;
+  return std::to_string(shown == 0 ? 12 : shown);
+}
+std::string_view AmPm(uint16_t hour) {
+  return hour < 12 ? "am" : "pm";
+}
+
+std::string Concat(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts) text += part;
+  return text;
+}
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+void CaptureNow() {
+  const platform::CalendarTime now = platform::LocalNow();
+  NowYear = now.Year;
+  NowMonth = now.Month;
+  NowDay = now.Day;
+  NowDayOfWeek = static_cast<uint16_t>(now.DayOfWeek + 1);  // the clock counts Sunday as 0
+  NowHour = now.Hour;
+  NowMin = now.Minute;
+  NowSec = now.Second;
+  NowMSec = now.Millisecond;
+}
+
+std::string FormatDateText(uint16_t dayOfWeek, uint16_t day, bool longForm, uint16_t year,
+                           uint16_t month) {
+  const std::string_view weekday = WeekdayPart(dayOfWeek);
+  const std::string_view monthName = MonthName(month);
+  std::string text = longForm ? Concat({weekday, " ", std::to_string(day), OrdinalSuffix(day),
+                                        " of ", monthName, " ", std::to_string(year)})
+                              : Concat({weekday.substr(0, 3), " ", TwoDigits(day),
+                                        monthName.substr(0, 3), std::to_string(year)});
+  if (text.size() > DateTextMaxLength) text.resize(DateTextMaxLength);
+  return text;
+}
+
+std::string FormatTimeText(uint16_t hour, uint16_t minute, bool withSeconds, uint16_t second) {
+  return Concat({Hour12(hour), ":", TwoDigits(minute), withSeconds ? ":" : "",
+                 withSeconds ? TwoDigits(second) : "", AmPm(hour)});
+}
+
+std::string FormatTimeForFileName(uint16_t hour, uint16_t minute, uint16_t second) {
+  return Concat({Hour12(hour), "-", TwoDigits(minute), "-", TwoDigits(second), AmPm(hour)});
+}
+
+std::string NowText() {
+  CaptureNow();
+  return FormatTimeText(NowHour, NowMin, true, NowSec) + ", " +
+         FormatDateText(NowDayOfWeek, NowDay, true, NowYear, NowMonth);
+}
+
+std::string FileTypeDescription(std::string_view name) {
+  // A name without any "." has no extension (rather than matching the text
+  // after its first character by chance).
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return "Unknown";
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) c = AsciiLower(c);
+  for (int row = 1; row <= FileTypeRowCount; ++row) {
+    if (FileTypeRow(row).Extension == extension) return std::string(FileTypeRow(row).Description);
+  }
+  return "Unknown";  // also a name ending in "." (no extension is empty)
+}
+
+std::string YesNoText(uint8_t value) {
+  return value == 1 ? "Yes" : "No";
+}
+
+std::string SizeToText(int64_t count) {
+  if (count < 0) return "Unknown";
+  constexpr std::string_view UnitWords[] = {" Bytes", " KB", " MB", " GB", " TB"};
+  double size = static_cast<double>(count);
+  size_t unit = 0;
+  while (size > 1000) {  // the threshold is 1000, the divisor 1024
+    size /= 1024;
+    ++unit;
+  }
+  const int decimals = count < 1024 ? 0 : size < 10 ? 2 : size < 100 ? 1 : 0;
+  char number[64];
+  std::snprintf(number, sizeof number, "%.*f", decimals, size);
+  // Beyond terabytes there is no unit word.
+  return unit < std::size(UnitWords) ? Concat({number, UnitWords[unit]}) : std::string(number);
+}
+
+std::string AttributesToText(uint16_t attributes, bool longForm) {
+  struct TAttributeName {
+    uint16_t Bit;
+    std::string_view Word;
+    char Letter;
+  };
+  static constexpr TAttributeName Names[] = {
+      {0x80, "Normal ", 'N'},  {0x01, "Read-only ", 'R'},   {0x02, "Hidden ", 'H'},
+      {0x04, "System ", 'S'},  {0x800, "Compressed ", 'C'}, {0x10, "Directory ", 'D'},
+      {0x20, "Archive ", 'A'}, {0x100, "Temporary ", 'T'}};
+  std::string text = longForm ? " " : "";
+  for (const TAttributeName& name : Names) {
+    const bool set = (attributes & name.Bit) != 0;
+    if (longForm) {
+      if (set) text += name.Word;
+    } else {
+      text += set ? name.Letter : '-';
+    }
+  }
+  return text;
+}
+
+}  // namespace vek

@@ -1,0 +1,54 @@
+#pragma once
+// The texts that every window shows and the activity log writes: the
+// current moment, dates, 12-hour times, byte counts, attributes, file-type
+// descriptions and yes/no. All results are 8-bit texts. The windows' own
+// members of the same names call these.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vek {
+
+// Fills the Now... fields (core/state.h) from the local clock.
+// NowDayOfWeek counts 1 = Sunday .. 7 = Saturday.
+void CaptureNow();
+
+// Day of week 1..7 (1 = Sunday) names the day; 0 gives three blanks.
+// Long form "Tuesday 9th of December 2003", short form "Tue 09Dec2003";
+// never longer than 32 characters.
+std::string FormatDateText(uint16_t dayOfWeek, uint16_t day, bool longForm, uint16_t year,
+                           uint16_t month);
+// 12-hour clock: "3:07pm", with seconds "3:07:05pm"; hour 0 shows as 12am.
+std::string FormatTimeText(uint16_t hour, uint16_t minute, bool withSeconds, uint16_t second);
+// "3-07-05pm", for file names.
+std::string FormatTimeForFileName(uint16_t hour, uint16_t minute, uint16_t second);
+// Captures the moment, then "3:07:05pm, Tuesday 9th of December 2003".
+std::string NowText();
+
+// Description of a file's type from its extension (the text after the last
+// "."), looked up case-blind in the file-type table; "Unknown" when no row
+// matches or the name has no "." at all.
+std::string FileTypeDescription(std::string_view name);
+// "Yes" for 1, "No" for anything else.
+std::string YesNoText(uint8_t value);
+// "1000 Bytes", "1 KB", "1.00 KB", "12.5 MB", "Unknown" for a negative count.
+std::string SizeToText(int64_t count);
+// Long form: " " and one word with a trailing blank per set bit
+// (" Read-only Archive "); short form: 8 letters or "-" ("-R----A-").
+std::string AttributesToText(uint16_t attributes, bool longForm);
+
+// --- File-type table ----------------------------------------------------------
+// Rows 1..421 of lower-case extensions (1 to 6 characters, without the dot)
+// and descriptions (at most 28 characters). The rows are constants of the
+// program and keep their numbers: the settings file takes its key from row
+// N + 1. One extension occurs twice; the earlier row is the one found.
+struct TFileTypeRow {
+  std::string_view Extension;
+  std::string_view Description;
+};
+inline constexpr int FileTypeRowCount = 421;
+// Row 1..FileTypeRowCount; any other number gives an empty row.
+const TFileTypeRow& FileTypeRow(int row);
+
+}  // namespace vek

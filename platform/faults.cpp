@@ -1,0 +1,84 @@
+// Planned failures of file operations, for tests of the error paths above.
+#include <algorithm>
+#include <array>
+#include <mutex>
+#include <vector>
+
+#include "platform/internal.h"
+
+namespace platform {
+namespace {
+
+constexpr size_t kOpKinds = static_cast<size_t>(faults::Op::Flush) + 1;
+
+struct PlannedFault {
+  int64_t Call;  // the call count at which it fires
+  detail::InjectedFault Fault;
+};
+
+struct FaultPlan {
+  std::mutex Mutex;
+  std::array<int64_t, kOpKinds> Calls{};
+  std::array<std::vector<PlannedFault>, kOpKinds> Planned;
+};
+
+FaultPlan& Plan() {
+  static FaultPlan plan;
+  return plan;
+}
+
+size_t IndexOf(faults::Op op) {
+  return static_cast<size_t>(op);
+}
+
+void PlanFault(faults::Op op, int nth, detail::InjectedFault fault) {
+  if (nth < 1) return;
+  FaultPlan& plan = Plan();
+  std::lock_guard lock(plan.Mutex);
+  plan.Planned[IndexOf(op)].push_back({plan.Calls[IndexOf(op)] + nth, fault});
+}
+
+}  // namespace
+
+namespace faults {
+
+void Fail(Op op, int nth, int error) {
+  PlanFault(op, nth, {error, false});
+}
+
+void DiskFull(int nthWrite) {
+  PlanFault(Op::Write, nthWrite, {err::DiskFull, true});
+}
+
+int64_t Count(Op op) {
+  FaultPlan& plan = Plan();
+  std::lock_guard lock(plan.Mutex);
+  return plan.Calls[IndexOf(op)];
+}
+
+void Reset() {
+  FaultPlan& plan = Plan();
+  std::lock_guard lock(plan.Mutex);
+  plan.Calls.fill(0);
+  for (auto& planned : plan.Planned) planned.clear();
+}
+
+}  // namespace faults
+
+namespace detail {
+
+InjectedFault TakeFault(faults::Op op) {
+  FaultPlan& plan = Plan();
+  std::lock_guard lock(plan.Mutex);
+  const int64_t call = ++plan.Calls[IndexOf(op)];
+  auto& planned = plan.Planned[IndexOf(op)];
+  const auto due = std::find_if(planned.begin(), planned.end(),
+                                [call](const PlannedFault& p) { return p.Call == call; });
+  if (due == planned.end()) return {};
+  const InjectedFault fault = due->Fault;
+  planned.erase(due);
+  return fault;
+}
+
+}  // namespace detail
+}  // namespace platform

@@ -1,0 +1,371 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "platform/files.h"
+#include "platform_fixture.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::filesystem::path& path) {
+  const auto bytes = vektest::ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::unique_ptr<FileStream> OpenOrDie(const std::string& path, FileMode mode,
+                                      ShareMode share = ShareMode::DenyNone) {
+  int error = 0;
+  auto stream = FileStream::Open(path, mode, share, &error);
+  EXPECT_TRUE(stream) << path << " error " << error;
+  return stream;
+}
+
+int OpenError(const std::string& path, FileMode mode, ShareMode share = ShareMode::DenyNone) {
+  int error = -1;
+  auto stream = FileStream::Open(path, mode, share, &error);
+  return stream ? 0 : error;
+}
+
+}  // namespace
+
+using FileStreamTest = PlatformTest;
+
+TEST_F(FileStreamTest, WritesReadsAndReportsShortCounts) {
+  auto out = OpenOrDie(Win("a.bin"), FileMode::Create, ShareMode::Exclusive);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->Write("hello world", 11), 11);
+  EXPECT_EQ(out->Position(), 11);
+  EXPECT_EQ(out->Size(), 11);
+  EXPECT_EQ(out->Path(), Win("a.bin"));
+  EXPECT_TRUE(out->Flush());
+  EXPECT_TRUE(out->Close());
+  EXPECT_FALSE(out->IsOpen());
+
+  auto in = OpenOrDie(Win("a.bin"), FileMode::OpenRead);
+  char buffer[32] = {};
+  ASSERT_TRUE(in->Seek(6));
+  EXPECT_EQ(in->Read(buffer, 32), 5);
+  EXPECT_EQ(std::string(buffer, 5), "world");
+  EXPECT_EQ(in->Read(buffer, 32), 0);
+  EXPECT_EQ(in->Write("x", 1), -1);
+  EXPECT_EQ(in->LastError(), err::AccessDenied);
+}
+
+TEST_F(FileStreamTest, ClosedStreamFailsWithInvalidHandle) {
+  auto s = OpenOrDie(Win("a.bin"), FileMode::Create);
+  ASSERT_TRUE(s->Close());
+  char b = 0;
+  EXPECT_EQ(s->Read(&b, 1), -1);
+  EXPECT_EQ(s->LastError(), err::InvalidHandle);
+  EXPECT_EQ(s->Write(&b, 1), -1);
+  EXPECT_FALSE(s->Seek(0));
+  EXPECT_EQ(s->Size(), -1);
+  EXPECT_FALSE(s->Close());
+  EXPECT_EQ(LastError(), err::InvalidHandle);
+}
+
+TEST_F(FileStreamTest, CreateTruncatesAndOpenWriteKeepsContent) {
+  vektest::MakeFile(dir / "f.txt", "0123456789");
+  {
+    auto s = OpenOrDie(Win("f.txt"), FileMode::OpenWrite);
+    EXPECT_EQ(s->Position(), 0);
+    EXPECT_EQ(s->Write("ab", 2), 2);
+  }
+  EXPECT_EQ(ReadText(dir / "f.txt"), "ab23456789");
+  { auto s = OpenOrDie(Win("f.txt"), FileMode::Create); }
+  EXPECT_EQ(fs::file_size(dir / "f.txt"), 0u);
+}
+
+TEST_F(FileStreamTest, PositionsBeyondFourGigabytes) {
+  constexpr int64_t kFar = (int64_t{5} << 30) + 3;
+  auto s = OpenOrDie(Win("sparse.bin"), FileMode::Create);
+  ASSERT_TRUE(s->Seek(kFar));
+  ASSERT_EQ(s->Write("z", 1), 1);
+  EXPECT_EQ(s->Size(), kFar + 1);
+  ASSERT_TRUE(s->Seek(kFar));
+  char c = 0;
+  EXPECT_EQ(s->Read(&c, 1), 1);
+  EXPECT_EQ(c, 'z');
+}
+
+TEST_F(FileStreamTest, OpenFailuresCarryWindowsErrors) {
+  fs::create_directory(dir / "folder");
+  EXPECT_EQ(OpenError(Win("missing.txt"), FileMode::OpenRead), err::FileNotFound);
+  EXPECT_EQ(OpenError(Win("missing.txt"), FileMode::OpenWrite), err::FileNotFound);
+  EXPECT_EQ(OpenError(Win("nofolder\\x.txt"), FileMode::Create), err::PathNotFound);
+  EXPECT_EQ(OpenError("Q:\\x.txt", FileMode::OpenRead), err::PathNotFound);
+  EXPECT_EQ(OpenError(Win("folder"), FileMode::OpenRead), err::AccessDenied);
+  EXPECT_EQ(OpenError(Win("folder"), FileMode::Create), err::AccessDenied);
+  EXPECT_EQ(LastError(), err::AccessDenied);
+}
+
+struct ShareCase {
+  FileMode FirstMode;
+  ShareMode FirstShare;
+  FileMode SecondMode;
+  ShareMode SecondShare;
+  int Expected;
+};
+
+TEST_F(FileStreamTest, SharingRulesWithinTheProcess) {
+  using FM = FileMode;
+  using SM = ShareMode;
+  const ShareCase cases[] = {
+      {FM::OpenRead, SM::Exclusive, FM::OpenRead, SM::DenyNone, err::SharingViolation},
+      {FM::OpenRead, SM::DenyNone, FM::OpenRead, SM::Exclusive, err::SharingViolation},
+      {FM::OpenRead, SM::DenyWrite, FM::OpenRead, SM::DenyWrite, 0},
+      {FM::OpenRead, SM::DenyWrite, FM::OpenWrite, SM::DenyNone, err::SharingViolation},
+      {FM::OpenWrite, SM::DenyNone, FM::OpenRead, SM::DenyWrite, err::SharingViolation},
+      {FM::OpenRead, SM::DenyNone, FM::OpenWrite, SM::DenyNone, 0},
+      {FM::OpenWrite, SM::DenyWrite, FM::OpenRead, SM::DenyNone, 0},
+      {FM::OpenWrite, SM::DenyWrite, FM::OpenRead, SM::DenyWrite, err::SharingViolation},
+      {FM::OpenWrite, SM::Exclusive, FM::Create, SM::DenyNone, err::SharingViolation},
+  };
+  vektest::MakeFile(dir / "f.txt", "content");
+  // A second name for the same file must not get around the rules.
+  fs::create_hard_link(dir / "f.txt", dir / "alias.txt");
+  for (const auto& c : cases) {
+    auto first = OpenOrDie(Win("f.txt"), c.FirstMode, c.FirstShare);
+    EXPECT_EQ(OpenError(Win("alias.txt"), c.SecondMode, c.SecondShare), c.Expected)
+        << static_cast<int>(c.FirstMode) << "/" << static_cast<int>(c.FirstShare) << " then "
+        << static_cast<int>(c.SecondMode) << "/" << static_cast<int>(c.SecondShare);
+  }
+  // The refused Create above destroyed nothing, and closing frees the file.
+  EXPECT_EQ(ReadText(dir / "f.txt"), "content");
+  { auto first = OpenOrDie(Win("f.txt"), FileMode::OpenRead, ShareMode::Exclusive); }
+  EXPECT_EQ(OpenError(Win("f.txt"), FileMode::OpenRead, ShareMode::Exclusive), 0);
+}
+
+TEST_F(FileStreamTest, LocksOfOtherOpenersAreRespected) {
+  vektest::MakeFile(dir / "f.txt", "x");
+  // A lock on another open file description stands for another process.
+  const int other = ::open(Host("f.txt").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_SH), 0);
+  EXPECT_EQ(OpenError(Win("f.txt"), FileMode::OpenRead, ShareMode::Exclusive),
+            err::SharingViolation);
+  EXPECT_EQ(OpenError(Win("f.txt"), FileMode::OpenRead, ShareMode::DenyNone), 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  EXPECT_EQ(OpenError(Win("f.txt"), FileMode::OpenRead, ShareMode::DenyNone),
+            err::SharingViolation);
+  ::close(other);
+  EXPECT_EQ(OpenError(Win("f.txt"), FileMode::OpenRead, ShareMode::Exclusive), 0);
+}
+
+TEST_F(FileStreamTest, ReadOnlyFilesRefuseWritingAndDeletingWhateverThePrivileges) {
+  vektest::MakeFile(dir / "ro.txt", "keep");
+  fs::permissions(dir / "ro.txt", fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_EQ(OpenError(Win("ro.txt"), FileMode::OpenWrite), err::AccessDenied);
+  EXPECT_EQ(OpenError(Win("ro.txt"), FileMode::Create), err::AccessDenied);
+  EXPECT_EQ(OpenError(Win("ro.txt"), FileMode::OpenRead), 0);
+  EXPECT_FALSE(DeleteFile(Win("ro.txt")));
+  EXPECT_EQ(LastError(), err::AccessDenied);
+  EXPECT_EQ(ReadText(dir / "ro.txt"), "keep");
+  ASSERT_TRUE(SetAttributes(Win("ro.txt"), 0));
+  EXPECT_TRUE(DeleteFile(Win("ro.txt")));
+  EXPECT_FALSE(fs::exists(dir / "ro.txt"));
+}
+
+TEST_F(FileStreamTest, SymbolicLinksAreNeverWrittenThrough) {
+  vektest::MakeFile(dir / "target.txt", "original");
+  fs::create_symlink(dir / "target.txt", dir / "link.txt");
+  fs::create_symlink(dir / "nowhere.txt", dir / "dangling.txt");
+  const auto modeBefore = fs::status(dir / "target.txt").permissions();
+
+  EXPECT_EQ(OpenError(Win("link.txt"), FileMode::OpenWrite), err::AccessDenied);
+  EXPECT_EQ(OpenError(Win("link.txt"), FileMode::Create), err::AccessDenied);
+  EXPECT_EQ(OpenError(Win("dangling.txt"), FileMode::Create), err::AccessDenied);
+  EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
+  EXPECT_FALSE(SetAttributes(Win("link.txt"), attr::ReadOnly));
+  EXPECT_EQ(fs::status(dir / "target.txt").permissions(), modeBefore);
+
+  // Reading follows the link; deleting removes the link only.
+  EXPECT_TRUE(FileExists(Win("link.txt")));
+  EXPECT_EQ(OpenError(Win("link.txt"), FileMode::OpenRead), 0);
+  EXPECT_TRUE(DeleteFile(Win("link.txt")));
+  EXPECT_TRUE(DeleteFile(Win("dangling.txt")));
+  EXPECT_FALSE(fs::is_symlink(fs::symlink_status(dir / "link.txt")));
+  EXPECT_EQ(ReadText(dir / "target.txt"), "original");
+}
+
+using FileOpsTest = PlatformTest;
+
+TEST_F(FileOpsTest, ExistenceTellsFilesFromFolders) {
+  vektest::MakeFile(dir / "f.txt", "");
+  fs::create_directory(dir / "d");
+  EXPECT_TRUE(FileExists(Win("f.txt")));
+  EXPECT_FALSE(FileExists(Win("d")));
+  EXPECT_TRUE(DirectoryExists(Win("d")));
+  EXPECT_TRUE(DirectoryExists("C:\\"));
+  EXPECT_FALSE(DirectoryExists(Win("f.txt")));
+  EXPECT_FALSE(FileExists(Win("none")));
+  EXPECT_FALSE(FileExists("Q:\\f.txt"));
+}
+
+TEST_F(FileOpsTest, DeleteRefusesFoldersMissingAndOpenFiles) {
+  fs::create_directory(dir / "d");
+  vektest::MakeFile(dir / "open.txt", "x");
+  EXPECT_FALSE(DeleteFile(Win("d")));
+  EXPECT_EQ(LastError(), err::AccessDenied);
+  EXPECT_FALSE(DeleteFile(Win("none.txt")));
+  EXPECT_EQ(LastError(), err::FileNotFound);
+  EXPECT_FALSE(DeleteFile(Win("nodir\\none.txt")));
+  EXPECT_EQ(LastError(), err::PathNotFound);
+  {
+    auto s = OpenOrDie(Win("open.txt"), FileMode::OpenRead);
+    EXPECT_FALSE(DeleteFile(Win("open.txt")));
+    EXPECT_EQ(LastError(), err::SharingViolation);
+  }
+  EXPECT_TRUE(DeleteFile(Win("open.txt")));
+}
+
+TEST_F(FileOpsTest, RenameNeverReplacesButReplaceFileDoes) {
+  vektest::MakeFile(dir / "a.txt", "A");
+  vektest::MakeFile(dir / "b.txt", "B");
+  EXPECT_FALSE(RenameFile(Win("a.txt"), Win("b.txt")));
+  EXPECT_EQ(LastError(), err::AlreadyExists);
+  EXPECT_EQ(ReadText(dir / "b.txt"), "B");
+  EXPECT_TRUE(RenameFile(Win("a.txt"), Win("c.txt")));
+  EXPECT_EQ(ReadText(dir / "c.txt"), "A");
+  EXPECT_FALSE(RenameFile(Win("a.txt"), Win("d.txt")));
+  EXPECT_EQ(LastError(), err::FileNotFound);
+
+  EXPECT_TRUE(ReplaceFile(Win("c.txt"), Win("b.txt")));
+  EXPECT_EQ(ReadText(dir / "b.txt"), "A");
+  EXPECT_FALSE(fs::exists(dir / "c.txt"));
+  vektest::MakeFile(dir / "new.txt", "N");
+  fs::permissions(dir / "b.txt", fs::perms::owner_read);
+  EXPECT_FALSE(ReplaceFile(Win("new.txt"), Win("b.txt")));
+  EXPECT_EQ(LastError(), err::AccessDenied);
+  EXPECT_EQ(ReadText(dir / "b.txt"), "A");
+}
+
+TEST_F(FileOpsTest, FoldersAreCreatedOneOrAllAtOnce) {
+  EXPECT_TRUE(CreateDirectory(Win("one")));
+  EXPECT_FALSE(CreateDirectory(Win("one")));
+  EXPECT_EQ(LastError(), err::AlreadyExists);
+  EXPECT_FALSE(CreateDirectory(Win("x\\y")));
+  EXPECT_EQ(LastError(), err::PathNotFound);
+  EXPECT_TRUE(ForceDirectories(Win("deep\\er\\est\\")));
+  EXPECT_TRUE(fs::is_directory(dir / "deep" / "er" / "est"));
+  EXPECT_TRUE(ForceDirectories(Win("deep\\er")));
+  EXPECT_TRUE(ForceDirectories("C:\\"));
+  EXPECT_FALSE(ForceDirectories("Q:\\x"));
+  vektest::MakeFile(dir / "file", "");
+  EXPECT_FALSE(ForceDirectories(Win("file\\sub")));
+}
+
+// --- Fault injection ----------------------------------------------------------
+
+struct FaultCase {
+  faults::Op Op;
+  const char* Name;
+  // Performs the operation once: 0 on success, else the error it reported.
+  std::function<int()> Call;
+};
+
+class FaultTest : public PlatformTest {
+ protected:
+  void SetUp() override {
+    PlatformTest::SetUp();
+    vektest::MakeFile(dir / "f.bin", "0123456789");
+    vektest::MakeFile(dir / "r.bin", "renamed back and forth");
+    stream = FileStream::Open(Win("f.bin"), FileMode::OpenWrite, ShareMode::DenyNone);
+    ASSERT_TRUE(stream);
+    faults::Reset();
+  }
+  std::unique_ptr<FileStream> stream;
+  int serial = 0;
+};
+
+int Result(bool ok) {
+  return ok ? 0 : LastError();
+}
+
+TEST_F(FaultTest, EveryKindFailsExactlyAtTheChosenCall) {
+  const FaultCase cases[] = {
+      {faults::Op::Open, "Open",
+       [] {
+         int error = 0;
+         return FileStream::Open(Win("f.bin"), FileMode::OpenRead, ShareMode::DenyNone, &error)
+                    ? 0
+                    : error;
+       }},
+      {faults::Op::Read, "Read",
+       [this] {
+         char b[2];
+         return stream->Read(b, 2) >= 0 ? 0 : stream->LastError();
+       }},
+      {faults::Op::Write, "Write",
+       [this] { return stream->Write("ab", 2) == 2 ? 0 : stream->LastError(); }},
+      {faults::Op::Flush, "Flush", [this] { return stream->Flush() ? 0 : stream->LastError(); }},
+      {faults::Op::Close, "Close",
+       [] {
+         auto s = FileStream::Open(Win("f.bin"), FileMode::OpenRead, ShareMode::DenyNone);
+         return s->Close() ? 0 : s->LastError();
+       }},
+      {faults::Op::Rename, "Rename",
+       [] {
+         const bool atR = FileExists(Win("r.bin"));
+         return Result(RenameFile(Win(atR ? "r.bin" : "s.bin"), Win(atR ? "s.bin" : "r.bin")));
+       }},
+      {faults::Op::Delete, "Delete",
+       [this] {
+         vektest::MakeFile(Host("d.bin"), "d");
+         return Result(DeleteFile(Win("d.bin")));
+       }},
+      {faults::Op::SetAttributes, "SetAttributes",
+       [] { return Result(SetAttributes(Win("f.bin"), attr::Archive)); }},
+      {faults::Op::CreateDirectory, "CreateDirectory",
+       [this] { return Result(CreateDirectory(Win("dir" + std::to_string(serial++)))); }},
+  };
+  for (const auto& c : cases) {
+    faults::Reset();
+    faults::Fail(c.Op, 2, err::WriteProtect);
+    EXPECT_EQ(c.Call(), 0) << c.Name;
+    EXPECT_EQ(c.Call(), err::WriteProtect) << c.Name;
+    EXPECT_EQ(LastError(), err::WriteProtect) << c.Name;
+    EXPECT_EQ(c.Call(), 0) << c.Name;
+    EXPECT_EQ(faults::Count(c.Op), 3) << c.Name;
+  }
+}
+
+TEST_F(FaultTest, DiskFullWritesHalfAndSaysSo) {
+  faults::DiskFull(2);
+  EXPECT_EQ(stream->Write("0123456789", 10), 10);
+  EXPECT_EQ(stream->Write("abcdefghij", 10), 5);
+  EXPECT_EQ(stream->LastError(), err::DiskFull);
+  EXPECT_EQ(stream->Position(), 15);
+  EXPECT_EQ(stream->Size(), 15);
+  EXPECT_EQ(stream->Write("KLM", 3), 3);
+  EXPECT_EQ(ReadText(dir / "f.bin"), "0123456789abcdeKLM");
+}
+
+TEST_F(FaultTest, ResetForgetsPlansAndCounts) {
+  faults::Fail(faults::Op::Delete, 1, err::AccessDenied);
+  faults::Fail(faults::Op::Read, 1, err::ReadFault);
+  char b = 0;
+  EXPECT_EQ(stream->Read(&b, 1), -1);
+  EXPECT_EQ(stream->LastError(), err::ReadFault);
+  faults::Reset();
+  EXPECT_EQ(faults::Count(faults::Op::Read), 0);
+  vektest::MakeFile(dir / "d.bin", "");
+  EXPECT_TRUE(DeleteFile(Win("d.bin")));
+}
+
+TEST_F(FaultTest, AFailedCloseStillClosesTheFile) {
+  faults::Fail(faults::Op::Close, 1, err::WriteFault);
+  EXPECT_FALSE(stream->Close());
+  EXPECT_EQ(stream->LastError(), err::WriteFault);
+  EXPECT_FALSE(stream->IsOpen());
+  EXPECT_TRUE(DeleteFile(Win("f.bin")));
+}
