@@ -40,6 +40,7 @@ class TComponent {
 
  private:
   std::string name_;
+  friend class TFormLoader;
 };
 
 class TControl : public TComponent {
@@ -458,6 +459,8 @@ class TTimer : public TComponent {
   bool enabled_ = true;
   int64_t dueAt_ = 0;
   uint64_t sequence_ = 0;
+  bool firing_ = false;     // its handler is running (nested message loops skip it)
+  bool restarted_ = false;  // the handler re-armed it, so Fire leaves the new due time
 };
 
 }  // namespace ui

@@ -119,7 +119,8 @@ class TForm : public TWinControl {
 // What DeclareBindings fills in.
 class TFormBinder {
  public:
-  using Handler = std::variant<TNotifyEvent, TCloseEvent, TMouseEvent, TKeyEvent>;
+  // Any handler a description can bind (the member templates below are named Handler).
+  using AnyHandler = std::variant<TNotifyEvent, TCloseEvent, TMouseEvent, TKeyEvent>;
 
   // The control (or timer) of this name must exist in the description with this kind.
   template <class C>
@@ -159,7 +160,7 @@ class TFormBinder {
   };
   struct NamedHandler {
     std::string name;
-    TFormBinder::Handler handler;
+    AnyHandler handler;
   };
   const std::vector<ControlSlot>& Controls() const { return controls_; }
   const std::vector<NamedHandler>& Handlers() const { return handlers_; }

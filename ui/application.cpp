@@ -1,0 +1,197 @@
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QHelpEvent>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QToolTip>
+
+#include <cstdlib>
+
+#include "platform/system.h"
+#include "ui/detail/clock_internal.h"
+#include "ui/detail/qt_convert.h"
+#include "ui/detail/widgets.h"
+
+namespace ui {
+
+TApplication* Application = nullptr;
+
+namespace {
+
+TScreen screen;
+QApplication* qtApplication = nullptr;
+QEventLoop* runningLoop = nullptr;
+
+// The application's hint pause is the wait before any tooltip shows.
+class HintTimingStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override {
+    if (hint == SH_ToolTip_WakeUpDelay && Application != nullptr) return Application->HintPause();
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+};
+
+}  // namespace
+
+std::string detail::HintOver(QWidget* widget) {
+  TControl* control = detail::ControlOf(widget);
+  while (control != nullptr && !control->Widget()->isEnabled()) control = control->Parent();
+  if (control == nullptr || !control->ShowHint()) return {};
+  for (const TControl* c = control; c != nullptr; c = c->Parent()) {
+    if (!c->Hint().empty()) return c->Hint();
+  }
+  return {};
+}
+
+namespace {
+
+// Every tooltip of the program comes from a control's hint, shown for the
+// application's hint hide pause.
+class HintFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ToolTip || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (detail::ControlOf(widget) == nullptr) return false;
+    const std::string hint = detail::HintOver(widget);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (hint.empty()) {
+      QToolTip::hideText();
+    } else {
+      const int showFor = Application != nullptr ? Application->HintHidePause() : -1;
+      QToolTip::showText(help->globalPos(), detail::HintMarkup(hint), widget, QRect(), showFor);
+    }
+    return true;
+  }
+};
+
+void PreferX11() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const char* display = std::getenv("DISPLAY");
+  if ((platform == nullptr || *platform == '\0') && display != nullptr && *display != '\0') {
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+  }
+}
+
+}  // namespace
+
+TScreen* Screen = &screen;
+
+TApplication* TApplication::Initialize(int& argc, char** argv, ClockMode mode) {
+  if (Application != nullptr) return Application;
+  PreferX11();
+  qtApplication = new QApplication(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setStyle(new HintTimingStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+  QFont font = QApplication::font();
+  font.setPixelSize(11);  // the size the windows were laid out for
+  QApplication::setFont(font);
+  qtApplication->installEventFilter(new HintFilter(qtApplication));
+  detail::SetClockMode(mode);
+  Application = new TApplication();
+  return Application;
+}
+
+void TApplication::Shutdown() {
+  delete Application;
+  Application = nullptr;
+  detail::StopClock();
+  delete qtApplication;
+  qtApplication = nullptr;
+}
+
+TApplication::~TApplication() {
+  formOrder_.clear();
+  mainForm_ = nullptr;
+  while (!forms_.empty()) forms_.pop_back();
+}
+
+void TApplication::SetTitle(std::string_view title) {
+  title_ = std::string(title);
+  QApplication::setApplicationName(detail::ToQString(title_));
+}
+
+void TApplication::Adopt(std::unique_ptr<TForm> form, std::string_view resourceName) {
+  TForm* raw = form.get();
+  forms_.push_back(std::move(form));
+  formOrder_.push_back(raw);
+  if (mainForm_ == nullptr) mainForm_ = raw;
+  try {
+    raw->Load(resourceName);
+  } catch (...) {
+    if (mainForm_ == raw) mainForm_ = nullptr;
+    formOrder_.pop_back();
+    forms_.pop_back();
+    throw;
+  }
+}
+
+bool TApplication::Run(int64_t virtualLimitMs) {
+  if (mainForm_ != nullptr && !terminated_) mainForm_->Show();
+  if (clock::Mode() == ClockMode::Virtual) {
+    for (int64_t ms = 0; ms < virtualLimitMs && !terminated_; ++ms) {
+      ProcessMessages();
+      clock::Advance(1);
+    }
+    ProcessMessages();
+    return terminated_;
+  }
+  if (!terminated_) {
+    QEventLoop loop;
+    runningLoop = &loop;
+    loop.exec();
+    runningLoop = nullptr;
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  if (runningLoop != nullptr) runningLoop->quit();
+}
+
+void TApplication::SetHintPause(int ms) {
+  hintPause_ = ms;
+}
+void TApplication::SetHintHidePause(int ms) {
+  hintHidePause_ = ms;
+}
+
+namespace {
+const QScreen* PrimaryScreen() {
+  return qtApplication != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+}
+}  // namespace
+
+int TScreen::Width() const {
+  const QScreen* primary = PrimaryScreen();
+  return primary != nullptr ? primary->geometry().width() : 0;
+}
+
+int TScreen::Height() const {
+  const QScreen* primary = PrimaryScreen();
+  return primary != nullptr ? primary->geometry().height() : 0;
+}
+
+int TScreen::ColorDepth() const {
+  const QScreen* primary = PrimaryScreen();
+  return primary != nullptr ? primary->depth() : 0;
+}
+
+void MessageBeep() {
+  platform::MessageBeep();
+}
+
+}  // namespace ui

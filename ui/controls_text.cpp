@@ -1,0 +1,611 @@
+// Edit boxes, memos, list boxes and combo boxes.
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QValidator>
+
+#include <algorithm>
+
+#include "ui/controls.h"
+#include "ui/detail/control_extras.h"
+#include "ui/detail/list_widget.h"
+#include "ui/detail/qt_convert.h"
+#include "ui/detail/widgets.h"
+
+namespace ui {
+namespace {
+
+using detail::As;
+
+qsizetype CodePoints(const QString& text) {
+  qsizetype count = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())) ++count;
+  }
+  return count;
+}
+
+QString QStringFromUtf8(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The length limit of typed and pasted text, in characters. Text the
+// program sets is never cut; a text already longer takes no more.
+class LengthLimit : public QValidator {
+ public:
+  explicit LengthLimit(QLineEdit* edit) : QValidator(edit) {
+    QObject::connect(edit, &QLineEdit::textChanged,
+                     [this](const QString& text) { previousLength_ = CodePoints(text); });
+  }
+  int limit = 0;  // 0: none
+  bool bypass = false;
+
+  State validate(QString& input, int& pos) const override {
+    if (limit <= 0 || bypass) return Acceptable;
+    const qsizetype allowed = std::max<qsizetype>(limit, previousLength_);
+    // The text just inserted ends at the cursor: its tail goes.
+    for (qsizetype excess = CodePoints(input) - allowed; excess > 0 && pos > 0; --excess) {
+      const bool pair =
+          pos >= 2 && input[pos - 1].isLowSurrogate() && input[pos - 2].isHighSurrogate();
+      const int width = pair ? 2 : 1;
+      input.remove(pos - width, width);
+      pos -= width;
+    }
+    return Acceptable;
+  }
+
+ private:
+  qsizetype previousLength_ = 0;
+};
+
+void SetTextUnlimited(QLineEdit* edit, LengthLimit* limit, const QString& text) {
+  limit->bypass = true;
+  edit->setText(text);
+  limit->bypass = false;
+}
+
+// Virtual key code of a Qt key, 0 when it has none here.
+uint16_t VirtualKeyOf(int key) {
+  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
+    return static_cast<uint16_t>(key);
+  }
+  switch (key) {
+    case Qt::Key_Backspace:
+      return VK_BACK;
+    case Qt::Key_Tab:
+      return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return VK_RETURN;
+    case Qt::Key_Shift:
+      return 0x10;
+    case Qt::Key_Control:
+      return 0x11;
+    case Qt::Key_Alt:
+      return 0x12;
+    case Qt::Key_Escape:
+      return 0x1B;
+    case Qt::Key_Space:
+      return VK_SPACE;
+    case Qt::Key_End:
+      return 0x23;
+    case Qt::Key_Home:
+      return 0x24;
+    case Qt::Key_Left:
+      return 0x25;
+    case Qt::Key_Up:
+      return 0x26;
+    case Qt::Key_Right:
+      return 0x27;
+    case Qt::Key_Down:
+      return 0x28;
+    case Qt::Key_Delete:
+      return 0x2E;
+    default:
+      return 0;
+  }
+}
+
+// The key that types a character (letters by their capital), 0 for others.
+uint16_t VirtualKeyOfChar(char32_t c) {
+  if (c >= 'a' && c <= 'z') return static_cast<uint16_t>(c - 'a' + 'A');
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return static_cast<uint16_t>(c);
+  return 0;
+}
+
+// The character a key types on its own, 0 for none.
+char32_t CharOfVirtualKey(uint16_t key) {
+  if (key >= 'A' && key <= 'Z') return static_cast<char32_t>(key - 'A' + 'a');
+  if ((key >= '0' && key <= '9') || key == VK_SPACE) return key;
+  return 0;
+}
+
+// Reports a change of the text once: a character the limit refused
+// leaves the text as it was.
+class ChangeFilter {
+ public:
+  bool Changed(const QString& text) {
+    if (text == last_) return false;
+    last_ = text;
+    return true;
+  }
+
+ private:
+  QString last_;
+};
+
+class LineEdit : public QLineEdit {
+ public:
+  explicit LineEdit(QWidget* parent) : QLineEdit(parent), limit(new LengthLimit(this)) {
+    setValidator(limit);
+  }
+  LengthLimit* limit;
+  ChangeFilter changes;
+  char passwordChar = 0;
+  std::function<void(uint16_t)> onKeyUp;
+
+ protected:
+  void keyReleaseEvent(QKeyEvent* event) override {
+    QLineEdit::keyReleaseEvent(event);
+    const uint16_t key = VirtualKeyOf(event->key());
+    if (key != 0 && !event->isAutoRepeat() && onKeyUp) onKeyUp(key);
+  }
+};
+
+}  // namespace
+
+// --- TEdit ------------------------------------------------------------------------------
+
+TEdit::TEdit(std::string name, TForm* form, TWinControl* parent)
+    : TControl(std::move(name), form, parent, new LineEdit(detail::ContainerWidget(form, parent))) {
+  auto* edit = As<LineEdit>(this);
+  QObject::connect(edit, &QLineEdit::textChanged, [this, edit](const QString& text) {
+    if (edit->changes.Changed(text) && OnChange) OnChange();
+  });
+  edit->onKeyUp = [this](uint16_t key) {
+    if (OnKeyUp) OnKeyUp(key);
+  };
+}
+
+std::string TEdit::Text() const {
+  return detail::FromQString(As<LineEdit>(this)->text());
+}
+
+void TEdit::SetText(std::string_view text) {
+  auto* edit = As<LineEdit>(this);
+  SetTextUnlimited(edit, edit->limit, detail::ToQString(text));
+}
+
+int TEdit::MaxLength() const {
+  return As<LineEdit>(this)->limit->limit;
+}
+void TEdit::SetMaxLength(int n) {
+  As<LineEdit>(this)->limit->limit = std::max(0, n);
+}
+char TEdit::PasswordChar() const {
+  return As<LineEdit>(this)->passwordChar;
+}
+
+void TEdit::SetPasswordChar(char c) {
+  auto* edit = As<LineEdit>(this);
+  edit->passwordChar = c;
+  if (c == 0) {
+    edit->setEchoMode(QLineEdit::Normal);
+    edit->setStyleSheet(QString());
+    return;
+  }
+  edit->setEchoMode(QLineEdit::Password);
+  edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                          .arg(static_cast<unsigned char>(c)));
+}
+
+bool TEdit::ReadOnly() const {
+  return As<LineEdit>(this)->isReadOnly();
+}
+void TEdit::SetReadOnly(bool on) {
+  As<LineEdit>(this)->setReadOnly(on);
+}
+
+void TEdit::SetFixedPitch(bool on) {
+  detail::SetFixedPitch(*this, on);
+}
+
+void TEdit::TypeText(std::string_view utf8) {
+  auto* edit = As<LineEdit>(this);
+  if (!detail::AcceptsUserAction(edit)) return;
+  for (char32_t c : QStringFromUtf8(utf8).toUcs4()) {
+    if (!edit->isReadOnly()) {
+      edit->end(false);
+      edit->insert(QString::fromUcs4(&c, 1));
+    }
+    uint16_t key = VirtualKeyOfChar(c);
+    if (OnKeyUp) OnKeyUp(key);
+  }
+}
+
+void TEdit::PasteText(std::string_view utf8) {
+  auto* edit = As<LineEdit>(this);
+  if (!detail::AcceptsUserAction(edit) || edit->isReadOnly()) return;
+  edit->end(false);
+  edit->insert(QStringFromUtf8(utf8));
+}
+
+void TEdit::PressKey(uint16_t key) {
+  auto* edit = As<LineEdit>(this);
+  if (!detail::AcceptsUserAction(edit)) return;
+  if (!edit->isReadOnly()) {
+    edit->end(false);
+    if (key == VK_BACK) {
+      edit->backspace();
+    } else if (const char32_t c = CharOfVirtualKey(key); c != 0) {
+      edit->insert(QString::fromUcs4(&c, 1));
+    }
+  }
+  if (OnKeyUp) OnKeyUp(key);
+}
+
+// --- TMemo ------------------------------------------------------------------------------
+
+namespace {
+
+// The program's lines are kept as given (bytes and all); the document shows
+// them. What the user types replaces them.
+class MemoWidget : public QPlainTextEdit {
+ public:
+  explicit MemoWidget(QWidget* parent) : QPlainTextEdit(parent) {
+    QObject::connect(this, &QPlainTextEdit::textChanged, [this] {
+      if (!programmatic) ReadLinesFromDocument();
+    });
+  }
+  std::vector<std::string> lines;
+  bool programmatic = false;
+
+  static QString Shown(std::string_view line) {
+    QString text = detail::ToQString(line);
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+  }
+
+  template <class Change>
+  void Program(Change change) {
+    programmatic = true;
+    change();
+    programmatic = false;
+  }
+
+ private:
+  void ReadLinesFromDocument() {
+    lines.clear();
+    const QString text = toPlainText();
+    if (text.isEmpty()) return;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+      lines.push_back(detail::FromQString(line));
+  }
+};
+
+}  // namespace
+
+TMemo::TMemo(std::string name, TForm* form, TWinControl* parent)
+    : TControl(std::move(name), form, parent,
+               new MemoWidget(detail::ContainerWidget(form, parent))) {}
+
+int TMemo::LineCount() const {
+  return static_cast<int>(As<MemoWidget>(this)->lines.size());
+}
+
+std::string TMemo::Line(int index) const {
+  const auto& lines = As<MemoWidget>(this)->lines;
+  if (index < 0 || static_cast<size_t>(index) >= lines.size()) return {};
+  return lines[static_cast<size_t>(index)];
+}
+
+void TMemo::SetLine(int index, std::string_view text) {
+  if (index < 0) return;
+  auto* memo = As<MemoWidget>(this);
+  while (memo->lines.size() <= static_cast<size_t>(index)) AddLine("");
+  memo->lines[static_cast<size_t>(index)] = std::string(text);
+  memo->Program([&] {
+    QTextCursor cursor(memo->document()->findBlockByNumber(index));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(MemoWidget::Shown(text));
+  });
+}
+
+void TMemo::AddLine(std::string_view text) {
+  auto* memo = As<MemoWidget>(this);
+  const bool first = memo->lines.empty();
+  memo->lines.emplace_back(text);
+  memo->Program([&] {
+    if (first) {
+      memo->setPlainText(MemoWidget::Shown(text));
+      return;
+    }
+    QTextCursor cursor(memo->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertBlock();
+    cursor.insertText(MemoWidget::Shown(text));
+  });
+}
+
+void TMemo::ClearLines() {
+  auto* memo = As<MemoWidget>(this);
+  memo->lines.clear();
+  memo->Program([memo] { memo->clear(); });
+}
+
+std::vector<std::string> TMemo::Lines() const {
+  return As<MemoWidget>(this)->lines;
+}
+
+void TMemo::SetLines(const std::vector<std::string>& lines) {
+  auto* memo = As<MemoWidget>(this);
+  memo->lines = lines;
+  QStringList shown;
+  for (const std::string& line : lines) shown.push_back(MemoWidget::Shown(line));
+  memo->Program([&] { memo->setPlainText(shown.join(QLatin1Char('\n'))); });
+}
+
+bool TMemo::ReadOnly() const {
+  return As<MemoWidget>(this)->isReadOnly();
+}
+void TMemo::SetReadOnly(bool on) {
+  As<MemoWidget>(this)->setReadOnly(on);
+}
+
+namespace detail {
+
+namespace {
+void ApplyScrollBars(QAbstractScrollArea* area, ScrollBars bars, Qt::ScrollBarPolicy shown) {
+  const bool horizontal = bars == ScrollBars::Horizontal || bars == ScrollBars::Both;
+  const bool vertical = bars == ScrollBars::Vertical || bars == ScrollBars::Both;
+  area->setHorizontalScrollBarPolicy(horizontal ? shown : Qt::ScrollBarAlwaysOff);
+  area->setVerticalScrollBarPolicy(vertical ? shown : Qt::ScrollBarAlwaysOff);
+}
+}  // namespace
+
+// A memo's scroll bars stand whether needed or not; a grid's come when needed.
+void SetMemoScrollBars(TMemo& memo, ScrollBars bars) {
+  ApplyScrollBars(As<MemoWidget>(&memo), bars, Qt::ScrollBarAlwaysOn);
+}
+
+void SetGridScrollBars(TStringGrid& grid, ScrollBars bars) {
+  ApplyScrollBars(static_cast<QAbstractScrollArea*>(grid.Widget()), bars, Qt::ScrollBarAsNeeded);
+}
+
+void SetMemoWordWrap(TMemo& memo, bool on) {
+  As<MemoWidget>(&memo)->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+}  // namespace detail
+
+// --- TListBox ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kProgramTextRole = Qt::UserRole;
+
+QListWidgetItem* ProgramItem(std::string_view text) {
+  auto* item = new QListWidgetItem(detail::ToQString(text));
+  item->setData(kProgramTextRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  return item;
+}
+
+std::string ProgramText(const QListWidgetItem* item) {
+  const QByteArray bytes = item->data(kProgramTextRole).toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+}  // namespace
+
+TListBox::TListBox(std::string name, TForm* form, TWinControl* parent)
+    : TControl(std::move(name), form, parent,
+               new detail::ListWidget(detail::ContainerWidget(form, parent))) {
+  auto* list = As<detail::ListWidget>(this);
+  QObject::connect(list, &QListWidget::currentRowChanged, [this, list] {
+    if (!list->programmatic) FireClick();
+  });
+  QObject::connect(list, &QListWidget::itemDoubleClicked, [this] {
+    if (OnDblClick) OnDblClick();
+  });
+}
+
+int TListBox::Count() const {
+  return As<detail::ListWidget>(this)->count();
+}
+
+std::string TListBox::Item(int index) const {
+  const QListWidgetItem* item = As<detail::ListWidget>(this)->item(index);
+  return item != nullptr ? ProgramText(item) : std::string();
+}
+
+void TListBox::AddItem(std::string_view text) {
+  auto* list = As<detail::ListWidget>(this);
+  list->Program([&] { list->addItem(ProgramItem(text)); });
+}
+
+void TListBox::Clear() {
+  auto* list = As<detail::ListWidget>(this);
+  list->Program([list] { list->clear(); });
+}
+
+std::vector<std::string> TListBox::Items() const {
+  std::vector<std::string> items;
+  for (int i = 0; i < Count(); ++i) items.push_back(Item(i));
+  return items;
+}
+
+int TListBox::ItemIndex() const {
+  return As<detail::ListWidget>(this)->currentRow();
+}
+void TListBox::SetItemIndex(int index) {
+  As<detail::ListWidget>(this)->SelectRow(index);
+}
+
+// --- TComboBox --------------------------------------------------------------------------
+
+namespace {
+
+class ComboWidget : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  int maxLength = 0;
+  LengthLimit* limit = nullptr;  // of the edit box, while the style has one
+  ChangeFilter changes;
+
+  // Adding to the list never selects anything by itself.
+  template <class Change>
+  void KeepSelection(Change change) {
+    const int index = currentIndex();
+    const QString text = currentText();
+    change();
+    if (currentIndex() == index) return;
+    setCurrentIndex(index);
+    if (isEditable()) SetEditText(text);
+  }
+
+  void SetEditText(const QString& text) {
+    if (limit != nullptr) SetTextUnlimited(lineEdit(), limit, text);
+  }
+};
+
+}  // namespace
+
+TComboBox::TComboBox(std::string name, TForm* form, TWinControl* parent)
+    : TControl(std::move(name), form, parent,
+               new ComboWidget(detail::ContainerWidget(form, parent))) {
+  auto* combo = As<ComboWidget>(this);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  QObject::connect(combo, &QComboBox::activated, [this] {
+    FireClick();
+    if (OnChange) OnChange();
+  });
+  SetStyle(TComboStyle::DropDown);
+}
+
+TComboStyle TComboBox::Style() const {
+  return As<ComboWidget>(this)->isEditable() ? TComboStyle::DropDown : TComboStyle::DropDownList;
+}
+
+void TComboBox::SetStyle(TComboStyle s) {
+  auto* combo = As<ComboWidget>(this);
+  const bool editable = s == TComboStyle::DropDown;
+  if (editable == (combo->limit != nullptr)) return;
+  combo->setEditable(editable);
+  combo->limit = nullptr;
+  if (!editable) return;
+  QLineEdit* edit = combo->lineEdit();
+  combo->limit = new LengthLimit(edit);
+  combo->limit->limit = combo->maxLength;
+  edit->setValidator(combo->limit);
+  combo->setCompleter(nullptr);
+  QObject::connect(edit, &QLineEdit::textChanged,
+                   [combo](const QString& text) { combo->changes.Changed(text); });
+  QObject::connect(edit, &QLineEdit::textEdited, [this, combo](const QString& text) {
+    if (combo->changes.Changed(text) && OnChange) OnChange();
+  });
+}
+
+int TComboBox::ItemCount() const {
+  return As<ComboWidget>(this)->count();
+}
+
+std::string TComboBox::Item(int index) const {
+  auto* combo = As<ComboWidget>(this);
+  if (index < 0 || index >= combo->count()) return {};
+  const QByteArray bytes = combo->itemData(index, kProgramTextRole).toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void TComboBox::AddItem(std::string_view text) {
+  auto* combo = As<ComboWidget>(this);
+  combo->KeepSelection([&] {
+    combo->addItem(detail::ToQString(text),
+                   QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  });
+}
+
+void TComboBox::ClearItems() {
+  auto* combo = As<ComboWidget>(this);
+  combo->clear();
+  combo->SetEditText(QString());
+}
+
+void TComboBox::SetItems(const std::vector<std::string>& items) {
+  ClearItems();
+  for (const std::string& item : items) AddItem(item);
+  SetItemIndex(-1);
+}
+
+int TComboBox::ItemIndex() const {
+  return As<ComboWidget>(this)->currentIndex();
+}
+
+void TComboBox::SetItemIndex(int index) {
+  auto* combo = As<ComboWidget>(this);
+  if (index < 0 || index >= combo->count()) index = -1;
+  combo->setCurrentIndex(index);
+  if (index < 0 && combo->isEditable()) combo->SetEditText(QString());
+}
+
+std::string TComboBox::Text() const {
+  auto* combo = As<ComboWidget>(this);
+  if (combo->isEditable()) return detail::FromQString(combo->currentText());
+  return Item(combo->currentIndex());
+}
+
+void TComboBox::SetText(std::string_view text) {
+  auto* combo = As<ComboWidget>(this);
+  if (combo->isEditable()) {
+    combo->SetEditText(detail::ToQString(text));
+    return;
+  }
+  for (int i = 0; i < combo->count(); ++i) {
+    if (Item(i) == text) {
+      combo->setCurrentIndex(i);
+      return;
+    }
+  }
+}
+
+int TComboBox::MaxLength() const {
+  return As<ComboWidget>(this)->maxLength;
+}
+
+void TComboBox::SetMaxLength(int n) {
+  auto* combo = As<ComboWidget>(this);
+  combo->maxLength = std::max(0, n);
+  if (combo->limit != nullptr) combo->limit->limit = combo->maxLength;
+}
+
+int TComboBox::DropDownCount() const {
+  return As<ComboWidget>(this)->maxVisibleItems();
+}
+void TComboBox::SetDropDownCount(int n) {
+  As<ComboWidget>(this)->setMaxVisibleItems(std::max(1, n));
+}
+
+void TComboBox::SelectItem(int index) {
+  auto* combo = As<ComboWidget>(this);
+  if (!detail::AcceptsUserAction(combo) || index < 0 || index >= combo->count()) return;
+  combo->setCurrentIndex(index);
+  FireClick();
+  if (OnChange) OnChange();
+}
+
+void TComboBox::TypeText(std::string_view utf8) {
+  auto* combo = As<ComboWidget>(this);
+  if (!detail::AcceptsUserAction(combo) || !combo->isEditable()) return;
+  QLineEdit* edit = combo->lineEdit();
+  for (char32_t c : QStringFromUtf8(utf8).toUcs4()) {
+    edit->end(false);
+    edit->insert(QString::fromUcs4(&c, 1));
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,31 @@
+#include "ui/detail/qt_convert.h"
+
+#include <QTextDocument>
+
+#include "ui/text.h"
+
+namespace ui::detail {
+
+QString ToQString(std::string_view programText) {
+  const std::string utf8 = DisplayText(programText);
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string FromQString(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+}
+
+QString HintMarkup(std::string_view hint) {
+  QString text = ToQString(hint);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+}
+
+QColor ToQColor(TColor color) {
+  return QColor(static_cast<int>((color >> 16) & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                static_cast<int>(color & 0xFF));
+}
+
+}  // namespace ui::detail
