@@ -1,0 +1,48 @@
+#pragma once
+// The file examination: what the main window, the job list and the settings
+// loader learn about one file, and the reader of an encrypted file's plain
+// header.
+//
+// An encrypted file starts with a 53-byte banner line (the banner text and
+// CR LF), then its product line and CR LF, the marker 0x14 and tagged
+// fields up to and including the size tag 0x80 (see ParseHeaderFields).
+// The header comes from outside the program, so the reader trusts nothing
+// in it: it never reads past the bytes it has, and any doubt makes the file
+// "not an encrypted file".
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/state.h"
+
+namespace vek {
+
+// Examines folder + name (folder ends in "\") and fills CurrentFile:
+// - Status 1 (missing): no such file; only Name and Folder are set.
+// - Otherwise the directory entry gives the name, size and attributes, and
+//   the three times when the file system reports an access time; then:
+// - Status 2 (short): the file cannot be opened, is shorter than the banner
+//   line, or its header runs past the end of the file (or past the 8192
+//   bytes read after the banner line).
+// - Status 3 (not encrypted): the banner line (CR LF included) differs, the
+//   product line is longer than 255 characters or is not followed by LF and
+//   the marker, a field tag is unknown, or the size field cannot be true: it
+//   is negative or larger than the file has room for after the header and
+//   the 128-byte key-check block. Callers may therefore rely on every
+//   status-0 file holding its whole data region and key-check block.
+// - Status 0: a valid encrypted file; IsVekFile is set and the header
+//   fields, ContentSize (the size before encryption) and DataStart (the
+//   header's length) are filled.
+// Header fields are only filled for status 0; ContentSize is Size for any
+// other existing file. SharedBuffer holds the bytes after the banner line.
+void ReadFileInfo(std::string_view folder, std::string_view name);
+
+// Parses the part of a header that follows the 53-byte banner line:
+// `bytes` are the bytes read after it. On status 0 the header fields of
+// `file`, its ContentSize and its DataStart (53 + the bytes parsed) are
+// set; on 2 (the bytes end inside the header) or 3 (not a header) `file`
+// may hold a part of them. Reads nothing outside `bytes`.
+uint8_t ParseHeaderFields(std::span<const uint8_t> bytes, TCurrentFile& file);
+
+}  // namespace vek
