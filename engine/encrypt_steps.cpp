@@ -1,0 +1,550 @@
+// The encrypt path, states 0x1001-0x2A00: per job-list entry the source and
+// target checks, the header, the free-space check, the enciphered data in
+// blocks of SharedBuffer, the key-check block, the verification that reads
+// the file back, and the hand-over of the original to the delete states.
+//
+// The size written into the header is the source's size as measured when
+// it is opened, and exactly that many bytes are enciphered: a source that
+// ends early or holds more is a read error, never a file whose header
+// disagrees with its data.
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "core/short_string.h"
+#include "core/system_info.h"
+#include "core/texts.h"
+#include "engine/engine_tables.h"
+#include "engine/error_report_window.h"
+#include "engine/processing_window.h"
+#include "engine/warning_window.h"
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace vek {
+
+namespace {
+
+constexpr std::string_view BoostCaption = " Task details : (Insane! CPU boost mode activated) ";
+constexpr std::string_view ZeroLengthMessage = "Cannot encrypt a file that is zero bytes long.";
+constexpr std::string_view LengthFailedMessage =
+    "File length failed verification (storage media maybe unreliable)";
+// A short text's length is one byte.
+constexpr size_t ShortTextMax = 255;
+// The marker of the version fields, then the two version fields (tag, major, minor).
+constexpr char VersionFields[] = {0x14, 0x00, 0x01, 0x00, 0x01, 0x01, 0x00};
+
+void AppendShortText(std::string& header, uint8_t tag, std::string_view text) {
+  const std::string cut = CutToWidth(text, ShortTextMax);
+  header += static_cast<char>(tag);
+  header += static_cast<char>(cut.size());
+  header += cut;
+}
+
+std::string SourcePath() {
+  return JobFolder + SourceName;
+}
+std::string TargetPath() {
+  return JobFolder + TargetName;
+}
+
+}  // namespace
+
+// --- Field encoders ---------------------------------------------------------------
+
+std::string TForm8::WordToBytes(uint16_t value) {
+  return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+}
+
+std::string TForm8::DWordToBytes(uint32_t value) {
+  return WordToBytes(static_cast<uint16_t>(value >> 16)) +
+         WordToBytes(static_cast<uint16_t>(value & 0xFFFF));
+}
+
+std::string TForm8::QWordToBytes(uint64_t value) {
+  return DWordToBytes(static_cast<uint32_t>(value >> 32)) +
+         DWordToBytes(static_cast<uint32_t>(value & 0xFFFFFFFF));
+}
+
+// --- Next file and checks -------------------------------------------------------------
+
+void TForm8::StepEncryptNextFile() {
+  // Whatever the last file left open (a skip, a warning) goes before the next.
+  CloseAllStreams();
+  SetAnimation(AnimationRotate);
+  Label14->SetCaption("Creating the encrypted file on drive");
+  if (JobPos == 0) StartActivityLog(LogHeadEncrypt);
+  ++JobPos;
+  if (JobPos > JobEntryCount() || StopRequested) {
+    SetNextState(StateFinish);
+    return;
+  }
+  SourceSize = JobList.Size[JobPos];
+  if (SourceSize <= 0) {
+    RaiseWarning(false, JobList.Name[JobPos], StateEncryptNextFile, std::string(ZeroLengthMessage));
+    return;
+  }
+  InsaneMode = BoostApplies(SourceSize);
+  if (InsaneMode) {
+    ShowBoost(platform::RealtimePriorityClass, BoostCaption);
+  } else {
+    ShowBoost(platform::NormalPriorityClass, TaskDetailsCaption);
+  }
+  SourceName = JobList.Name[JobPos];
+  JobFolder = JobList.Folder[JobPos];
+  FileTotal = SourceSize;
+  FileDone = 0;
+  FileStep = SourceSize / ProgressSteps;
+  ShowFileProgress();
+  TargetName = SourceName + ".vek";
+  Label11->SetCaption(std::to_string(JobPos) + " of " + std::to_string(JobList.JobCount) + ".");
+  Label12->SetCaption(SourceName + " -> " + TargetName);
+  Label13->SetCaption(JobFolder);
+  LogAction("Now processing: " + SourceName + " -> " + TargetName + " " + SizeToText(SourceSize));
+  SetNextState(StateEncryptFindSource);
+}
+
+void TForm8::StepEncryptFindSource() {
+  Label1->SetCaption("Searching for source file..");
+  SourceExists = platform::FileExists(SourcePath());
+  if (SourceExists) {
+    SetNextState(StateEncryptCheckTarget);
+  } else if (ErrorReportsOn) {
+    Label1->SetCaption("Source file not found");
+    ErrorFileText = SourceName;
+    RaiseError(platform::err::FileNotFound, StateEncryptFindSource);
+  } else {
+    SetNextState(StateEncryptNextFile);
+  }
+}
+
+void TForm8::StepEncryptRetrySource() {
+  if (ErrorAnswer == ErrorAnswerRetry) {
+    LogLine("Searching again..");
+    SetNextState(StateEncryptFindSource);
+  } else {
+    LogAction("Skipping this file");
+    SetNextState(StateEncryptNextFile);
+  }
+}
+
+void TForm8::StepEncryptCheckTarget() {
+  Label1->SetCaption("Searching for destination file..");
+  TargetExists = platform::FileExists(TargetPath());
+  if (!TargetExists || !WarningsOn) {
+    SetNextState(StateBuildHeader);
+    return;
+  }
+  Label1->SetCaption("Destination file exists");
+  RaiseWarning(true, TargetName, StateEncryptOverwriteAnswer,
+               "This file already exists, overwrite it?");
+}
+
+void TForm8::StepEncryptOverwriteAnswer() {
+  SetNextState(WarningAnswer == WarningAnswerContinue ? StateBuildHeader : StateEncryptNextFile);
+}
+
+// --- Header ---------------------------------------------------------------------------
+
+void TForm8::StepBuildHeader() {
+  SetAnimation(AnimationRotate);
+  BuildHeaderText();
+  SetNextState(StateEncryptCheckSpace);
+}
+
+void TForm8::BuildHeaderText() {
+  const uint16_t i = JobPos;
+  std::string header;
+  header += HeaderBanner;
+  header += "\r\n";
+  header += CutToWidth(JobList.ProductLine[i], ShortTextMax);
+  header += "\r\n";
+  header.append(VersionFields, sizeof VersionFields);
+
+  const TEmbeddedData& owner = JobList.Owner[i];
+  AppendShortText(header, 0x10, owner.OwnerFirstName.Text());
+  AppendShortText(header, 0x11, owner.OwnerLastName.Text());
+  AppendShortText(header, 0x12, owner.OwnerCompany.Text());
+  AppendShortText(header, 0x13, owner.OwnerLocation.Text());
+  AppendShortText(header, 0x14, owner.OwnerEmail.Text());
+  AppendShortText(header, 0x15, owner.InfoLines[0].Text());
+  AppendShortText(header, 0x16, owner.InfoLines[1].Text());
+  AppendShortText(header, 0x17, owner.InfoLines[2].Text());
+
+  if (JobList.HasTimestamp[i]) {
+    CaptureNow();
+    TTimestampFields& t = JobList.Timestamp[i];
+    t = {NowHour, NowMin, NowSec, NowDayOfWeek, NowDay, NowMonth, NowYear};
+    header += '\x20';
+    for (const uint16_t field : {t.Hour, t.Minute, t.Second, t.DayOfWeek, t.Day, t.Month}) {
+      header += static_cast<char>(field & 0xFF);
+    }
+    header += WordToBytes(t.Year);
+  }
+  if (JobList.PreserveAttributes[i]) {
+    header += '\x30';
+    header += DWordToBytes(JobList.Attributes[i]);
+  }
+  if (JobList.HasWindowsInfo[i]) {
+    AppendShortText(header, 0x40, WindowsVersionText);
+    AppendShortText(header, 0x41, WindowsRegisteredOwner);
+    AppendShortText(header, 0x42, WindowsRegisteredOrganization);
+    AppendShortText(header, 0x43, WindowsComputerName);
+    AppendShortText(header, 0x44, WindowsProductId);
+  }
+  header += '\x80';
+  header += QWordToBytes(static_cast<uint64_t>(SourceSize));
+
+  HeaderText = header;
+  HeaderLength = static_cast<uint16_t>(header.size());
+}
+
+void TForm8::StepEncryptCheckSpace() {
+  const char letter = JobFolder.empty() ? '\0' : JobFolder[0];
+  const int64_t need = int64_t{HeaderLength} + SourceSize + int64_t{KeyCheckBlockSize};
+  GetDriveSpace(letter);
+  if (DriveFreeBytes < 0 || DriveTotalBytes < 0) {
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::NotReady, StateEncryptCheckSpace);
+    return;
+  }
+  if (need < DriveFreeBytes) {
+    SetNextState(StateEncryptSetKey);
+    return;
+  }
+  RaiseWarning(false,
+               "There is not enough free disk space on drive " + std::string(1, letter) + ": (" +
+                   SizeToText(need) + " min required, " + SizeToText(DriveFreeBytes) + " free)",
+               StateEncryptNextFile,
+               "Either free up space on this drive or copy file to another drive with more free "
+               "space.");
+}
+
+void TForm8::StepEncryptSetKey() {
+  if (SetKeyFromKeyEntry()) SetNextState(StateEncryptOpenSource);
+}
+
+// --- Writing the encrypted file ---------------------------------------------------------
+
+void TForm8::StepEncryptOpenSource() {
+  // Back here after a size change and its space check, the source is open.
+  if (!SourceOpen) {
+    SourceStream = platform::FileStream::Open(SourcePath(), platform::FileMode::OpenRead,
+                                              platform::ShareMode::Exclusive);
+    if (!SourceStream) {
+      ErrorFileText = SourceName;
+      RaiseError(platform::err::FileNotFound, StateEncryptOpenSource);
+      return;
+    }
+    SourceOpen = true;
+    EncryptDone = 0;
+    if (!AdoptMeasuredSourceSize()) return;
+  }
+  SetNextState(StateEncryptCreateTarget);
+}
+
+// The source as it is now, not as it was listed: its size goes into the
+// header. True when it is unchanged; otherwise the next state is set (the
+// space check again, or the next file).
+bool TForm8::AdoptMeasuredSourceSize() {
+  const int64_t measured = SourceStream->Size();
+  if (measured == SourceSize) return true;
+  if (measured < 0) {
+    CloseSource();
+    ErrorFileText = SourceName;
+    RaiseError(platform::err::ReadFault, StateEncryptOpenSource);
+    return false;
+  }
+  LogAction("Source file size changed since it was listed: now " + SizeToText(measured));
+  if (measured == 0) {
+    CloseSource();
+    RaiseWarning(false, SourceName, StateEncryptNextFile, std::string(ZeroLengthMessage));
+    return false;
+  }
+  OverallTotal += (measured - SourceSize) * (VerifyAfterEncrypt ? 2 : 1);
+  OverallStep = OverallTotal / ProgressSteps;
+  SourceSize = measured;
+  FileTotal = measured;
+  FileStep = measured / ProgressSteps;
+  ShowFileProgress();
+  // The size is always the header's last field.
+  HeaderText.replace(HeaderText.size() - 8, 8, QWordToBytes(static_cast<uint64_t>(measured)));
+  SetNextState(StateEncryptCheckSpace);
+  return false;
+}
+
+void TForm8::StepEncryptCreateTarget() {
+  TargetStream = platform::FileStream::Open(TargetPath(), platform::FileMode::Create,
+                                            platform::ShareMode::Exclusive);
+  if (!TargetStream) {
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::NotReady, StateEncryptCreateTarget);
+    return;
+  }
+  TargetOpen = true;
+  partialTarget_ = TargetPath();
+  SetNextState(StateWriteHeader);
+}
+
+// Writes to the encrypted file; a failure raises error 29 to retry the
+// current state, which then writes the same bytes at the same place.
+bool TForm8::WriteTarget(const uint8_t* data, size_t count) {
+  const int64_t at = TargetStream->Position();
+  const auto length = static_cast<int64_t>(count);
+  if (TargetStream->Write(data, length) == length) return true;
+  TargetStream->Seek(at);
+  ErrorFileText = TargetName;
+  RaiseError(platform::err::WriteFault, EngineState.Current);
+  return false;
+}
+
+void TForm8::StepWriteHeader() {
+  Label1->SetCaption("Encrypting file..");
+  std::copy(HeaderText.begin(), HeaderText.end(), SharedBuffer.begin());
+  if (WriteTarget(SharedBuffer.data(), HeaderLength)) SetNextState(StateEncryptReadBlock);
+}
+
+int64_t TForm8::ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64_t count,
+                            const std::string& file) {
+  const int64_t got = stream.Read(buffer, count);
+  if (got == count) return got;
+  if (got >= 0) LogLine("*** " + file + " ended before the size it had when it was opened");
+  ErrorFileText = file;
+  RaiseError(platform::err::ReadFault, EngineState.Current);
+  return -1;
+}
+
+// After the measured size: more data (or a failing read) is a read error.
+bool TForm8::SourceHasMoreData() {
+  uint8_t probe = 0;
+  const int64_t got = SourceStream->Read(&probe, 1);
+  if (got == 0) return false;
+  if (got > 0) LogLine("*** " + SourceName + " holds more than the size it had when it was opened");
+  ErrorFileText = SourceName;
+  RaiseError(platform::err::ReadFault, EngineState.Current);
+  return true;
+}
+
+void TForm8::StepEncryptReadBlock() {
+  const int64_t want = std::min<int64_t>(SourceSize - EncryptDone, SharedBufferSize);
+  if (want == 0) {
+    if (SourceHasMoreData()) return;
+    BlockLength = 0;
+  } else {
+    const int64_t got = ReadExactly(*SourceStream, SharedBuffer.data(), want, SourceName);
+    if (got < 0) return;
+    BlockLength = static_cast<uint16_t>(got);
+  }
+  SetNextState(StateEncipherBlock);
+}
+
+void TForm8::StepEncipherBlock() {
+  KeyState.EncipherBlock(SharedBuffer.data(), BlockLength);
+  SetNextState(StateEncryptWriteBlock);
+}
+
+void TForm8::StepEncryptWriteBlock() {
+  if (BlockLength == 0 || WriteTarget(SharedBuffer.data(), BlockLength)) {
+    SetNextState(StateEncryptAdvance);
+  }
+}
+
+void TForm8::AdvanceProgress(int64_t bytes) {
+  FileDone += bytes;
+  OverallDone += bytes;
+  ShowFileProgress();
+  ShowOverallProgress();
+}
+
+void TForm8::StepEncryptAdvance() {
+  if (BlockLength > 0) {
+    EncryptDone += BlockLength;
+    AdvanceProgress(BlockLength);
+    SetNextState(StateEncryptReadBlock);
+  } else {
+    SetNextState(StateEncryptCloseSource);
+  }
+}
+
+void TForm8::StepEncryptCloseSource() {
+  CloseSource();
+  SetNextState(StateWriteKeyCheck);
+}
+
+void TForm8::StepWriteKeyCheck() {
+  if (WriteTarget(KeyState.State, KeyCheckBlockSize)) SetNextState(StateEncryptCloseTarget);
+}
+
+void TForm8::StepEncryptCloseTarget() {
+  const bool closed = TargetStream->Close();
+  CloseTarget();
+  if (!closed) {
+    // The file may be incomplete: it goes, and a retry writes it anew.
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::WriteFault, StateEncryptSetKey);
+    return;
+  }
+  partialTarget_.clear();
+  SetNextState(VerifyAfterEncrypt ? StateVerifyDisketteEject : StateDeletePlaintext);
+}
+
+// --- Verification -------------------------------------------------------------------------
+
+void TForm8::StepVerifyDisketteEject() {
+  const char letter = JobFolder.empty() ? '\0' : JobFolder[0];
+  if (letter != 'A' && letter != 'B' && letter != 'a' && letter != 'b') {
+    SetNextState(StateVerifyStart);
+    return;
+  }
+  RaiseWarning(true, "Please eject the diskette, re-insert again and click Continue.",
+               StateVerifyStart,
+               "(This eliminates the effects of buffering for file read verification)");
+}
+
+void TForm8::StepVerifyStart() {
+  Label1->SetCaption("Verifying encrypted file..");
+  Label14->SetCaption("Checking data integrity of encrypted file");
+  Label12->SetCaption(TargetName);
+  FileDone = 0;
+  SetAnimation(AnimationVerify);
+  ShowFileProgress();
+  if (SetKeyFromKeyEntry()) SetNextState(StateVerifyOpenSource);
+}
+
+void TForm8::StepVerifyOpenSource() {
+  SourceStream = platform::FileStream::Open(SourcePath(), platform::FileMode::OpenRead,
+                                            platform::ShareMode::Exclusive);
+  if (!SourceStream) {
+    ErrorFileText = SourceName;
+    RaiseError(platform::err::FileNotFound, StateVerifyOpenSource);
+    return;
+  }
+  SourceOpen = true;
+  SetNextState(StateVerifyOpenTarget);
+}
+
+void TForm8::StepVerifyOpenTarget() {
+  TargetStream = platform::FileStream::Open(TargetPath(), platform::FileMode::OpenRead,
+                                            platform::ShareMode::Exclusive);
+  if (!TargetStream) {
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::NotReady, StateVerifyOpenTarget);
+    return;
+  }
+  TargetOpen = true;
+  SetNextState(StateVerifyHeader);
+}
+
+// A failed verification leaves the file (closing both) for the next one;
+// the encrypted file stays, and the original is kept.
+void TForm8::LeaveFileWithWarning(const std::string& message) {
+  CloseAllStreams();
+  RaiseWarning(false, TargetName, StateEncryptNextFile, message);
+}
+
+// Reads `count` bytes of the encrypted file into SharedBuffer2: false after
+// a read error or (fewer bytes) the length warning.
+bool TForm8::ReadTargetBlock(int64_t count) {
+  const int64_t got = TargetStream->Read(SharedBuffer2.data(), count);
+  if (got < 0) {
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::ReadFault, EngineState.Current);
+    return false;
+  }
+  if (got < count) {
+    LeaveFileWithWarning(std::string(LengthFailedMessage));
+    return false;
+  }
+  return true;
+}
+
+void TForm8::StepVerifyHeader() {
+  if (!ReadTargetBlock(HeaderLength)) return;
+  if (std::memcmp(SharedBuffer2.data(), HeaderText.data(), HeaderLength) != 0) {
+    LeaveFileWithWarning(
+        "File header information verification failed (storage media maybe unreliable)");
+    return;
+  }
+  EncryptDone = 0;
+  SetNextState(StateVerifyReadSource);
+}
+
+void TForm8::StepVerifyReadSource() {
+  BlockLength =
+      static_cast<uint16_t>(std::min<int64_t>(SourceSize - EncryptDone, SharedBufferSize));
+  if (ReadExactly(*SourceStream, SharedBuffer.data(), BlockLength, SourceName) >= 0) {
+    SetNextState(StateVerifyReadTarget);
+  }
+}
+
+void TForm8::StepVerifyReadTarget() {
+  if (ReadTargetBlock(BlockLength)) SetNextState(StateVerifyEncipher);
+}
+
+void TForm8::StepVerifyEncipher() {
+  KeyState.EncipherBlock(SharedBuffer.data(), BlockLength);
+  SetNextState(StateVerifyCompare);
+}
+
+void TForm8::StepVerifyCompare() {
+  if (std::memcmp(SharedBuffer.data(), SharedBuffer2.data(), BlockLength) != 0) {
+    LeaveFileWithWarning("File data integrity error (storage media maybe unreliable)");
+    return;
+  }
+  SetNextState(StateVerifyAdvance);
+}
+
+void TForm8::StepVerifyAdvance() {
+  EncryptDone += BlockLength;
+  AdvanceProgress(BlockLength);
+  SetNextState(EncryptDone < SourceSize ? StateVerifyReadSource : StateVerifyKeyCheck);
+}
+
+void TForm8::StepVerifyKeyCheck() {
+  if (!ReadTargetBlock(KeyCheckBlockSize)) return;
+  if (std::memcmp(SharedBuffer2.data(), KeyState.State, KeyCheckBlockSize) != 0) {
+    LeaveFileWithWarning("File key integrity error (storage media maybe unreliable)");
+    return;
+  }
+  // Nothing may follow the key check, and the original must still be what
+  // was encrypted before it may be deleted.
+  uint8_t probe = 0;
+  if (TargetStream->Read(&probe, 1) != 0) {
+    LeaveFileWithWarning(std::string(LengthFailedMessage));
+    return;
+  }
+  if (SourceHasMoreData()) return;
+  SetNextState(StateVerifyCloseSource);
+}
+
+void TForm8::StepVerifyCloseSource() {
+  CloseSource();
+  SetNextState(StateVerifyCloseTarget);
+}
+
+void TForm8::StepVerifyCloseTarget() {
+  CloseTarget();
+  SetNextState(StateDeletePlaintext);
+}
+
+// --- The original ----------------------------------------------------------------------------
+
+// Reached only after the encrypted file closed without error and, with
+// verification on, verified.
+void TForm8::StepDeletePlaintext() {
+  if (!DeletePlaintextAfterEncrypt) {
+    SetNextState(StateEncryptNextFile);
+    return;
+  }
+  Label14->SetCaption("Deleting original non-encrypted file by request");
+  Label12->SetCaption(SourceName);
+  DeleteFolder = JobFolder;
+  DeleteName = SourceName;
+  DeleteSize = SourceSize;
+  DeleteReturnState = StateEncryptNextFile;
+  DeleteShowProgress = true;
+  SetNextState(StateDeleteFile);
+}
+
+}  // namespace vek

@@ -1,0 +1,565 @@
+// The processing window's frame: the show, the two timers and the state
+// dispatch, the run start states, the progress display, the CPU boost, the
+// status animation, the buttons and the finish.
+
+#include "engine/processing_window.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "app/main_window.h"
+#include "core/texts.h"
+#include "engine/activity_log_window.h"
+#include "engine/engine_tables.h"
+#include "engine/key_entry_window.h"
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace vek {
+
+namespace {
+
+constexpr int FirstRotationIcon = 6;
+constexpr int LastRotationIcon = 23;
+constexpr int VerifyIcon = 2;
+constexpr int BlinkIconA = 3;
+constexpr int BlinkIconB = 4;
+constexpr int FinishedIcon = 5;
+constexpr int WarningIcon = 24;
+
+constexpr std::string_view ReadyCaption = "VEK 2003 - Ready";
+constexpr std::string_view CancelCaption = "&Cancel";
+constexpr std::string_view OkCaption = "&OK";
+
+// What the progress figures show: "<done> of <total>", the bar position and
+// the whole percent, all within their maximum.
+struct TProgressText {
+  std::string Amount;
+  int64_t Bar;
+  std::string Percent;
+};
+
+TProgressText ProgressOf(int64_t done, int64_t total, int64_t step) {
+  TProgressText p;
+  p.Amount = SizeToText(done) + " of " + SizeToText(total);
+  p.Bar = step == 0 ? ProgressSteps : std::clamp<int64_t>(done / step, 0, ProgressSteps);
+  const int64_t percent =
+      total <= 0 ? 100
+                 : std::clamp<int64_t>(static_cast<int64_t>(static_cast<double>(done) /
+                                                            static_cast<double>(total) * 100.0),
+                                       0, 100);
+  p.Percent = std::to_string(percent) + "%";
+  return p;
+}
+
+// The state of each code, sorted by code. States missing here have no handler.
+struct TStepEntry {
+  uint16_t State;
+  TForm8::TStep Step;
+};
+
+}  // namespace
+
+TForm8::TStep TForm8::StepFor(uint16_t state) {
+  static constexpr TStepEntry Table[] = {
+      {StateClearDisplay, &TForm8::StepClearDisplay},
+      {StateResetRun, &TForm8::StepResetRun},
+      {StateChoosePath, &TForm8::StepChoosePath},
+      {StateEncryptTotals, &TForm8::StepEncryptTotals},
+      {StateEncryptNextFile, &TForm8::StepEncryptNextFile},
+      {StateEncryptFindSource, &TForm8::StepEncryptFindSource},
+      {StateEncryptRetrySource, &TForm8::StepEncryptRetrySource},
+      {StateEncryptCheckTarget, &TForm8::StepEncryptCheckTarget},
+      {StateEncryptOverwriteAnswer, &TForm8::StepEncryptOverwriteAnswer},
+      {StateBuildHeader, &TForm8::StepBuildHeader},
+      {StateEncryptCheckSpace, &TForm8::StepEncryptCheckSpace},
+      {StateEncryptSetKey, &TForm8::StepEncryptSetKey},
+      {StateEncryptOpenSource, &TForm8::StepEncryptOpenSource},
+      {StateEncryptCreateTarget, &TForm8::StepEncryptCreateTarget},
+      {StateWriteHeader, &TForm8::StepWriteHeader},
+      {StateEncryptReadBlock, &TForm8::StepEncryptReadBlock},
+      {StateEncipherBlock, &TForm8::StepEncipherBlock},
+      {StateEncryptWriteBlock, &TForm8::StepEncryptWriteBlock},
+      {StateEncryptAdvance, &TForm8::StepEncryptAdvance},
+      {StateEncryptCloseSource, &TForm8::StepEncryptCloseSource},
+      {StateWriteKeyCheck, &TForm8::StepWriteKeyCheck},
+      {StateEncryptCloseTarget, &TForm8::StepEncryptCloseTarget},
+      {StateVerifyDisketteEject, &TForm8::StepVerifyDisketteEject},
+      {StateVerifyStart, &TForm8::StepVerifyStart},
+      {StateVerifyOpenSource, &TForm8::StepVerifyOpenSource},
+      {StateVerifyOpenTarget, &TForm8::StepVerifyOpenTarget},
+      {StateVerifyHeader, &TForm8::StepVerifyHeader},
+      {StateVerifyReadSource, &TForm8::StepVerifyReadSource},
+      {StateVerifyReadTarget, &TForm8::StepVerifyReadTarget},
+      {StateVerifyEncipher, &TForm8::StepVerifyEncipher},
+      {StateVerifyCompare, &TForm8::StepVerifyCompare},
+      {StateVerifyAdvance, &TForm8::StepVerifyAdvance},
+      {StateVerifyKeyCheck, &TForm8::StepVerifyKeyCheck},
+      {StateVerifyCloseSource, &TForm8::StepVerifyCloseSource},
+      {StateVerifyCloseTarget, &TForm8::StepVerifyCloseTarget},
+      {StateDeletePlaintext, &TForm8::StepDeletePlaintext},
+      {StateDecryptTotals, &TForm8::StepDecryptTotals},
+      {StateDecryptNextFile, &TForm8::StepDecryptNextFile},
+      {StateDecryptFindSource, &TForm8::StepDecryptFindSource},
+      {StateDecryptRetrySource, &TForm8::StepDecryptRetrySource},
+      {StateDecryptCheckTarget, &TForm8::StepDecryptCheckTarget},
+      {StateDecryptOverwriteAnswer, &TForm8::StepDecryptOverwriteAnswer},
+      {StateDecryptCheckSpace, &TForm8::StepDecryptCheckSpace},
+      {StateDecryptSetKey, &TForm8::StepDecryptSetKey},
+      {StateDecryptOpenSource, &TForm8::StepDecryptOpenSource},
+      {StateDecryptCreateTemp, &TForm8::StepDecryptCreateTemp},
+      {StateDecryptReadBlock, &TForm8::StepDecryptReadBlock},
+      {StateDecipherBlock, &TForm8::StepDecipherBlock},
+      {StateDecryptWriteBlock, &TForm8::StepDecryptWriteBlock},
+      {StateDecryptAdvance, &TForm8::StepDecryptAdvance},
+      {StateReadKeyCheck, &TForm8::StepReadKeyCheck},
+      {StateDecryptCloseSource, &TForm8::StepDecryptCloseSource},
+      {StateDecryptCloseTemp, &TForm8::StepDecryptCloseTemp},
+      {StateAuthenticateKey, &TForm8::StepAuthenticateKey},
+      {StatePlaceDecryptedFile, &TForm8::StepPlaceDecryptedFile},
+      {StateDeleteEncrypted, &TForm8::StepDeleteEncrypted},
+      {StateDeleteListTotals, &TForm8::StepDeleteListTotals},
+      {StateDeleteListNextFile, &TForm8::StepDeleteListNextFile},
+      {StateDeleteFile, &TForm8::StepDeleteFile},
+      {StateDeleteRetryAnswer, &TForm8::StepDeleteRetryAnswer},
+      {StateWipeStart, &TForm8::StepWipeStart},
+      {StateWipeOpenPass, &TForm8::StepWipeOpenPass},
+      {StateWipeWriteBlock, &TForm8::StepWipeWriteBlock},
+      {StateWipeAdvance, &TForm8::StepWipeAdvance},
+      {StateWipeEndPass, &TForm8::StepWipeEndPass},
+      {StateWipeRemove, &TForm8::StepWipeRemove},
+      {StateFinish, &TForm8::StepFinish},
+      {StateErrorAnswer, &TForm8::StepErrorAnswer},
+  };
+  static_assert(
+      std::is_sorted(std::begin(Table), std::end(Table),
+                     [](const TStepEntry& a, const TStepEntry& b) { return a.State < b.State; }),
+      "the step table is searched by halves");
+  const auto* entry =
+      std::lower_bound(std::begin(Table), std::end(Table), state,
+                       [](const TStepEntry& e, uint16_t code) { return e.State < code; });
+  return entry != std::end(Table) && entry->State == state ? entry->Step : nullptr;
+}
+
+void TForm8::DeclareBindings(ui::TFormBinder& binder) {
+  binder.Control("GroupBox1", GroupBox1);
+  binder.Control("Label1", Label1);
+  binder.Control("Label14", Label14);
+  for (int n = FirstStatusIcon; n <= LastStatusIcon; ++n) {
+    binder.Control("Image" + std::to_string(n),
+                   StatusIcons[static_cast<size_t>(n - FirstStatusIcon)]);
+  }
+  binder.Control("GroupBox2", GroupBox2);
+  binder.Control("Label2", Label2);
+  binder.Control("Label3", Label3);
+  binder.Control("Label4", Label4);
+  binder.Control("Label5", Label5);
+  binder.Control("Label8", Label8);
+  binder.Control("Label11", Label11);
+  binder.Control("Label12", Label12);
+  binder.Control("Label13", Label13);
+  binder.Control("Label7", Label7);
+  binder.Control("Label6", Label6);
+  binder.Control("Label10", Label10);
+  binder.Control("Label9", Label9);
+  binder.Control("ProgressBar1", ProgressBar1);
+  binder.Control("ProgressBar2", ProgressBar2);
+  binder.Control("Button1", Button1);
+  binder.Control("Button2", Button2);
+  binder.Control("Button3", Button3);
+  binder.Control("Button4", Button4);
+  binder.Control("Timer1", Timer1);
+  binder.Control("Timer2", Timer2);
+  binder.Handler("FormShow", this, &TForm8::FormShow);
+  binder.Handler("FormHide", this, &TForm8::FormHide);
+  binder.Handler("FormClose", this, &TForm8::FormClose);
+  binder.Handler("Timer1Timer", this, &TForm8::Timer1Timer);
+  binder.Handler("Timer2Timer", this, &TForm8::Timer2Timer);
+  binder.Handler("Button1Click", this, &TForm8::Button1Click);
+  binder.Handler("Button2Click", this, &TForm8::Button2Click);
+  binder.Handler("Button3Click", this, &TForm8::Button3Click);
+  binder.Handler("Button4Click", this, &TForm8::Button4Click);
+}
+
+// --- Lifecycle -------------------------------------------------------------------
+
+void TForm8::FormShow() {
+  SavedErrorMode = platform::SetErrorMode(platform::SemFailCriticalErrors);
+  CloseAllStreams();
+  ErrorReportsOn = true;
+  StopRequested = false;
+  runActive_ = true;
+  Form2->Hide();
+  SetCaption(ReadyCaption);
+  Button2->SetEnabled(true);
+  Button3->SetEnabled(true);
+  Button4->SetEnabled(false);
+  SetAnimation(AnimationRotate);
+  EngineState.Current = StateClearDisplay;
+  Button1->SetEnabled(true);
+  Timer2->SetInterval(1000);
+  Timer2->SetEnabled(true);
+  Timer1->SetEnabled(true);
+}
+
+// However the window goes (OK, the log window, the exit), the engine stops
+// and lets go of its files and of the error mode.
+void TForm8::FormHide() {
+  Timer1->SetEnabled(false);
+  Timer2->SetEnabled(false);
+  CloseAllStreams();
+  runActive_ = false;
+  platform::SetErrorMode(SavedErrorMode);
+}
+
+void TForm8::FormClose(ui::TCloseAction& action) {
+  if (ExitRequested) return;
+  action = ui::TCloseAction::None;
+  if (Minimized()) {
+    Timer2->SetEnabled(true);
+    SendSysCommand(ui::SC_RESTORE);
+  }
+}
+
+void TForm8::Timer1Timer() {
+  EngineState.Next = EngineState.Current;
+  if (const TStep step = StepFor(EngineState.Current)) (this->*step)();
+  EngineState.Current = EngineState.Next;
+}
+
+void TForm8::Timer2Timer() {
+  AnimateStatusIcon();
+}
+
+void TForm8::Button1Click() {
+  Timer2->SetEnabled(false);
+  platform::SetPriorityClass(platform::NormalPriorityClass);
+  ClearKeyState();
+  ResetKeyStream();
+  if (Button1->Caption() == CancelCaption) {
+    LogAction("*** User requested to cancel operations");
+    StopRequested = true;
+    EngineState.Current = StateFinish;
+    return;
+  }
+  Hide();
+  Form2->Show();
+  Form2->BringToFront();
+}
+
+void TForm8::Button2Click() {
+  SendSysCommand(ui::SC_MINIMIZE);
+  Timer2->SetEnabled(false);
+}
+
+void TForm8::Button3Click() {
+  Button2Click();
+}
+
+void TForm8::Button4Click() {
+  Timer1->SetEnabled(false);
+  Hide();
+  Form21->Show();
+  Form21->BringToFront();
+}
+
+void TForm8::CloseAllStreams() {
+  CloseSource();
+  CloseTarget();
+  TempStream.reset();
+  WipeStream.reset();
+  TempOpen = false;
+  WipeStreamOpen = false;
+  if (!partialTarget_.empty()) {
+    platform::DeleteFile(partialTarget_);
+    partialTarget_.clear();
+  }
+}
+
+void TForm8::CloseSource() {
+  SourceStream.reset();
+  SourceOpen = false;
+}
+
+void TForm8::CloseTarget() {
+  TargetStream.reset();
+  TargetOpen = false;
+}
+
+// --- Run start states --------------------------------------------------------------
+
+void TForm8::StepClearDisplay() {
+  HideStatusIcons();
+  Label1->SetCaption("");
+  if (RunMode == RunDeleteFile) {
+    Label11->SetCaption("N/A (Single file delete)");
+    Label12->SetCaption(DeleteName);
+    Label13->SetCaption(DeleteFolder);
+  } else {
+    Label11->SetCaption("");
+    Label12->SetCaption("");
+    Label13->SetCaption("");
+  }
+  Label7->SetCaption("");
+  Label6->SetCaption("");
+  Label10->SetCaption("");
+  Label9->SetCaption("");
+  ProgressBar1->SetPosition(0);
+  ProgressBar2->SetPosition(0);
+  Button1->SetCaption(CancelCaption);
+  Button1->SetEnabled(true);
+  SetNextState(StateResetRun);
+}
+
+void TForm8::StepResetRun() {
+  ResetRunVariables();
+  Form21->ListBox1->Clear();
+  AssignLogFileName();
+  SetNextState(StateChoosePath);
+}
+
+// Nothing of an earlier run carries over. The delete sub-machine's inputs
+// are the caller's, and a one-file delete's caller sets its overall totals
+// before the window shows.
+void TForm8::ResetRunVariables() {
+  StopRequested = false;
+  AnimationIcon = FirstRotationIcon;
+  BlinkPhase = 0;
+  BlinkCompanion = 0;
+  JobPos = 0;
+  SourceName.clear();
+  TargetName.clear();
+  JobFolder.clear();
+  SourceSize = 0;
+  SourceExists = false;
+  TargetExists = false;
+  FileTotal = 0;
+  FileDone = 0;
+  FileStep = 0;
+  if (RunMode != RunDeleteFile) {
+    OverallTotal = 0;
+    OverallDone = 0;
+    OverallStep = 0;
+  }
+  InsaneMode = false;
+  HeaderText.clear();
+  HeaderLength = 0;
+  BlockLength = 0;
+  EncryptDone = 0;
+  DecryptDone = 0;
+  KeyAuthenticated = false;
+  WarningsOn = true;
+  WarningAnswer = 0;
+  WarningContinuation = 0;
+  ErrorReportsOn = true;
+  ErrorCode = 0;
+  RetryPossible = false;
+  ErrorFileText.clear();
+  ErrorType.clear();
+  ErrorDetail.clear();
+  ErrorAdvice.clear();
+  ErrorAnswer = 0;
+  RetryState = 0;
+  ActionCount = 0;
+  ErrorCount = 0;
+}
+
+void TForm8::StepChoosePath() {
+  struct TPath {
+    uint8_t Mode;
+    uint16_t Skip;
+    uint16_t First;
+  };
+  static constexpr TPath Paths[] = {
+      {RunEncrypt, StateEncryptNextFile, StateEncryptTotals},
+      {RunDecrypt, StateDecryptNextFile, StateDecryptTotals},
+      {RunDeleteFile, StateFinish, StateDeleteFile},
+      {RunDeleteJobList, StateDeleteListNextFile, StateDeleteListTotals},
+  };
+  for (const TPath& path : Paths) {
+    if (path.Mode == RunMode) {
+      SkipState = path.Skip;
+      SetNextState(path.First);
+    }
+  }
+}
+
+uint16_t TForm8::JobEntryCount() {
+  return std::min(JobList.JobCount, JobListCapacityMax);
+}
+
+void TForm8::StepEncryptTotals() {
+  OverallDone = 0;
+  for (uint16_t i = 1; i <= JobEntryCount(); ++i) {
+    const int64_t size = JobList.Size[i];
+    OverallTotal += size;
+    if (VerifyAfterEncrypt) OverallTotal += size;
+    if (DeletePlaintextAfterEncrypt)
+      OverallTotal += KilobytesRoundedUp(size) * 1024 * OverwritePasses(DeleteMethod);
+  }
+  OverallStep = OverallTotal / ProgressSteps;
+  SetNextState(StateEncryptNextFile);
+}
+
+int64_t TForm8::KilobytesRoundedUp(int64_t size) {
+  const int64_t q = size / 1024;
+  return q % 1024 > 0 ? q + 1 : q;
+}
+
+// --- Progress ---------------------------------------------------------------------
+
+void TForm8::ShowFileProgress() {
+  const TProgressText p = ProgressOf(FileDone, FileTotal, FileStep);
+  Label7->SetCaption(p.Amount);
+  ProgressBar1->SetPosition(p.Bar);
+  Label6->SetCaption(p.Percent);
+}
+
+// The overall percent keeps three characters ("100%" shows as "100"), and
+// the window's caption carries it while the window is minimised.
+void TForm8::ShowOverallProgress() {
+  const TProgressText p = ProgressOf(OverallDone, OverallTotal, OverallStep);
+  const std::string percent = p.Percent.substr(0, 3);
+  Label10->SetCaption(p.Amount);
+  ProgressBar2->SetPosition(p.Bar);
+  Label9->SetCaption(percent);
+  SetCaption("VEK: " + percent + " complete");
+}
+
+// --- CPU boost -----------------------------------------------------------------------
+
+bool TForm8::BoostApplies(int64_t size) {
+  return InsaneModeFor(InsaneModeThreshold, size);
+}
+
+void TForm8::ShowBoost(uint32_t priorityClass, std::string_view caption) {
+  platform::SetPriorityClass(priorityClass);
+  GroupBox2->SetCaption(caption);
+}
+
+// --- Status icons ----------------------------------------------------------------------
+
+void TForm8::ShowStatusIcon(int number, bool visible) {
+  if (number < FirstStatusIcon || number > LastStatusIcon) return;
+  StatusIcons[static_cast<size_t>(number - FirstStatusIcon)]->SetVisible(visible);
+}
+
+void TForm8::HideStatusIcons() {
+  for (ui::TImage* icon : StatusIcons) icon->SetVisible(false);
+}
+
+void TForm8::SetAnimation(uint8_t kind) {
+  HideStatusIcons();
+  AnimationKind = kind;
+}
+
+void TForm8::AnimateStatusIcon() {
+  switch (AnimationKind) {
+    case AnimationRotate:
+      ShowStatusIcon(AnimationIcon, false);
+      AnimationIcon = static_cast<uint8_t>(AnimationIcon >= LastRotationIcon ? FirstRotationIcon
+                                                                             : AnimationIcon + 1);
+      ShowStatusIcon(AnimationIcon, true);
+      break;
+    case AnimationVerify:
+      ShowStatusIcon(VerifyIcon, true);
+      break;
+    case AnimationBlink:
+      BlinkCompanion = 0;
+      ShowStatusIcon(BlinkPhase == 0 ? BlinkIconA : BlinkIconB, false);
+      ShowStatusIcon(BlinkPhase == 0 ? BlinkIconB : BlinkIconA, true);
+      BlinkPhase = BlinkPhase == 0 ? 1 : 0;
+      break;
+    case AnimationFinished:
+      ShowStatusIcon(FinishedIcon, true);
+      break;
+    case AnimationWarning:
+      ShowStatusIcon(WarningIcon, true);
+      break;
+    default:
+      break;
+  }
+}
+
+// --- Finish ------------------------------------------------------------------------------
+
+void TForm8::StepFinish() {
+  Timer2->SetEnabled(false);
+  platform::SetPriorityClass(platform::NormalPriorityClass);
+  CloseAllStreams();
+  GroupBox2->SetCaption(TaskDetailsCaption);
+  Label11->SetCaption("All");
+
+  if (FileTotal == 1) FileTotal = 0;
+  Label7->SetCaption(SizeToText(FileTotal) + " of " + SizeToText(FileTotal));
+  Label6->SetCaption("100%");
+  ProgressBar1->SetPosition(ProgressSteps);
+  Label10->SetCaption(SizeToText(OverallTotal) + " of " + SizeToText(OverallTotal));
+  Label9->SetCaption("100%");
+  ProgressBar2->SetPosition(ProgressSteps);
+
+  SetAnimation(AnimationFinished);
+  AnimateStatusIcon();  // the animation timer is off now: show it at once
+  Button1->SetEnabled(true);
+  Button2->SetEnabled(false);
+  Button3->SetEnabled(false);
+  Button4->SetEnabled(true);
+  Form2->FileListBox1->Update();
+
+  // A stop by request counts first, whether or not errors came before it.
+  if (StopRequested) {
+    LogAction("*** Processing interupted by user");
+    Label1->SetCaption("Stopped by request.");
+    Label14->SetCaption("Did not complete all tasks");
+    SetCaption("VEK: Interrupted");
+  } else {
+    Label1->SetCaption(ErrorCount != 0 ? "Completed (including errors)" : "Completed.");
+    Label14->SetCaption("Finished all tasks");
+    SetCaption("VEK: Finished");
+  }
+  Button1->SetCaption(OkCaption);
+  LogAction(" ");
+  LogAction("Processing finished at " + NowText());
+  // The counts include the finish's own lines.
+  Form21->Label4->SetCaption(std::to_string(ActionCount));
+  Form21->Label6->SetCaption(std::to_string(ErrorCount));
+
+  runActive_ = false;
+  SetNextState(EngineIdle);
+  SendSysCommand(ui::SC_RESTORE);
+}
+
+// --- Cipher ---------------------------------------------------------------------------------
+
+void TForm8::SetKey(std::string_view key) {
+  KeyState.SetKey(key);
+}
+uint8_t TForm8::EncipherByte(uint8_t value) {
+  return KeyState.EncipherByte(value);
+}
+uint8_t TForm8::DecipherByte(uint8_t value) {
+  return KeyState.DecipherByte(value);
+}
+void TForm8::ClearKeyState() {
+  KeyState.ClearKeyState();
+}
+void TForm8::ResetKeyStream() {
+  KeyState.ResetKeyStream();
+}
+
+bool TForm8::SetKeyFromKeyEntry() {
+  const std::string key = TrimKeyText(Form7->Edit1->Text());
+  if (key.empty()) {
+    // The key window never lets such a key through; the run stops rather
+    // than encipher without a key.
+    LogAction("*** The key is empty");
+    StopRequested = true;
+    SetNextState(StateFinish);
+    return false;
+  }
+  SetKey(key);
+  return true;
+}
+
+}  // namespace vek

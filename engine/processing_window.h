@@ -1,0 +1,238 @@
+#pragma once
+// The processing window: the engine that runs a job over the job list
+// (encrypt with verify, decrypt, deletes) as a state machine on a 1 ms
+// timer, one small step a tick, with its progress display, CPU boost,
+// status animation, warnings and error reports, and the activity log.
+//
+// The state codes are in core/constants.h; every state with a handler runs
+// the step member of the same name (StateX runs StepX). A step moves the
+// engine by writing EngineState.Next; a dialog button, which runs between
+// two ticks, writes EngineState.Current.
+//
+// The members live in several files: processing_window.cpp (the frame:
+// show, timers, dispatch, run start, progress, boost, animation, buttons,
+// finish), encrypt_steps.cpp (encrypt, verify, header writer),
+// decrypt_steps.cpp, delete_steps.cpp, reports.cpp (warnings, error
+// reports, the answer state) and activity_log.cpp.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/state.h"
+#include "platform/files.h"
+#include "ui/form.h"
+
+namespace vek {
+
+class TForm8 : public ui::TForm {
+ public:
+  ui::TGroupBox* GroupBox1 = nullptr;  // " Current task : "
+  ui::TLabel* Label1 = nullptr;        // current task
+  ui::TLabel* Label14 = nullptr;       // current sub-task
+  // Status icons Image2..Image24 at StatusIcons[0..22], all at one spot.
+  static constexpr int FirstStatusIcon = 2;
+  static constexpr int LastStatusIcon = 24;
+  std::array<ui::TImage*, LastStatusIcon - FirstStatusIcon + 1> StatusIcons{};
+  ui::TGroupBox* GroupBox2 = nullptr;  // " Task details : " (and the CPU boost)
+  ui::TLabel* Label2 = nullptr;
+  ui::TLabel* Label3 = nullptr;
+  ui::TLabel* Label4 = nullptr;
+  ui::TLabel* Label5 = nullptr;
+  ui::TLabel* Label8 = nullptr;
+  ui::TLabel* Label11 = nullptr;  // file counter
+  ui::TLabel* Label12 = nullptr;  // file names
+  ui::TLabel* Label13 = nullptr;  // file location
+  ui::TLabel* Label7 = nullptr;   // file progress amount
+  ui::TLabel* Label6 = nullptr;   // file progress percent
+  ui::TLabel* Label10 = nullptr;  // overall progress amount
+  ui::TLabel* Label9 = nullptr;   // overall progress percent
+  ui::TProgressBar* ProgressBar1 = nullptr;
+  ui::TProgressBar* ProgressBar2 = nullptr;
+  ui::TButton* Button1 = nullptr;  // "&Cancel", "&OK" after the run
+  ui::TButton* Button2 = nullptr;  // "Minimize (&normal speed)"
+  ui::TButton* Button3 = nullptr;  // "Minimize (&slow speed)"
+  ui::TButton* Button4 = nullptr;  // "&View activity log"
+  ui::TTimer* Timer1 = nullptr;    // engine tick, 1 ms
+  ui::TTimer* Timer2 = nullptr;    // status animation, 1000 ms
+
+  // The run's files; the matching flags of core/state.h say which are open.
+  std::unique_ptr<platform::FileStream> SourceStream;
+  std::unique_ptr<platform::FileStream> TargetStream;
+  std::unique_ptr<platform::FileStream> TempStream;  // decrypt's "tmp.tmp"
+  std::unique_ptr<platform::FileStream> WipeStream;
+
+  // --- Frame (processing_window.cpp) -----------------------------------------
+  void FormShow();
+  void FormHide();
+  void FormClose(ui::TCloseAction& action);
+  void Timer1Timer();
+  void Timer2Timer();
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+
+  // A run is in progress: from the show to the finish. While it is, no
+  // other window may use KeyState, the work buffers or the job list.
+  bool RunActive() const { return runActive_; }
+  // Closes every stream still open. An encrypted file that was being
+  // written and is not complete is removed: no half-written file keeps a
+  // real name.
+  void CloseAllStreams();
+
+  void ShowStatusIcon(int number, bool visible);
+  void HideStatusIcons();
+  void SetAnimation(uint8_t kind);
+  void AnimateStatusIcon();
+  void ShowFileProgress();
+  void ShowOverallProgress();
+  static int64_t KilobytesRoundedUp(int64_t size);
+  // The boost rule: whether a file of `size` bytes runs with raised priority
+  // under the option InsaneModeThreshold.
+  static bool BoostApplies(int64_t size);
+
+  // The cipher on the program-wide KeyState.
+  void SetKey(std::string_view key);
+  uint8_t EncipherByte(uint8_t value);
+  uint8_t DecipherByte(uint8_t value);
+  void ClearKeyState();
+  void ResetKeyStream();
+
+  // --- Warnings and error reports (reports.cpp) --------------------------------
+  void RaiseWarning(bool allowContinue, const std::string& subject, uint16_t continuation,
+                    const std::string& message);
+  void RaiseError(uint16_t code, uint16_t retryState);
+  void DescribeError();
+
+  // --- Activity log (activity_log.cpp) ------------------------------------------
+  void LogLine(const std::string& text);
+  void LogAction(const std::string& text);
+  void StartActivityLog(uint8_t kind);
+
+  // --- Header writer (encrypt_steps.cpp) ------------------------------------------
+  static std::string WordToBytes(uint16_t value);
+  static std::string DWordToBytes(uint32_t value);
+  static std::string QWordToBytes(uint64_t value);
+
+  // --- Steps, one per state -----------------------------------------------------
+  // Frame.
+  void StepClearDisplay();
+  void StepResetRun();
+  void StepChoosePath();
+  void StepEncryptTotals();
+  void StepFinish();
+  void StepErrorAnswer();  // reports.cpp
+  // Encrypt and verify (encrypt_steps.cpp).
+  void StepEncryptNextFile();
+  void StepEncryptFindSource();
+  void StepEncryptRetrySource();
+  void StepEncryptCheckTarget();
+  void StepEncryptOverwriteAnswer();
+  void StepBuildHeader();
+  void StepEncryptCheckSpace();
+  void StepEncryptSetKey();
+  void StepEncryptOpenSource();
+  void StepEncryptCreateTarget();
+  void StepWriteHeader();
+  void StepEncryptReadBlock();
+  void StepEncipherBlock();
+  void StepEncryptWriteBlock();
+  void StepEncryptAdvance();
+  void StepEncryptCloseSource();
+  void StepWriteKeyCheck();
+  void StepEncryptCloseTarget();
+  void StepVerifyDisketteEject();
+  void StepVerifyStart();
+  void StepVerifyOpenSource();
+  void StepVerifyOpenTarget();
+  void StepVerifyHeader();
+  void StepVerifyReadSource();
+  void StepVerifyReadTarget();
+  void StepVerifyEncipher();
+  void StepVerifyCompare();
+  void StepVerifyAdvance();
+  void StepVerifyKeyCheck();
+  void StepVerifyCloseSource();
+  void StepVerifyCloseTarget();
+  void StepDeletePlaintext();
+  // Decrypt and key authentication (decrypt_steps.cpp).
+  void StepDecryptTotals();
+  void StepDecryptNextFile();
+  void StepDecryptFindSource();
+  void StepDecryptRetrySource();
+  void StepDecryptCheckTarget();
+  void StepDecryptOverwriteAnswer();
+  void StepDecryptCheckSpace();
+  void StepDecryptSetKey();
+  void StepDecryptOpenSource();
+  void StepDecryptCreateTemp();
+  void StepDecryptReadBlock();
+  void StepDecipherBlock();
+  void StepDecryptWriteBlock();
+  void StepDecryptAdvance();
+  void StepReadKeyCheck();
+  void StepDecryptCloseSource();
+  void StepDecryptCloseTemp();
+  void StepAuthenticateKey();
+  void StepPlaceDecryptedFile();
+  void StepDeleteEncrypted();
+  // Job-list delete and the delete sub-machine (delete_steps.cpp).
+  void StepDeleteListTotals();
+  void StepDeleteListNextFile();
+  void StepDeleteFile();
+  void StepDeleteRetryAnswer();
+  void StepWipeStart();
+  void StepWipeOpenPass();
+  void StepWipeWriteBlock();
+  void StepWipeAdvance();
+  void StepWipeEndPass();
+  void StepWipeRemove();
+
+  using TStep = void (TForm8::*)();
+  // The step of a state, or nothing for a state without a handler.
+  static TStep StepFor(uint16_t state);
+
+ protected:
+  void DeclareBindings(ui::TFormBinder& binder) override;
+
+ private:
+  static void SetNextState(uint16_t state) { EngineState.Next = state; }
+  // Frees the stream and clears its flag.
+  void CloseSource();
+  void CloseTarget();
+  // Entries of the job list that a run visits (never beyond its arrays).
+  static uint16_t JobEntryCount();
+  void ShowBoost(uint32_t priorityClass, std::string_view caption);
+  // The trimmed key text of the key entry window into the key state; false
+  // (and the run stopped) when it trims to nothing.
+  bool SetKeyFromKeyEntry();
+  void ResetRunVariables();
+  // The log file name of this run: captured now, and never one that an
+  // earlier run of this session was given or that exists already.
+  void AssignLogFileName();
+
+  // Encrypt helpers (encrypt_steps.cpp).
+  void BuildHeaderText();
+  bool AdoptMeasuredSourceSize();
+  // A read of `count` bytes into `buffer`: the count read, or -1 after it
+  // raised error 30 naming `file`.
+  int64_t ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64_t count,
+                      const std::string& file);
+  bool WriteTarget(const uint8_t* data, size_t count);
+  bool ReadTargetBlock(int64_t count);
+  void LeaveFileWithWarning(const std::string& message);
+  bool SourceHasMoreData();
+  void AdvanceProgress(int64_t bytes);
+
+  bool runActive_ = false;
+  // The encrypted file under construction: set from its creation until it
+  // closed without error.
+  std::string partialTarget_;
+  std::vector<std::string> logFileNamesGiven_;
+};
+
+}  // namespace vek

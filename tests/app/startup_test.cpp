@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/options_dialog.h"
+#include "app_fixture.h"
+#include "core/settings.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "tools/exit_wipe_window.h"
+#include "tools/update_window.h"
+#include "ui/application.h"
+
+namespace {
+
+using vek::Form1;
+using vek::Form2;
+
+platform::OsVersionInfo NtVersion(uint32_t major, uint32_t minor, uint32_t build) {
+  platform::OsVersionInfo info;
+  info.PlatformId = platform::PlatformWin32NT;
+  info.MajorVersion = major;
+  info.MinorVersion = minor;
+  info.BuildNumber = build;
+  return info;
+}
+
+class AppStartupTest : public apptest::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    platform::SetRegistryFileForTest((registryDir.path() / "registry").string());
+  }
+  void TearDown() override {
+    platform::SetVersionForTest(std::nullopt);
+    platform::SetRegistryFileForTest(std::nullopt);
+    AppTest::TearDown();
+  }
+  // The screen lock starts in the top-left corner instead.
+  static void ExpectAllWindowsCentred() {
+    EXPECT_EQ(vek::ProgramWindow(17)->Left(), 0);
+    EXPECT_EQ(vek::ProgramWindow(17)->Top(), 0);
+    for (int n = 1; n <= 22; ++n) {
+      const ui::TForm* form = vek::ProgramWindow(n);
+      if (form == nullptr || n == 17) continue;
+      EXPECT_EQ(form->Left(), (ui::Screen->Width() - form->Width()) / 2) << "window " << n;
+      EXPECT_EQ(form->Top(), (ui::Screen->Height() - form->Height()) / 2) << "window " << n;
+    }
+  }
+
+  vektest::TempDir registryDir;
+};
+
+TEST_F(AppStartupTest, FirstStartInAnEmptyFolderTakesTheDefaultsAndWritesTheSettings) {
+  vek::ExitRequested = true;
+  StartProgram();
+  EXPECT_FALSE(vek::ExitRequested);
+  EXPECT_EQ(vek::ProgramFolder, "C:\\");
+  EXPECT_EQ(vek::StartCount, 1);
+  EXPECT_TRUE(std::filesystem::exists(HostPath("VEK 2003.set")));
+  EXPECT_TRUE(vek::OwnerFirstName.Empty());
+  EXPECT_TRUE(vek::TimestampEncryption && vek::PreserveAttributes && vek::WindowsInformation &&
+              vek::DeletePlaintextAfterEncrypt && vek::VerifyAfterEncrypt &&
+              vek::DeleteEncryptedAfterDecrypt && vek::ShowHints);
+  EXPECT_EQ(vek::DeleteMethod, vek::DeleteSinglePass);
+  EXPECT_EQ(vek::HintPause, 800);
+  EXPECT_EQ(vek::HintHidePause, 8000);
+  EXPECT_FALSE(vek::SaveWindowLayout);
+  EXPECT_FALSE(vek::ScreenLockEnabled);
+  EXPECT_EQ(vek::LockWindowSpeed, 1);
+  EXPECT_EQ(vek::InsaneModeThreshold, 0);
+  EXPECT_TRUE(vek::ConfirmDeletes);
+  ExpectAllWindowsCentred();
+
+  EXPECT_EQ(ui::Application->HintPause(), 800);
+  EXPECT_EQ(ui::Application->HintHidePause(), 8000);
+  EXPECT_NE(vek::Form4->ComboBox4->Hint().find("may seriously impact your computers response "
+                                              "time.\rADVICE : should be used"),
+            std::string::npos);
+  EXPECT_FALSE(Form2->Button5->Enabled());
+  EXPECT_EQ(Form2->Caption(), "VEK 2003 - 1024 Bit Key Strength File Protection");
+  EXPECT_EQ(Form2->BitBtn12->Left(), 272);
+}
+
+TEST_F(AppStartupTest, TheNextStartReadsTheStoredSettingsAndCountsOn) {
+  StartProgram();
+  vek::OwnerCompany.Assign("Velso Ltd");
+  vek::ScreenLockEnabled = true;
+  vek::SaveSettings();
+  RestartProgram();
+  StartProgram();
+  EXPECT_EQ(vek::StartCount, 2);
+  EXPECT_EQ(vek::OwnerCompany.Text(), "Velso Ltd");
+  EXPECT_TRUE(Form2->Button5->Enabled());
+}
+
+TEST_F(AppStartupTest, AnUnreadableSettingsFileGivesTheDefaults) {
+  StartProgram();
+  vek::StartCount = 41;
+  vek::DeleteMethod = vek::DeleteTriplePass;
+  vek::SaveSettings();
+  const auto file = HostPath("VEK 2003.set");
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  std::filesystem::resize_file(file, 1023);
+  RestartProgram();
+  StartProgram();
+  EXPECT_EQ(vek::StartCount, 1);
+  EXPECT_EQ(vek::DeleteMethod, vek::DeleteSinglePass);
+  EXPECT_GE(std::filesystem::file_size(file), 1024u);
+}
+
+// The settings file lives in the folder the program starts in; a drive root
+// keeps its one backslash.
+TEST_F(AppStartupTest, ProgramFolderIsTheStartFolderWithOneTrailingBackslash) {
+  struct Case {
+    const char* Relative;
+    const char* Folder;
+  } cases[] = {{"", "C:\\"}, {"programs/vek", "C:\\programs\\vek\\"}};
+  for (const Case& c : cases) {
+    std::filesystem::create_directories(HostPath(c.Relative));
+    ASSERT_EQ(::chdir(HostPath(c.Relative).c_str()), 0);
+    RestartProgram();
+    StartProgram();
+    EXPECT_EQ(vek::ProgramFolder, c.Folder);
+    EXPECT_TRUE(std::filesystem::exists(HostPath(c.Relative) / "VEK 2003.set")) << c.Relative;
+  }
+}
+
+TEST_F(AppStartupTest, TheStartWindowNamesTheSystemOnLines133And134) {
+  struct Case {
+    platform::OsVersionInfo Version;
+    const char* Line133;
+  } cases[] = {
+      {NtVersion(6, 1, 7601), "Running VEK 2003 on Unknown version of Windows"},
+      {NtVersion(5, 1, 2600), "Running VEK 2003 on Windows XP Version 5.1 (Build 2600)"},
+  };
+  platform::RegCreateKey(platform::RootKey::LocalMachine,
+                         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion");
+  platform::RegWriteString(platform::RootKey::LocalMachine,
+                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProductId",
+                           "55274-640-1234567-23456");
+  for (const Case& c : cases) {
+    platform::SetVersionForTest(c.Version);
+    RestartProgram();
+    StartProgram();
+    EXPECT_EQ(Form1->Memo1->Line(133), c.Line133);
+    EXPECT_EQ(Form1->Memo1->Line(134), "Windows serial code: 55274-640-1234567-23456");
+    EXPECT_EQ(Form1->Memo1->LineCount(), 136);
+  }
+}
+
+// The 95 family keeps the computer name under the network setup, the NT
+// family under the second control set; empty texts read "Unknown".
+TEST_F(AppStartupTest, MachineTextsComeFromTheKeysOfTheVersionFamily) {
+  const auto write = [](const char* key, const char* value, const char* text) {
+    platform::RegCreateKey(platform::RootKey::LocalMachine, key);
+    platform::RegWriteString(platform::RootKey::LocalMachine, key, value, text);
+  };
+  write("System\\CurrentControlSet\\Services\\VxD\\VNETSUP", "ComputerName", "OLDBOX");
+  write("SYSTEM\\ControlSet002\\Control\\ComputerName\\ComputerName", "ComputerName", "NTBOX");
+  write("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "RegisteredOwner", "Quarne");
+  write("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "RegisteredOrganization", "");
+  write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "RegisteredOwner", "Old Owner");
+  write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "RegisteredOrganization", "Old Org");
+
+  platform::SetVersionForTest(NtVersion(5, 0, 2195));
+  StartProgram();
+  EXPECT_EQ(vek::WindowsComputerName, "NTBOX");
+  EXPECT_EQ(vek::WindowsRegisteredOwner, "Quarne");
+  EXPECT_EQ(vek::WindowsRegisteredOrganization, "Unknown");
+  EXPECT_EQ(vek::WindowsProductId, "");
+
+  platform::OsVersionInfo win98;
+  win98.PlatformId = platform::PlatformWin32Windows;
+  win98.MajorVersion = 4;
+  win98.MinorVersion = 10;
+  platform::SetVersionForTest(win98);
+  RestartProgram();
+  StartProgram();
+  EXPECT_EQ(vek::WindowsComputerName, "OLDBOX");
+  EXPECT_EQ(vek::WindowsRegisteredOwner, "Old Owner");
+  EXPECT_EQ(vek::WindowsRegisteredOrganization, "Old Org");
+}
+
+// With the layout option on, windows moved before the exit come back to
+// their places at the next start; with it off every window is centred.
+TEST_F(AppStartupTest, WindowLayoutRestoresMovedWindowsOnlyWhenTheOptionIsOn) {
+  for (bool layout : {true, false}) {
+    RestartProgram();
+    StartProgram();
+    vek::SaveWindowLayout = layout;
+    Form2->SetLeft(17);
+    Form2->SetTop(23);
+    vek::ProgramWindow(20)->SetLeft(5);
+    vek::ProgramWindow(21)->SetTop(9);
+    vek::SaveSettings();
+    RestartProgram();
+    StartProgram();
+    if (layout) {
+      EXPECT_EQ(Form2->Left(), 17);
+      EXPECT_EQ(Form2->Top(), 23);
+      EXPECT_EQ(vek::ProgramWindow(20)->Left(), 5);
+      EXPECT_EQ(vek::ProgramWindow(21)->Top(), 9);
+    } else {
+      ExpectAllWindowsCentred();
+    }
+  }
+}
+
+TEST_F(AppStartupTest, StartWindowHoldsTheProductTextAndLeadsOn) {
+  StartProgram();
+  EXPECT_EQ(Form1->BorderStyle(), ui::TBorderStyle::None);
+  EXPECT_EQ(Form1->FormStyle(), ui::TFormStyle::StayOnTop);
+  EXPECT_EQ(Form1->ClientWidth(), 398);
+  EXPECT_EQ(Form1->ClientHeight(), 384);
+  EXPECT_TRUE(Form1->Image1->HasPicture());
+  EXPECT_EQ(Form1->Memo1->Line(0), "VEK 2003 - 1024 Bit Key Strength File Protection");
+  EXPECT_EQ(Form1->Memo1->Line(8), std::string(59, '_'));
+  Screenshot(Form1, "start_window");
+
+  Form1->Button1->Click();
+  EXPECT_FALSE(Form1->IsShown());
+  EXPECT_TRUE(vek::Form22->IsShown());
+}
+
+TEST_F(AppStartupTest, QuitGoesToTheExitWipe) {
+  StartProgram();
+  Form1->Button2->Click();
+  EXPECT_FALSE(Form1->IsShown());
+  EXPECT_TRUE(vek::Form19->IsShown());
+}
+
+}  // namespace

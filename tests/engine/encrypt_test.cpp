@@ -1,0 +1,422 @@
+// The encrypt path: files built as the format describes them, the header
+// with its fields, the overwrite and space checks, errors by fault
+// injection, and sources that change under the engine.
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+#include "core/texts.h"
+#include "engine/error_report_window.h"
+#include "engine/processing_window.h"
+#include "engine/warning_window.h"
+#include "engine_fixture.h"
+#include "expected_file.h"
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "ui/clock.h"
+
+namespace vektest {
+namespace {
+
+using vek::EngineState;
+using vek::Form15;
+using vek::Form20;
+using vek::Form8;
+
+THeaderFields PlainFields(uint64_t size) {
+  THeaderFields f;
+  f.ProductLine = std::string(PlainProductLine);
+  f.Size = size;
+  return f;
+}
+
+using EngineEncryptTest = EngineTest;
+
+TEST_F(EngineEncryptTest, FilesAsTheFormatDescribesThem) {
+  for (const bool verify : {false, true}) {
+    for (const size_t size : {size_t{1}, size_t{8192}, size_t{8193}}) {
+      vek::JobList.JobCount = 0;
+      vek::VerifyAfterEncrypt = verify;
+      const std::string name = "f" + std::to_string(size) + (verify ? "v" : "") + ".bin";
+      const auto content = PatternBytes(size, static_cast<uint32_t>(size));
+      AddPlainJob(name, content);
+      EncryptAll();
+      EXPECT_EQ(Form8->Label1->Caption(), "Completed.") << name;
+      EXPECT_EQ(ReadHost(name + ".vek"), ExpectedVekFile(PlainFields(size), content, TestKey))
+          << name;
+      EXPECT_EQ(ReadHost(name), content);
+      EXPECT_EQ(LogHas("Now processing: " + name + " -> " + name + ".vek " +
+                       vek::SizeToText(static_cast<int64_t>(size))),
+                true);
+      Form8->Button1->Click();
+    }
+  }
+}
+
+TEST_F(EngineEncryptTest, AZeroByteFileIsNotEncrypted) {
+  AddPlainJob("empty.txt", {});
+  AddPlainJob("one.txt", {7});
+  // Warnings on: the warning ends the run.
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  Form20->Button3->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("empty.txt.vek"));
+  EXPECT_FALSE(HostExists("one.txt.vek"));
+  Form8->Button1->Click();
+
+  // Warnings off (after an earlier "ignore all"): the run goes on.
+  MakeFile(HostPath("one.txt.vek"), "old");
+  vek::JobList.JobCount = 0;
+  AddPlainJob("one.txt", {7});
+  AddPlainJob("empty.txt", {});
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button2->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_TRUE(LogHas("Warnings are OFF (Auto Continue)"));
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_FALSE(HostExists("empty.txt.vek"));
+  EXPECT_EQ(ReadHost("one.txt.vek"), ExpectedVekFile(PlainFields(1), {7}, TestKey));
+}
+
+TEST_F(EngineEncryptTest, HeaderWithAllFlagsOff) {
+  const auto content = PatternBytes(300);
+  const uint16_t i = AddPlainJob("a.txt", content);
+  THeaderFields fields = PlainFields(300);
+  fields.Owner = {"Ann", "Smith", "", "http://example.com/", "ann@example.com", "one", "", "three"};
+  vek::TEmbeddedData& owner = vek::JobList.Owner[i];
+  owner.OwnerFirstName.Assign("Ann");
+  owner.OwnerLastName.Assign("Smith");
+  owner.OwnerLocation.Assign("http://example.com/");
+  owner.OwnerEmail.Assign("ann@example.com");
+  owner.InfoLines[0].Assign("one");
+  owner.InfoLines[2].Assign("three");
+  // Flags off: a Windows text, attributes or timestamp must not appear.
+  vek::WindowsVersionText = "Windows XP";
+  EncryptAll();
+  size_t ownerLength = 0;
+  for (const auto& text : fields.Owner) ownerLength += text.size();
+  EXPECT_EQ(vek::HeaderLength, 53 + (PlainProductLine.size() + 2) + 7 + 16 + ownerLength + 9);
+  EXPECT_EQ(ReadHost("a.txt.vek"), ExpectedVekFile(fields, content, TestKey));
+  EXPECT_FALSE(vek::JobList.HasTimestamp[i]);
+  EXPECT_EQ(vek::JobList.Timestamp[i], vek::TTimestampFields{});
+}
+
+TEST_F(EngineEncryptTest, HeaderWithAllFlagsOn) {
+  const auto content = PatternBytes(1000000);
+  const uint16_t i = AddPlainJob("big.dat", content);
+  vek::JobList.HasTimestamp[i] = true;
+  vek::JobList.PreserveAttributes[i] = true;
+  vek::JobList.HasWindowsInfo[i] = true;
+  vek::JobList.Attributes[i] = 0x21;
+  const std::string longText(300, 'w');  // more than a length byte holds
+  vek::WindowsVersionText = "Windows XP Version 5.1 (Build 2600)";
+  vek::WindowsRegisteredOwner = longText;
+  vek::WindowsRegisteredOrganization = "";
+  vek::WindowsComputerName = "DESK";
+  vek::WindowsProductId = "55274-640-1234567-23456";
+  EncryptAll();
+
+  THeaderFields fields = PlainFields(1000000);
+  fields.Timestamp = TExpectedTimestamp{15, 7, 5, 3, 9, 12, 2003};  // Tuesday is day 3
+  fields.Attributes = 0x21;
+  fields.Windows = std::vector<std::string>{vek::WindowsVersionText, std::string(255, 'w'), "",
+                                            "DESK", "55274-640-1234567-23456"};
+  const auto header = ExpectedHeader(fields);
+  const auto file = ReadHost("big.dat.vek");
+  ASSERT_EQ(file.size(), header.size() + content.size() + 128);
+  EXPECT_EQ(std::vector<uint8_t>(file.begin(), file.begin() + static_cast<long>(header.size())),
+            header);
+  EXPECT_EQ(vek::HeaderLength, header.size());
+  // The literal bytes the format names.
+  const std::string text(file.begin(), file.begin() + static_cast<long>(header.size()));
+  EXPECT_NE(text.find(std::string("\x20\x0F\x07\x05\x03\x09\x0C\x07\xD3", 9)), std::string::npos);
+  EXPECT_NE(text.find(std::string("\x30\x00\x00\x00\x21", 5)), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 9), std::string("\x80\0\0\0\0\0\x0F\x42\x40", 9));
+  // The moment written is the one kept in the job entry.
+  EXPECT_EQ(vek::JobList.Timestamp[i], (vek::TTimestampFields{15, 7, 5, 3, 9, 12, 2003}));
+}
+
+TEST_F(EngineEncryptTest, FieldEncoders) {
+  EXPECT_EQ(vek::TForm8::WordToBytes(2003), std::string("\x07\xD3"));
+  EXPECT_EQ(vek::TForm8::DWordToBytes(0x21), std::string("\0\0\0\x21", 4));
+  EXPECT_EQ(vek::TForm8::QWordToBytes(1000000), std::string("\0\0\0\0\0\x0F\x42\x40", 8));
+  EXPECT_EQ(vek::TForm8::QWordToBytes(0x0102030405060708),
+            std::string("\x01\x02\x03\x04\x05\x06\x07\x08"));
+}
+
+TEST_F(EngineEncryptTest, SizesOf4GBAndMoreKeepAll64Bits) {
+  const int64_t listed = (int64_t{5} << 30) + 3;
+  MakeFile(HostPath("huge.iso"), "small on the drive");
+  AddJobEntry("huge.iso", listed);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilState(vek::StateEncryptCheckSpace));
+  EXPECT_EQ(vek::HeaderText.substr(vek::HeaderText.size() - 8),
+            std::string("\0\0\0\x01\x40\0\0\x03", 8));
+  EXPECT_EQ(vek::FileTotal, listed);
+  Form8->Button1->Click();
+}
+
+TEST_F(EngineEncryptTest, AnExistingTargetIsReplacedOnlyAfterContinue) {
+  const auto content = PatternBytes(500);
+  AddPlainJob("a.txt", content);
+  const auto old = PatternBytes(20000, 9);
+  MakeFile(HostPath("a.txt.vek"), old);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  ui::clock::Advance(50);
+  EXPECT_EQ(ReadHost("a.txt.vek"), old);  // untouched while the question waits
+  Form20->Button1->Click();               // Continue
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadHost("a.txt.vek"), ExpectedVekFile(PlainFields(500), content, TestKey));
+
+  // Cancel keeps the old file.
+  Form8->Button1->Click();
+  vek::JobList.JobCount = 0;
+  AddPlainJob("b.txt", content);
+  MakeFile(HostPath("b.txt.vek"), old);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button3->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadHost("b.txt.vek"), old);
+}
+
+// Drive C: with exactly `free` bytes free.
+void SetFreeSpace(int64_t free) {
+  platform::FakeDrive drive;
+  drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
+  drive.SpaceEx = platform::DiskFreeSpaceEx{static_cast<uint64_t>(free), uint64_t{1} << 40,
+                                            static_cast<uint64_t>(free)};
+  platform::SetFakeDrive('C', drive);
+}
+
+TEST_F(EngineEncryptTest, FreeSpaceMustExceedTheNeed) {
+  const auto content = PatternBytes(1000);
+  AddPlainJob("a.txt", content);
+  const auto need = static_cast<int64_t>(ExpectedHeader(PlainFields(1000)).size()) + 1000 + 128;
+  SetFreeSpace(need);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_EQ(Form20->Label2->Caption(), "There is not enough free disk space on drive C: (" +
+                                           vek::SizeToText(need) + " min required, " +
+                                           vek::SizeToText(need) + " free)");
+  EXPECT_EQ(
+      Form20->Label3->Caption(),
+      "Either free up space on this drive or copy file to another drive with more free space.");
+  EXPECT_FALSE(Form20->Button1->Enabled());
+  Form20->Button3->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("a.txt.vek"));
+
+  Form8->Button1->Click();  // the main window shows with an empty job list
+  AddJobEntry("a.txt", 1000);
+  SetFreeSpace(need + 1);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_TRUE(HostExists("a.txt.vek"));
+}
+
+TEST_F(EngineEncryptTest, UnknownFreeSpaceIsError21) {
+  AddPlainJob("a.txt", PatternBytes(10));
+  platform::SetFakeDrive('C', platform::FakeDrive{});  // no figures at all
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "21");
+  EXPECT_EQ(Form15->Label12->Caption(), "a.txt.vek");
+  EXPECT_EQ(Form15->Label4->Caption(), "Drive not ready");
+}
+
+TEST_F(EngineEncryptTest, AMissingSourceCanBeRetried) {
+  SetDriveKind('C', platform::drive::Removable);
+  const auto content = PatternBytes(100);
+  AddJobEntry("late.txt", 100);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "2");
+  EXPECT_EQ(Form15->Label12->Caption(), "late.txt");
+  EXPECT_EQ(Form8->Label1->Caption(), "Source file not found");
+  MakeFile(HostPath("late.txt"), content);
+  Form15->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_TRUE(LogHas("User response: Retry"));
+  EXPECT_EQ(ReadHost("late.txt.vek"), ExpectedVekFile(PlainFields(100), content, TestKey));
+}
+
+TEST_F(EngineEncryptTest, AMissingSourceWithReportsOffIsPassedOver) {
+  AddPlainJob("a.txt", PatternBytes(10));
+  platform::faults::Fail(platform::faults::Op::Write, 1, platform::err::WriteFault);
+  AddJobEntry("missing.txt", 10);
+  AddPlainJob("b.txt", PatternBytes(10));
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form15->Button4->Click();  // Skip all errors
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(vek::ErrorCount, 1);
+  EXPECT_TRUE(HostExists("b.txt.vek"));
+}
+
+TEST_F(EngineEncryptTest, AWriteFaultSkipsTheFileWithItsStreamsClosed) {
+  const auto content = PatternBytes(20000);
+  AddPlainJob("a.bin", content);
+  AddPlainJob("b.bin", content);
+  platform::faults::Fail(platform::faults::Op::Write, 3, platform::err::WriteFault);  // block 2
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "29");
+  EXPECT_EQ(Form15->Label4->Caption(), "Write fault");
+  EXPECT_EQ(Form15->Label12->Caption(), "a.bin.vek");
+  EXPECT_FALSE(Form15->Button1->Enabled());
+  Form15->Button4->Click();  // Skip all errors
+  ASSERT_TRUE(RunUntilState(vek::StateEncryptFindSource));
+  EXPECT_FALSE(vek::SourceOpen || vek::TargetOpen);
+  EXPECT_EQ(Form8->SourceStream, nullptr);
+  EXPECT_FALSE(HostExists("a.bin.vek"));  // no half-written file under its name
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed (including errors)");
+  EXPECT_EQ(ReadHost("a.bin"), content);
+  EXPECT_EQ(ReadHost("b.bin.vek"), ExpectedVekFile(PlainFields(20000), content, TestKey));
+}
+
+TEST_F(EngineEncryptTest, AFullDiskIsAWriteFault) {
+  AddPlainJob("a.bin", PatternBytes(20000));
+  platform::faults::DiskFull(2);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "29");
+  Form15->Button3->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("a.bin.vek"));
+}
+
+struct TChangeCase {
+  size_t Listed;
+  size_t Actual;
+};
+
+TEST_F(EngineEncryptTest, ASourceThatChangedSinceItWasListed) {
+  for (const TChangeCase c : {TChangeCase{10000, 6000}, TChangeCase{6000, 10000}}) {
+    vek::JobList.JobCount = 0;
+    const std::string name = "changed" + std::to_string(c.Actual) + ".bin";
+    const auto content = PatternBytes(c.Actual, 5);
+    MakeFile(HostPath(name), content);
+    AddJobEntry(name, static_cast<int64_t>(c.Listed));
+    vek::VerifyAfterEncrypt = true;
+    EncryptAll();
+    EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+    EXPECT_TRUE(LogHas("Source file size changed since it was listed: now " +
+                       vek::SizeToText(static_cast<int64_t>(c.Actual))));
+    EXPECT_EQ(ReadHost(name + ".vek"), ExpectedVekFile(PlainFields(c.Actual), content, TestKey));
+    Form8->Button1->Click();
+  }
+}
+
+TEST_F(EngineEncryptTest, ASourceEmptiedSinceItWasListed) {
+  MakeFile(HostPath("gone.txt"), std::vector<uint8_t>{});
+  AddJobEntry("gone.txt", 100);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_EQ(Form20->Label3->Caption(), "Cannot encrypt a file that is zero bytes long.");
+  EXPECT_FALSE(vek::SourceOpen);
+}
+
+TEST_F(EngineEncryptTest, ASourceThatChangesWhileItIsReadIsAReadFault) {
+  for (const bool grows : {true, false}) {
+    vek::JobList.JobCount = 0;
+    const std::string name = grows ? "grows.bin" : "shrinks.bin";
+    const auto content = PatternBytes(20000);
+    AddPlainJob(name, content);
+    vek::DeletePlaintextAfterEncrypt = true;
+    StartRun(vek::RunEncrypt);
+    ASSERT_TRUE(RunUntilState(vek::StateEncipherBlock));
+    if (grows) {
+      std::ofstream(HostPath(name), std::ios::binary | std::ios::app) << "more";
+    } else {
+      std::filesystem::resize_file(HostPath(name), 10000);
+    }
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(Form15->IsShown()) << name;
+    EXPECT_EQ(Form15->Label2->Caption(), "30");
+    EXPECT_EQ(Form15->Label12->Caption(), name);
+    Form15->Button3->Click();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_FALSE(HostExists(name + ".vek"));
+    EXPECT_TRUE(HostExists(name));  // never handed to the delete
+    Form8->Button1->Click();
+  }
+}
+
+TEST_F(EngineEncryptTest, TheOriginalGoesToTheDeleteStatesWhenComplete) {
+  const auto content = PatternBytes(9000);
+  AddPlainJob("a.bin", content);
+  vek::DeletePlaintextAfterEncrypt = true;
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilState(vek::StateDeleteFile));
+  EXPECT_FALSE(vek::SourceOpen || vek::TargetOpen);
+  EXPECT_EQ(ReadHost("a.bin.vek"), ExpectedVekFile(PlainFields(9000), content, TestKey));
+  EXPECT_EQ(vek::DeleteFolder, WinPath());
+  EXPECT_EQ(vek::DeleteName, "a.bin");
+  EXPECT_EQ(vek::DeleteSize, 9000);
+  EXPECT_EQ(vek::DeleteReturnState, vek::StateEncryptNextFile);
+  EXPECT_TRUE(vek::DeleteShowProgress);
+  EXPECT_EQ(Form8->Label14->Caption(), "Deleting original non-encrypted file by request");
+  Form8->Button1->Click();
+}
+
+TEST_F(EngineEncryptTest, AFailedCloseKeepsTheOriginal) {
+  AddPlainJob("a.bin", PatternBytes(100));
+  vek::DeletePlaintextAfterEncrypt = true;
+  platform::faults::Fail(platform::faults::Op::Close, 1, platform::err::WriteFault);  // the target
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "29");
+  Form15->Button3->Click();
+  EXPECT_FALSE(PassesOnTheWayToIdle(vek::StateDeleteFile));
+  EXPECT_TRUE(HostExists("a.bin"));
+  EXPECT_FALSE(HostExists("a.bin.vek"));
+}
+
+TEST_F(EngineEncryptTest, VerificationOfADisketteAsksForItAgain) {
+  std::filesystem::create_directory(HostPath("floppy"));
+  platform::SetDriveMap({{'C', dir.path().string()}, {'A', HostPath("floppy").string()}});
+  platform::FakeDrive floppy;
+  floppy.Type = platform::drive::Removable;
+  floppy.SpaceEx = platform::DiskFreeSpaceEx{1457664, 1457664, 1457664};
+  platform::SetFakeDrive('A', floppy);
+  const auto content = PatternBytes(3000);
+  MakeFile(HostPath("floppy/a.txt"), content);
+  const uint16_t i = AddJobEntry("a.txt", 3000);
+  vek::JobList.Folder[i] = "A:\\";
+  vek::VerifyAfterEncrypt = true;
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_EQ(Form20->Label2->Caption(),
+            "Please eject the diskette, re-insert again and click Continue.");
+  EXPECT_EQ(Form20->Label3->Caption(),
+            "(This eliminates the effects of buffering for file read verification)");
+  EXPECT_TRUE(Form20->Button1->Enabled());
+  Form20->Button1->Click();
+  EXPECT_EQ(EngineState.Current, vek::StateVerifyStart);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_EQ(ReadHost("floppy/a.txt.vek"), ExpectedVekFile(PlainFields(3000), content, TestKey));
+}
+
+}  // namespace
+}  // namespace vektest

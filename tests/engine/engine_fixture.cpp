@@ -1,0 +1,100 @@
+#include "engine_fixture.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/state.h"
+#include "engine/activity_log_window.h"
+#include "engine/key_entry_window.h"
+#include "engine/processing_window.h"
+#include "ui/clock.h"
+
+namespace vektest {
+
+void EngineTest::SetUp() {
+  ProgramTest::SetUp();
+  vek::DeleteMethod = vek::DeleteNormal;
+  vek::JobList.JobListCapacity = vek::JobListCapacityMax;
+}
+
+uint16_t EngineTest::AddJobEntry(const std::string& name, int64_t size) {
+  auto& list = vek::JobList;
+  const uint16_t i = ++list.JobCount;
+  list.Name[i] = name;
+  list.Folder[i] = WinPath();
+  list.Size[i] = size;
+  list.ContentSize[i] = size;
+  list.Attributes[i] = 0x20;
+  list.ProductLine[i] = std::string(PlainProductLine);
+  list.JobTotalSize += size;
+  return i;
+}
+
+uint16_t EngineTest::AddPlainJob(const std::string& name, const std::vector<uint8_t>& content) {
+  MakeFile(HostPath(name), content);
+  return AddJobEntry(name, static_cast<int64_t>(content.size()));
+}
+
+void EngineTest::StartRun(uint8_t runMode, std::string_view key) {
+  vek::RunMode = runMode;
+  vek::Form7->Show();
+  vek::Form7->Edit1->SetText(key);
+  ASSERT_TRUE(vek::Form7->Button1->Enabled());
+  vek::Form7->Button1->Click();
+  ASSERT_TRUE(vek::Form8->IsShown());
+}
+
+bool EngineTest::RunUntilIdle(int64_t maxTicks) {
+  return ui::clock::RunUntil([] { return vek::EngineState.Current == vek::EngineIdle; }, maxTicks);
+}
+
+bool EngineTest::RunUntilState(uint16_t state, int64_t maxTicks) {
+  return ui::clock::RunUntil([state] { return vek::EngineState.Current == state; }, maxTicks);
+}
+
+bool EngineTest::PassesOnTheWayToIdle(uint16_t state) {
+  bool passed = false;
+  EXPECT_TRUE(ui::clock::RunUntil(
+      [state, &passed] {
+        passed |= vek::EngineState.Current == state;
+        return vek::EngineState.Current == vek::EngineIdle;
+      },
+      200000));
+  return passed;
+}
+
+void EngineTest::EncryptAll(std::string_view key) {
+  StartRun(vek::RunEncrypt, key);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_FALSE(vek::Form8->RunActive()) << "the run waits for a dialog";
+}
+
+void EngineTest::SetDriveKind(char letter, uint32_t kind) {
+  vek::DriveKinds[static_cast<size_t>(letter - 'A' + 1)] = static_cast<uint8_t>(kind);
+}
+
+std::vector<std::string> EngineTest::LogLines() {
+  return vek::Form21->ListBox1->Items();
+}
+
+std::vector<std::string> EngineTest::LogTexts() {
+  std::vector<std::string> texts;
+  for (const std::string& line : LogLines())
+    texts.push_back(line.substr(std::min<size_t>(9, line.size())));
+  return texts;
+}
+
+bool EngineTest::LogHas(std::string_view text) {
+  const auto texts = LogTexts();
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+std::vector<uint8_t> EngineTest::ReadHost(std::string_view relative) const {
+  return ReadFileBytes(HostPath(relative));
+}
+
+bool EngineTest::HostExists(std::string_view relative) const {
+  return std::filesystem::exists(HostPath(relative));
+}
+
+}  // namespace vektest

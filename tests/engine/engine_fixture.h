@@ -1,0 +1,53 @@
+#pragma once
+// The whole program's windows with helpers for engine runs: job-list
+// entries made from files in the test's drive C:, a key typed into the key
+// window, and the engine driven tick by tick on the virtual clock.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "program_fixture.h"
+
+namespace vektest {
+
+inline constexpr std::string_view PlainProductLine =
+    "VEK 2003 for Microsoft Windows 95/98/ME/NT/2000/XP (c)2003 Quarne T. Velso";
+inline constexpr std::string_view TestKey = "correct horse battery";
+
+class EngineTest : public ProgramTest {
+ protected:
+  void SetUp() override;
+
+  // Writes `content` as C:\<name> and adds it to the job list as a plain
+  // file (product line, no owner data, all flags off). Returns the entry.
+  uint16_t AddPlainJob(const std::string& name, const std::vector<uint8_t>& content);
+  // The same without writing a file.
+  uint16_t AddJobEntry(const std::string& name, int64_t size);
+
+  // Shows the key window for `runMode`, types the key and proceeds.
+  void StartRun(uint8_t runMode, std::string_view key = TestKey);
+  // Ticks until the engine rests (a dialog waits, or the run finished).
+  // False when it did not rest within `maxTicks`.
+  bool RunUntilIdle(int64_t maxTicks = 200000);
+  // Ticks until the engine is about to run `state`.
+  bool RunUntilState(uint16_t state, int64_t maxTicks = 200000);
+  // Ticks until the engine rests; true when it was about to run `state`
+  // on the way.
+  bool PassesOnTheWayToIdle(uint16_t state);
+  // Encrypts the job list with `key` to the finish.
+  void EncryptAll(std::string_view key = TestKey);
+
+  // DriveKinds of a letter (platform::drive values).
+  static void SetDriveKind(char letter, uint32_t kind);
+
+  static std::vector<std::string> LogLines();
+  // Log lines without their "hh:mm:ss " prefix.
+  static std::vector<std::string> LogTexts();
+  static bool LogHas(std::string_view text);
+  std::vector<uint8_t> ReadHost(std::string_view relative) const;
+  bool HostExists(std::string_view relative) const;
+};
+
+}  // namespace vektest

@@ -1,0 +1,60 @@
+#include "program_fixture.h"
+
+#include <unistd.h>
+
+#include "app/program.h"
+#include "core/state.h"
+#include "platform/drives.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "ui/form.h"
+
+namespace vektest {
+
+platform::CalendarTime ProgramTest::TestMoment() {
+  platform::CalendarTime t;
+  t.Year = 2003;
+  t.Month = 12;
+  t.Day = 9;
+  t.DayOfWeek = 2;  // Tuesday
+  t.Hour = 15;
+  t.Minute = 7;
+  t.Second = 5;
+  t.Millisecond = 250;
+  return t;
+}
+
+void ProgramTest::SetUp() {
+  platform::SetDriveMap({{'C', dir.path().string()}});
+  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  platform::SetLocalNowForTest(TestMoment());
+  platform::ClearFakeDrives();
+  platform::faults::Reset();
+  vek::ResetProgramState();
+  vek::CreateProgramWindows();
+}
+
+void ProgramTest::TearDown() {
+  platform::faults::Reset();
+  platform::SetLocalNowForTest(std::nullopt);
+}
+
+std::string ProgramTest::WinPath(std::string_view relative) {
+  return "C:\\" + std::string(relative);
+}
+
+std::filesystem::path ProgramTest::HostPath(std::string_view relative) const {
+  std::string r(relative);
+  for (char& c : r) {
+    if (c == '\\') c = '/';
+  }
+  return r.empty() ? dir.path() : dir.path() / r;
+}
+
+void ProgramTest::Screenshot(ui::TForm* form, const std::string& name) {
+  ASSERT_NE(form, nullptr);
+  const auto path = OutputDir() / (name + ".png");
+  EXPECT_TRUE(form->SaveScreenshot(path.string())) << path;
+}
+
+}  // namespace vektest

@@ -1,0 +1,112 @@
+#include "tools/screen_lock_window.h"
+
+#include <algorithm>
+
+#include "app/main_window.h"
+#include "platform/system.h"
+#include "ui/application.h"
+
+namespace vek {
+namespace {
+
+constexpr uint8_t WrongPasswordTicks = 50;  // 5 seconds of 100 ms ticks
+constexpr const char* PasswordPrompt = "Enter screen lock password :";
+
+int32_t RandomStep() {
+  return static_cast<int32_t>(platform::Random(8));
+}
+
+}  // namespace
+
+void StartLockWindow() {
+  Form17->SetLeft(0);
+  Form17->SetTop(0);
+  LockStepX = RandomStep();
+  LockStepY = RandomStep();
+}
+
+void TForm17::DeclareBindings(ui::TFormBinder& binder) {
+  binder.Control("Image1", Image1);
+  binder.Control("GroupBox1", GroupBox1);
+  binder.Control("Label1", Label1);
+  binder.Control("Edit1", Edit1);
+  binder.Control("Button1", Button1);
+  binder.Control("Timer1", Timer1);
+  binder.Handler("FormShow", this, &TForm17::FormShow);
+  binder.Handler("Timer1Timer", this, &TForm17::Timer1Timer);
+  binder.Handler("Button1Click", this, &TForm17::Button1Click);
+}
+
+void TForm17::FormShow() {
+  Edit1->SetText("");
+  LockMaxLeft = ui::Screen->Width() - Width();
+  LockMaxTop = ui::Screen->Height() - Height();
+  LockPenaltyTicks = 0;
+  Label1->SetCaption(PasswordPrompt);
+  Edit1->SetEnabled(true);
+  Button1->SetEnabled(true);
+  const bool offScreen = Left() < 0 || Top() < 0 || Left() > LockMaxLeft || Top() > LockMaxTop;
+  if (offScreen) StartLockWindow();
+  HideOtherWindows();
+  Timer1->SetEnabled(true);
+}
+
+// Nothing of the program stays usable behind the lock: every other window
+// is hidden, also one that something shows while the lock is on.
+void TForm17::HideOtherWindows() {
+  for (ui::TForm* form : ui::Application->Forms()) {
+    if (form == this || !form->IsShown()) continue;
+    if (std::find(hidden_.begin(), hidden_.end(), form) == hidden_.end()) {
+      hidden_.push_back(form);
+    }
+    form->Hide();
+  }
+}
+
+void TForm17::Timer1Timer() {
+  HideOtherWindows();
+  BringToFront();
+  if (Left() > LockMaxLeft) {
+    LockStepX = -RandomStep();
+  } else if (Left() <= 0) {
+    LockStepX = RandomStep();
+  }
+  if (Top() > LockMaxTop) {
+    LockStepY = -RandomStep();
+  } else if (Top() <= 0) {
+    LockStepY = RandomStep();
+  }
+  SetLeft(Left() + LockStepX * LockWindowSpeed);
+  SetTop(Top() + LockStepY * LockWindowSpeed);
+  if (LockPenaltyTicks > 0 && --LockPenaltyTicks == 0) {
+    Label1->SetCaption(PasswordPrompt);
+    Edit1->SetEnabled(true);
+    Button1->SetEnabled(true);
+  }
+}
+
+void TForm17::Button1Click() {
+  const std::string typed = Edit1->Text();
+  // An empty password never unlocks, whatever the options hold.
+  if (typed.empty() || typed != ScreenLockPassword.Text()) {
+    LockPenaltyTicks = WrongPasswordTicks;
+    Label1->SetCaption("Incorrect password!");
+    Edit1->SetText("");
+    Edit1->SetEnabled(false);
+    Button1->SetEnabled(false);
+    return;
+  }
+  Timer1->SetEnabled(false);
+  Hide();
+  Form2->Show();
+  Form2->Repaint();
+  Form2->BringToFront();
+  std::vector<ui::TForm*> windows;
+  windows.swap(hidden_);
+  for (ui::TForm* form : windows) {
+    form->Show();
+    form->BringToFront();
+  }
+}
+
+}  // namespace vek
