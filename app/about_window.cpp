@@ -5,8 +5,8 @@
 namespace vek {
 namespace {
 
-constexpr uint8_t FrameCount = 8;     // about_key_01 .. about_key_08, 45 degrees apart
-constexpr uint8_t RestTicks = 10;     // one second at rest after each full turn
+constexpr uint8_t FrameCount = 8;  // about_key_01 .. about_key_08, 45 degrees apart
+constexpr uint8_t RestTicks = 10;  // one second at rest after each full turn
 
 std::string FramePicture(uint8_t frame) {
   return "about_key_0" + std::to_string(frame) + ".jpg";
@@ -34,9 +34,13 @@ void TForm6::FormShow() {
   Timer1->SetEnabled(true);
 }
 
-void TForm6::FormHide() { Timer1->SetEnabled(false); }
+void TForm6::FormHide() {
+  Timer1->SetEnabled(false);
+}
 
-void TForm6::Button1Click() { Hide(); }
+void TForm6::Button1Click() {
+  Hide();
+}
 
 // One frame of the turning key per tick; after a full turn the key rests
 // for a moment before it turns again.

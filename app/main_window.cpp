@@ -26,7 +26,6 @@ namespace {
 
 constexpr std::string_view JobListDeleteCaption = "&Delete job list files";
 constexpr std::string_view FileDeleteCaption = "&Delete file";
-constexpr std::string_view CrLf = "\r\n";
 
 // Grid columns.
 constexpr int ColName = 0;
@@ -37,7 +36,9 @@ constexpr int ColAttributes = 4;
 constexpr int ColumnCount = 5;
 
 // The text before the first blank of a file-type item ("*.c   - C Source" -> "*.c").
-std::string MaskOfItem(const std::string& item) { return item.substr(0, item.find(' ')); }
+std::string MaskOfItem(const std::string& item) {
+  return item.substr(0, item.find(' '));
+}
 
 // File moments count the day of the week from 0 = Sunday, the date texts
 // from 1 = Sunday.
@@ -338,7 +339,8 @@ void TForm2::BitBtn4Click() {
     }
     JobList.MoveEntry(r + 1, r);
   }
-  for (int col = 0; col < ColumnCount; ++col) StringGrid1->SetCell(col, static_cast<int>(count), "");
+  for (int col = 0; col < ColumnCount; ++col)
+    StringGrid1->SetCell(col, static_cast<int>(count), "");
   JobList.ClearEntry(count);
   --JobList.JobCount;
   StringGrid1->SetRowCount(StringGrid1->RowCount() - 1);
@@ -360,7 +362,9 @@ void TForm2::BitBtn5Click() {
   ClearJobList();
 }
 
-void TForm2::Button1Click() { AddFolderFiles("*.*"); }
+void TForm2::Button1Click() {
+  AddFolderFiles("*.*");
+}
 
 void TForm2::Button2Click() {
   if (ComboBox1->ItemIndex() < 0) return;
@@ -497,16 +501,16 @@ void TForm2::StringGrid1MouseUp(ui::TMouseButton, int x, int y) {
   if (!entryRow) return;
   const auto i = static_cast<size_t>(row);
   const auto attributes = JobList.Attributes[i];
-  StringGrid1->SetHint(
-      "File: " + JobList.Name[i] + "\r\nLocation: " + JobList.Folder[i] +
-      "\r\nType: " + FileTypeDescription(JobList.Name[i]) + "\r\nSize: " +
-      SizeToText(JobList.Size[i]) + "\r\nCreated: " + LongMomentText(JobList.Created[i]) +
-      "\r\nModified: " + LongMomentText(JobList.Modified[i]) +
-      "\r\nAccessed: " + LongMomentText(JobList.Accessed[i]) +
-      "\r\nAttributes: " + AttributesToText(attributes, false) + " [" +
-      AttributesToText(attributes, true) + "]\r\n\r\n" +
-      (JobList.IsVekFile[i] ? "(Double click to view embedded VEK information)"
-                            : "(Double click to edit embedded VEK information)"));
+  StringGrid1->SetHint("File: " + JobList.Name[i] + "\r\nLocation: " + JobList.Folder[i] +
+                       "\r\nType: " + FileTypeDescription(JobList.Name[i]) +
+                       "\r\nSize: " + SizeToText(JobList.Size[i]) +
+                       "\r\nCreated: " + LongMomentText(JobList.Created[i]) +
+                       "\r\nModified: " + LongMomentText(JobList.Modified[i]) +
+                       "\r\nAccessed: " + LongMomentText(JobList.Accessed[i]) +
+                       "\r\nAttributes: " + AttributesToText(attributes, false) + " [" +
+                       AttributesToText(attributes, true) + "]\r\n\r\n" +
+                       (JobList.IsVekFile[i] ? "(Double click to view embedded VEK information)"
+                                             : "(Double click to edit embedded VEK information)"));
 }
 
 // An encrypted entry opens the viewer on a record of its own (the browser's
@@ -542,8 +546,12 @@ void TForm2::StartRun(ui::TBitBtn* button, uint8_t mode) {
   ShowAndRaise(Form7);
 }
 
-void TForm2::BitBtn1Click() { StartRun(BitBtn1, RunEncrypt); }
-void TForm2::BitBtn2Click() { StartRun(BitBtn2, RunDecrypt); }
+void TForm2::BitBtn1Click() {
+  StartRun(BitBtn1, RunEncrypt);
+}
+void TForm2::BitBtn2Click() {
+  StartRun(BitBtn2, RunDecrypt);
+}
 
 // The whole job list after an add, else the browser's file; never the
 // settings file.
@@ -565,11 +573,17 @@ void TForm2::BitBtn6Click() {
   ShowAndRaise(Form9);
 }
 
-void TForm2::BitBtn7Click() { ShowAndRaise(Form4); }
+void TForm2::BitBtn7Click() {
+  ShowAndRaise(Form4);
+}
 
-void TForm2::BitBtn8Click() { platform::ShellExecute("open", SupportWebAddress); }
+void TForm2::BitBtn8Click() {
+  platform::ShellExecute("open", SupportWebAddress);
+}
 
-void TForm2::BitBtn9Click() { ShowAndRaise(Form6); }
+void TForm2::BitBtn9Click() {
+  ShowAndRaise(Form6);
+}
 
 void TForm2::BitBtn12Click() {
   ExitRequested = true;
@@ -577,7 +591,9 @@ void TForm2::BitBtn12Click() {
   Form19->Show();
 }
 
-void TForm2::Button3Click() { Form14->Show(); }
+void TForm2::Button3Click() {
+  Form14->Show();
+}
 
 void TForm2::Button4Click() {
   ViewerRecord = CurrentFile;

@@ -48,16 +48,16 @@ class TForm2 : public ui::TForm {
   ui::TLabel* Label11 = nullptr;
   ui::TLabel* Label12 = nullptr;  // accessed
   ui::TLabel* Label14 = nullptr;
-  ui::TLabel* Label15 = nullptr;  // type
+  ui::TLabel* Label15 = nullptr;   // type
   ui::TButton* Button4 = nullptr;  // "&More information.."
   // Job list.
-  ui::TButton* Button1 = nullptr;  // "Add &all files in folder"
-  ui::TButton* Button2 = nullptr;  // "Add all files of &type.."
-  ui::TButton* Button5 = nullptr;  // "Screen &lock"
-  ui::TBitBtn* BitBtn3 = nullptr;  // "&Add file"
-  ui::TBitBtn* BitBtn4 = nullptr;  // "&Remove file"
-  ui::TBitBtn* BitBtn5 = nullptr;  // "&Clear list"
-  ui::TBitBtn* BitBtn6 = nullptr;  // "&Delete file" / "&Delete job list files"
+  ui::TButton* Button1 = nullptr;      // "Add &all files in folder"
+  ui::TButton* Button2 = nullptr;      // "Add all files of &type.."
+  ui::TButton* Button5 = nullptr;      // "Screen &lock"
+  ui::TBitBtn* BitBtn3 = nullptr;      // "&Add file"
+  ui::TBitBtn* BitBtn4 = nullptr;      // "&Remove file"
+  ui::TBitBtn* BitBtn5 = nullptr;      // "&Clear list"
+  ui::TBitBtn* BitBtn6 = nullptr;      // "&Delete file" / "&Delete job list files"
   ui::TComboBox* ComboBox1 = nullptr;  // file types
   ui::TLabel* Label13 = nullptr;       // job list caption
   ui::TStringGrid* StringGrid1 = nullptr;

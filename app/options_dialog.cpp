@@ -25,11 +25,15 @@ std::string Trimmed(std::string_view text) {
 }
 
 // Item i of the hint pause list is 100 x 2^i milliseconds.
-uint16_t HintPauseOfItem(int index) { return static_cast<uint16_t>(100 << index); }
+uint16_t HintPauseOfItem(int index) {
+  return static_cast<uint16_t>(100 << index);
+}
 
 // A settings save sets the one key state and fills the shared buffer, which
 // a run in progress holds.
-bool RunInProgress() { return Form8 != nullptr && Form8->RunActive(); }
+bool RunInProgress() {
+  return Form8 != nullptr && Form8->RunActive();
+}
 
 }  // namespace
 
@@ -155,7 +159,8 @@ void TForm4::Button1Click() {
   Form2->Button5->SetEnabled(ScreenLockEnabled);
   ScreenLockPassword.Assign(Edit8->Text());
   LockWindowSpeed = static_cast<uint8_t>(TrackBar1->Position());
-  if (ComboBox4->ItemIndex() >= 0) InsaneModeThreshold = static_cast<uint8_t>(ComboBox4->ItemIndex());
+  if (ComboBox4->ItemIndex() >= 0)
+    InsaneModeThreshold = static_cast<uint8_t>(ComboBox4->ItemIndex());
 
   SaveSettings();
   if (DeleteMethod >= DeleteNormal && DeleteMethod <= DeleteTriplePass) {
@@ -178,9 +183,13 @@ void TForm4::Button3Click() {
   for (ui::TCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) box->SetChecked(false);
 }
 
-void TForm4::Button4Click() { Form1->CenterAllWindows(); }
+void TForm4::Button4Click() {
+  Form1->CenterAllWindows();
+}
 
 // The password stays in its box while the box is disabled.
-void TForm4::CheckBox7Click() { Edit8->SetEnabled(CheckBox7->Checked()); }
+void TForm4::CheckBox7Click() {
+  Edit8->SetEnabled(CheckBox7->Checked());
+}
 
 }  // namespace vek

@@ -11,12 +11,12 @@ class TForm4 : public ui::TForm {
  public:
   ui::TTabbedNotebook* TabbedNotebook1 = nullptr;
   // Page 0: embedded file data.
-  ui::TEdit* Edit1 = nullptr;  // first name
-  ui::TEdit* Edit2 = nullptr;  // last name
-  ui::TEdit* Edit3 = nullptr;  // company
+  ui::TEdit* Edit1 = nullptr;          // first name
+  ui::TEdit* Edit2 = nullptr;          // last name
+  ui::TEdit* Edit3 = nullptr;          // company
   ui::TComboBox* ComboBox1 = nullptr;  // download location
-  ui::TEdit* Edit4 = nullptr;  // e-mail
-  ui::TEdit* Edit5 = nullptr;  // information lines 1..3
+  ui::TEdit* Edit4 = nullptr;          // e-mail
+  ui::TEdit* Edit5 = nullptr;          // information lines 1..3
   ui::TEdit* Edit6 = nullptr;
   ui::TEdit* Edit7 = nullptr;
   ui::TCheckBox* CheckBox1 = nullptr;  // timestamp

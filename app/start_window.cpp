@@ -37,11 +37,13 @@ constexpr std::string_view InsaneModeHint =
     "WARNING : may seriously impact your computers response time.\r"
     "ADVICE : should be used for dedicated machine file processing only.";
 
-constexpr int SystemLine = 133;     // "Running VEK 2003 on ..."
+constexpr int SystemLine = 133;      // "Running VEK 2003 on ..."
 constexpr int SerialCodeLine = 134;  // "Windows serial code: ..."
 constexpr int ExitButtonLeft = 272;
 
-std::string UnknownWhenEmpty(std::string text) { return text.empty() ? "Unknown" : text; }
+std::string UnknownWhenEmpty(std::string text) {
+  return text.empty() ? "Unknown" : text;
+}
 
 void ReadWindowsVersion() {
   WindowsVersionCode = DetectWindowsVersion();
@@ -72,10 +74,10 @@ struct THintedControls {
 const std::vector<THintedControls>& HintedControls() {
   static const std::vector<THintedControls> table = {
       {2,
-       {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5", "BitBtn6", "DriveComboBox1",
-        "FileListBox1", "ComboBox1", "StringGrid1", "Button2", "Button3", "Button4", "Button5",
-        "GroupBox1", "Label2", "Label4", "Label6", "Label8", "Label10", "Label12", "Label15",
-        "GroupBox2"},
+       {"BitBtn1",        "BitBtn2",      "BitBtn3",   "BitBtn4",     "BitBtn5",  "BitBtn6",
+        "DriveComboBox1", "FileListBox1", "ComboBox1", "StringGrid1", "Button2",  "Button3",
+        "Button4",        "Button5",      "GroupBox1", "Label2",      "Label4",   "Label6",
+        "Label8",         "Label10",      "Label12",   "Label15",     "GroupBox2"},
        true},
       {4,
        {"Edit1",        "Edit2",        "Edit3",        "Edit4",        "Edit5",
@@ -94,7 +96,9 @@ const std::vector<THintedControls>& HintedControls() {
       {9, {"Button1", "Button2", "Button3", "CheckBox1"}, false},
       {15, {"Button1", "Button2", "Button3", "Button4"}, false},
       {16, {"Button1"}, false},
-      {18, {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "ComboBox1", "CheckBox1", "CheckBox2"},
+      {18,
+       {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "ComboBox1", "CheckBox1",
+        "CheckBox2"},
        true},
       {20, {"Button1", "Button2", "Button3"}, false},
       {21, {"Button1"}, false},
@@ -122,7 +126,9 @@ void TForm1::FormCreate() {
   SetSaveWindowPositionsHook([this] { SaveWindowPositions(); });
 }
 
-TForm1::~TForm1() { SetSaveWindowPositionsHook({}); }
+TForm1::~TForm1() {
+  SetSaveWindowPositionsHook({});
+}
 
 // The start-up sequence: system information, the settings (or the
 // defaults) with this start counted and stored, the window layout and the
@@ -213,6 +219,8 @@ void TForm1::ApplyShowHints(bool on) {
   }
 }
 
-void TForm1::StartLockWindow() { vek::StartLockWindow(); }
+void TForm1::StartLockWindow() {
+  vek::StartLockWindow();
+}
 
 }  // namespace vek

@@ -230,14 +230,10 @@ void TForm8::StepEncryptSetKey() {
 void TForm8::StepEncryptOpenSource() {
   // Back here after a size change and its space check, the source is open.
   if (!SourceOpen) {
-    SourceStream = platform::FileStream::Open(SourcePath(), platform::FileMode::OpenRead,
-                                              platform::ShareMode::Exclusive);
-    if (!SourceStream) {
-      ErrorFileText = SourceName;
-      RaiseError(platform::err::FileNotFound, StateEncryptOpenSource);
+    if (!OpenForReading(SourceStream, SourceOpen, SourcePath(), SourceName,
+                        platform::err::FileNotFound)) {
       return;
     }
-    SourceOpen = true;
     EncryptDone = 0;
     if (!AdoptMeasuredSourceSize()) return;
   }
@@ -413,27 +409,16 @@ void TForm8::StepVerifyStart() {
 }
 
 void TForm8::StepVerifyOpenSource() {
-  SourceStream = platform::FileStream::Open(SourcePath(), platform::FileMode::OpenRead,
-                                            platform::ShareMode::Exclusive);
-  if (!SourceStream) {
-    ErrorFileText = SourceName;
-    RaiseError(platform::err::FileNotFound, StateVerifyOpenSource);
-    return;
+  if (OpenForReading(SourceStream, SourceOpen, SourcePath(), SourceName,
+                     platform::err::FileNotFound)) {
+    SetNextState(StateVerifyOpenTarget);
   }
-  SourceOpen = true;
-  SetNextState(StateVerifyOpenTarget);
 }
 
 void TForm8::StepVerifyOpenTarget() {
-  TargetStream = platform::FileStream::Open(TargetPath(), platform::FileMode::OpenRead,
-                                            platform::ShareMode::Exclusive);
-  if (!TargetStream) {
-    ErrorFileText = TargetName;
-    RaiseError(platform::err::NotReady, StateVerifyOpenTarget);
-    return;
+  if (OpenForReading(TargetStream, TargetOpen, TargetPath(), TargetName, platform::err::NotReady)) {
+    SetNextState(StateVerifyHeader);
   }
-  TargetOpen = true;
-  SetNextState(StateVerifyHeader);
 }
 
 // A failed verification leaves the file (closing both) for the next one;

@@ -287,6 +287,18 @@ void TForm8::CloseTarget() {
   TargetOpen = false;
 }
 
+bool TForm8::OpenForReading(std::unique_ptr<platform::FileStream>& stream, bool& open,
+                            const std::string& path, const std::string& file, uint16_t code) {
+  stream = platform::FileStream::Open(path, platform::FileMode::OpenRead,
+                                      platform::ShareMode::Exclusive);
+  open = stream != nullptr;
+  if (!open) {
+    ErrorFileText = file;
+    RaiseError(code, EngineState.Current);
+  }
+  return open;
+}
+
 // --- Run start states --------------------------------------------------------------
 
 void TForm8::StepClearDisplay() {

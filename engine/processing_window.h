@@ -204,6 +204,11 @@ class TForm8 : public ui::TForm {
   // Frees the stream and clears its flag.
   void CloseSource();
   void CloseTarget();
+  // Opens `path` for reading, share-exclusive, into `stream` and sets
+  // `open`; when it cannot, raises error `code` naming `file`, to retry the
+  // current state.
+  bool OpenForReading(std::unique_ptr<platform::FileStream>& stream, bool& open,
+                      const std::string& path, const std::string& file, uint16_t code);
   // Entries of the job list that a run visits (never beyond its arrays).
   static uint16_t JobEntryCount();
   void ShowBoost(uint32_t priorityClass, std::string_view caption);

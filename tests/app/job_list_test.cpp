@@ -138,8 +138,8 @@ TEST_F(AppJobListTest, RemovingTheOnlyEntryLeavesNothingToClearOrDelete) {
   EXPECT_EQ(JobList.JobCount, 0);
   EXPECT_FALSE(Form2->BitBtn5->Enabled());
   EXPECT_FALSE(Form2->BitBtn6->Enabled());
-  EXPECT_EQ(Caption(), " File encrypt/decrypt/delete job list : (0 file - " +
-                           vek::SizeToText(0) + " total) ");
+  EXPECT_EQ(Caption(),
+            " File encrypt/decrypt/delete job list : (0 file - " + vek::SizeToText(0) + " total) ");
 }
 
 TEST_F(AppJobListTest, ARemoveWithoutAValidRowChangesNothing) {

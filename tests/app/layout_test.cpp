@@ -17,7 +17,8 @@ class AppLayoutTest : public apptest::AppTest {};
 
 TEST_F(AppLayoutTest, CenterAllWindowsCentresEveryWindowOnTheScreen) {
   for (int n = 1; n <= 22; ++n) {
-    if (ProgramWindow(n) != nullptr) ProgramWindow(n)->SetBounds(3, 4, ProgramWindow(n)->Width(), ProgramWindow(n)->Height());
+    if (ProgramWindow(n) != nullptr)
+      ProgramWindow(n)->SetBounds(3, 4, ProgramWindow(n)->Width(), ProgramWindow(n)->Height());
   }
   Form1->CenterAllWindows();
   int windows = 0;

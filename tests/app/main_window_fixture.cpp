@@ -41,7 +41,9 @@ void MainWindowTest::AddFile(const std::string& name) {
   vek::Form2->BitBtn3->Click();
 }
 
-void MainWindowTest::ClickRow(int row) { vek::Form2->StringGrid1->ClickCell(0, row); }
+void MainWindowTest::ClickRow(int row) {
+  vek::Form2->StringGrid1->ClickCell(0, row);
+}
 
 void MainWindowTest::SetArgument(const std::string& argument) {
   const char* argv[] = {"vek2003", argument.c_str()};

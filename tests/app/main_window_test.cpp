@@ -101,8 +101,8 @@ TEST_F(AppMainWindowTest, RunningWithAnEmptyListOnlyChangesTheButtonsHint) {
 
 TEST_F(AppMainWindowTest, TheRunButtonsHandOverToTheKeyEntry) {
   MakeFourEntries();
-  for (auto [button, mode] : {std::pair{Form2->BitBtn2, vek::RunDecrypt},
-                              std::pair{Form2->BitBtn1, vek::RunEncrypt}}) {
+  for (auto [button, mode] :
+       {std::pair{Form2->BitBtn2, vek::RunDecrypt}, std::pair{Form2->BitBtn1, vek::RunEncrypt}}) {
     Form2->Show();
     MakeFourEntries();
     vek::Form7->Hide();

@@ -115,23 +115,23 @@ TEST_F(AppOptionsTest, SwitchesAndListsRoundTrip) {
        [] { return Form4->RadioButton6->Checked(); }},
       {"hints off", [] { Form4->CheckBox5->SetChecked(false); }, [] { return !vek::ShowHints; },
        [] { return !Form4->CheckBox5->Checked(); }},
-      {"0.1 seconds", [] { Form4->ComboBox2->SelectItem(0); },
+      {"0.1 seconds", [] { Form4->ComboBox2->SetItemIndex(0); },
        [] { return vek::HintPause == 100 && ui::Application->HintPause() == 100; },
        [] { return Form4->ComboBox2->Text() == "0.1 seconds"; }},
-      {"6.4 seconds", [] { Form4->ComboBox2->SelectItem(6); },
+      {"6.4 seconds", [] { Form4->ComboBox2->SetItemIndex(6); },
        [] { return vek::HintPause == 6400; },
        [] { return Form4->ComboBox2->Text() == "6.4 seconds"; }},
-      {"16 seconds", [] { Form4->ComboBox3->SelectItem(15); },
+      {"16 seconds", [] { Form4->ComboBox3->SetItemIndex(15); },
        [] { return vek::HintHidePause == 16000 && ui::Application->HintHidePause() == 16000; },
        [] { return Form4->ComboBox3->Text() == "16 seconds"; }},
       {"layout on", [] { Form4->CheckBox6->SetChecked(true); },
        [] { return vek::SaveWindowLayout; }, [] { return Form4->CheckBox6->Checked(); }},
       {"speed 5", [] { Form4->TrackBar1->SetPosition(5); },
        [] { return vek::LockWindowSpeed == 5; }, [] { return Form4->TrackBar1->Position() == 5; }},
-      {"always on", [] { Form4->ComboBox4->SelectItem(21); },
+      {"always on", [] { Form4->ComboBox4->SetItemIndex(21); },
        [] { return vek::InsaneModeThreshold == 21; },
        [] { return Form4->ComboBox4->Text() == "Always on"; }},
-      {"1MB", [] { Form4->ComboBox4->SelectItem(1); },
+      {"1MB", [] { Form4->ComboBox4->SetItemIndex(1); },
        [] { return vek::InsaneModeThreshold == 1; },
        [] { return Form4->ComboBox4->Text() == "1MB"; }},
   };
@@ -178,6 +178,7 @@ TEST_F(AppOptionsTest, AnUnlistedHintPauseKeepsTheSelection) {
 }
 
 TEST_F(AppOptionsTest, TheScreenLockNeedsAPassword) {
+  Form4->TabbedNotebook1->SetPageIndex(4);
   Form4->CheckBox7->SetChecked(true);
   EXPECT_TRUE(Form4->Edit8->Enabled());
   Form4->Edit8->SetText("");
@@ -221,9 +222,9 @@ TEST_F(AppOptionsTest, ClearAllFieldsChangesNothingUntilApply) {
   EXPECT_EQ(Form4->Edit1->Text(), "Ann");
   Form4->Button3->Click();
   Form4->Button1->Click();
-  for (auto text : {vek::OwnerFirstName.Text(), vek::OwnerLastName.Text(),
-                    vek::OwnerCompany.Text(), vek::OwnerEmail.Text(), vek::InfoLine1.Text(),
-                    vek::InfoLine2.Text(), vek::InfoLine3.Text()}) {
+  for (auto text : {vek::OwnerFirstName.Text(), vek::OwnerLastName.Text(), vek::OwnerCompany.Text(),
+                    vek::OwnerEmail.Text(), vek::InfoLine1.Text(), vek::InfoLine2.Text(),
+                    vek::InfoLine3.Text()}) {
     EXPECT_EQ(text, "");
   }
   EXPECT_EQ(vek::OwnerLocation.Text(), "None");
@@ -234,6 +235,7 @@ TEST_F(AppOptionsTest, ClearAllFieldsChangesNothingUntilApply) {
 TEST_F(AppOptionsTest, ApplySavesAndTheNextStartReadsTheValues) {
   Form4->Edit3->SetText("Velso Ltd");
   Form4->RadioButton5->SetChecked(true);
+  Form4->TabbedNotebook1->SetPageIndex(4);
   Form4->ComboBox3->SelectItem(1);
   Form4->Button1->Click();
   EXPECT_FALSE(Form4->IsShown());
@@ -252,12 +254,14 @@ TEST_F(AppOptionsTest, ApplySavesAndTheNextStartReadsTheValues) {
 // Turning hints off silences every hinted control of every window.
 TEST_F(AppOptionsTest, HintsOffSilencesEveryListedControl) {
   const std::vector<std::pair<int, std::vector<std::string>>> listed = {
-      {2, {"BitBtn1", "BitBtn6", "DriveComboBox1", "FileListBox1", "ComboBox1", "StringGrid1",
-           "Button5", "GroupBox1", "Label15", "GroupBox2", "BitBtn12", "DirectoryListBox1"}},
+      {2,
+       {"BitBtn1", "BitBtn6", "DriveComboBox1", "FileListBox1", "ComboBox1", "StringGrid1",
+        "Button5", "GroupBox1", "Label15", "GroupBox2", "BitBtn12", "DirectoryListBox1"}},
       {4, {"Edit1", "Edit8", "ComboBox4", "CheckBox7", "RadioButton7", "Button4", "TrackBar1"}},
       {6, {"Label7", "Button1"}},
-      {7, {"Edit1", "ComboBox1", "Button1", "Button2", "Button3", "Button18", "Button32",
-           "Button49", "Button63"}},
+      {7,
+       {"Edit1", "ComboBox1", "Button1", "Button2", "Button3", "Button18", "Button32", "Button49",
+        "Button63"}},
       {9, {"Button1", "Button2", "Button3", "CheckBox1"}},
       {15, {"Button1", "Button2", "Button3", "Button4"}},
       {16, {"Button1"}},
@@ -281,7 +285,9 @@ TEST_F(AppOptionsTest, HintsOffSilencesEveryListedControl) {
   Form4->Button1->Click();
   expectAll(false);
   for (ui::TControl* control : Form2->AllControls()) {
-    if (!control->Hint().empty()) EXPECT_FALSE(control->ShowHint()) << control->Name();
+    if (!control->Hint().empty()) {
+      EXPECT_FALSE(control->ShowHint()) << control->Name();
+    }
   }
 }
 
@@ -315,6 +321,7 @@ TEST_F(AppOptionsTest, ApplyWaitsWhileARunIsInProgress) {
 
 TEST_F(AppOptionsTest, CenterAllCentresTheWindowsNow) {
   Form2->SetLeft(1);
+  Form4->TabbedNotebook1->SetPageIndex(4);
   Form4->Button4->Click();
   EXPECT_EQ(Form2->Left(), (ui::Screen->Width() - Form2->Width()) / 2);
 }

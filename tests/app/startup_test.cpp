@@ -14,6 +14,7 @@
 #include "tools/exit_wipe_window.h"
 #include "tools/update_window.h"
 #include "ui/application.h"
+#include "ui/clock.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST_F(AppStartupTest, FirstStartInAnEmptyFolderTakesTheDefaultsAndWritesTheSett
   EXPECT_EQ(ui::Application->HintPause(), 800);
   EXPECT_EQ(ui::Application->HintHidePause(), 8000);
   EXPECT_NE(vek::Form4->ComboBox4->Hint().find("may seriously impact your computers response "
-                                              "time.\rADVICE : should be used"),
+                                               "time.\rADVICE : should be used"),
             std::string::npos);
   EXPECT_FALSE(Form2->Button5->Enabled());
   EXPECT_EQ(Form2->Caption(), "VEK 2003 - 1024 Bit Key Strength File Protection");
@@ -226,6 +227,8 @@ TEST_F(AppStartupTest, StartWindowHoldsTheProductTextAndLeadsOn) {
   Form1->Button1->Click();
   EXPECT_FALSE(Form1->IsShown());
   EXPECT_TRUE(vek::Form22->IsShown());
+  vek::Form22->CloseUpdateWindow();  // the first start goes on to the options
+  EXPECT_TRUE(vek::Form4->IsShown());
 }
 
 TEST_F(AppStartupTest, QuitGoesToTheExitWipe) {
@@ -233,6 +236,7 @@ TEST_F(AppStartupTest, QuitGoesToTheExitWipe) {
   Form1->Button2->Click();
   EXPECT_FALSE(Form1->IsShown());
   EXPECT_TRUE(vek::Form19->IsShown());
+  EXPECT_TRUE(ui::clock::RunUntil([] { return ui::Application->Terminated(); }, 10000));
 }
 
 }  // namespace
