@@ -73,7 +73,7 @@ std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
 
 fs::path OutputDir() {
   const char* env = std::getenv("VEK_TEST_OUTPUT");
-  fs::path dir = env && *env ? fs::path(env) : fs::temp_directory_path() / "vek-test-output";
+  fs::path dir = env && *env ? fs::path(env) : fs::path(VEK_DEFAULT_TEST_OUTPUT);
   fs::create_directories(dir);
   return dir;
 }

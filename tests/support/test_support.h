@@ -44,7 +44,7 @@ std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed = 1);
 
 // Folder under the build tree where tests leave pictures and other artefacts
-// (VEK_TEST_OUTPUT, else a folder in the temporary directory).
+// (VEK_TEST_OUTPUT when set, else test-output/ in the build folder).
 std::filesystem::path OutputDir();
 
 }  // namespace vektest
