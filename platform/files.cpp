@@ -1,6 +1,7 @@
 // File streams with Windows sharing rules, and the file and folder operations.
 #include "platform/files.h"
 
+#include <cctype>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -145,6 +146,20 @@ std::string WithoutTrailingBackslash(std::string_view path) {
 
 // --- FileStream ----------------------------------------------------------------
 
+namespace {
+// A new file named "*.exe" is a program, as its name says: it is created
+// runnable (the umask still applies). Every other file is created plain.
+mode_t CreationMode(std::string_view path) {
+  constexpr std::string_view kProgramSuffix = ".exe";
+  if (path.size() < kProgramSuffix.size()) return 0666;
+  const std::string_view tail = path.substr(path.size() - kProgramSuffix.size());
+  for (size_t i = 0; i < tail.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(tail[i])) != kProgramSuffix[i]) return 0666;
+  }
+  return 0777;
+}
+}  // namespace
+
 std::unique_ptr<FileStream> FileStream::Open(std::string_view path, FileMode mode, ShareMode share,
                                              int* error) {
   const auto fail = [error](int e) {
@@ -160,7 +175,7 @@ std::unique_ptr<FileStream> FileStream::Open(std::string_view path, FileMode mod
   // Never through a link when writing; O_NONBLOCK keeps a FIFO from stalling the open.
   int flags = O_CLOEXEC | O_NONBLOCK | (writes ? O_RDWR | O_NOFOLLOW : O_RDONLY);
   if (mode == FileMode::Create) flags |= O_CREAT;
-  const int fd = ::open(host->c_str(), flags, 0666);
+  const int fd = ::open(host->c_str(), flags, CreationMode(path));
   if (fd < 0) return fail(detail::PathError(errno, *host));
 
   std::unique_ptr<FileStream> stream(new FileStream());

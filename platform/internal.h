@@ -84,5 +84,10 @@ void SetSysBlockRootForTest(std::optional<std::string> root);
 // The argument vector that opens `target` ("xdg-open" or "xdg-email" first),
 // or nothing (LastError set) when the target cannot be opened.
 std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target);
+// The argument vector that starts the program file at `hostPath` directly
+// (a file of this host's executable format), or nothing when it is no such
+// file. A program copied in as plain data first gets the execute bits that
+// its read bits allow, as a Windows program runs by its name alone.
+std::optional<std::vector<std::string>> ProgramCommandFor(const std::string& hostPath);
 
 }  // namespace platform::detail

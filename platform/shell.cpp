@@ -54,8 +54,9 @@ bool IsWindowsAbsolute(std::string_view path) {
          (path[2] == '\\' || path[2] == '/');
 }
 
-// The program's full path along $PATH, or "" when there is none.
+// The program's full path along $PATH (a path as it is), or "" when there is none.
 std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0 ? name : "";
   const char* env = std::getenv("PATH");
   std::string_view dirs = env ? env : "/usr/local/bin:/usr/bin:/bin";
   while (true) {
@@ -135,6 +136,9 @@ std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target)
   if (::stat(host->c_str(), &st) != 0) {
     SetLastError(PathError(errno, *host));
     return std::nullopt;
+  }
+  if (S_ISREG(st.st_mode)) {
+    if (auto program = ProgramCommandFor(*host)) return program;
   }
   return std::vector<std::string>{"xdg-open", *host};
 }

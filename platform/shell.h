@@ -12,7 +12,8 @@ namespace platform {
 // is turned into its host path, an address ("http://...", "mailto:...") is
 // passed on as it is. verb "open" or "" (the default verb). Spawns xdg-open
 // (xdg-email for "mailto:") detached, with an argument vector, never a shell
-// string. True when the helper could be started.
+// string; a program file of this host (an ELF file) is started itself that
+// way, without arguments. True when the helper or program could be started.
 bool ShellExecute(std::string_view verb, std::string_view target);
 
 // Tests: record calls instead of spawning anything (an empty function restores spawning).

@@ -1,0 +1,147 @@
+// Shortcuts as desktop-entry files.
+#include "platform/shell_link.h"
+
+#include <cstdio>
+
+#include "platform/files.h"
+#include "platform/internal.h"
+#include "platform/paths.h"
+
+namespace platform {
+namespace {
+
+// Characters that make an Exec argument need quotes.
+constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+
+// One Exec argument: quoted when it holds a reserved character, with the
+// characters that stay special inside quotes escaped, and "%" doubled
+// (a lone "%" would introduce a field code).
+std::string ExecArgument(std::string_view argument) {
+  std::string quoted;
+  const bool needsQuotes = argument.find_first_of(kReserved) != std::string_view::npos;
+  for (char c : argument) {
+    if (needsQuotes && (c == '"' || c == '`' || c == '$' || c == '\\')) quoted += '\\';
+    quoted += c;
+    if (c == '%') quoted += '%';
+  }
+  return needsQuotes ? "\"" + quoted + "\"" : quoted;
+}
+
+// A value as a desktop entry stores it: backslashes and line breaks escaped.
+std::string EntryValue(std::string_view value) {
+  std::string escaped;
+  for (char c : value) {
+    switch (c) {
+      case '\\':
+        escaped += "\\\\";
+        break;
+      case '\n':
+        escaped += "\\n";
+        break;
+      case '\r':
+        escaped += "\\r";
+        break;
+      case '\t':
+        escaped += "\\t";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string KeyName(uint8_t key) {
+  if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x70 + 1);
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+    return std::string(1, static_cast<char>(key));
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%02X", key);
+  return hex;
+}
+
+// The shortcut's name: its file name without the extension.
+std::string ShortcutName(std::string_view windowsPath) {
+  std::string name = ExtractFileName(windowsPath);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+bool WriteAll(std::string_view windowsPath, const std::string& text) {
+  int error = 0;
+  auto file = FileStream::Open(windowsPath, FileMode::Create, ShareMode::Exclusive, &error);
+  if (!file) return detail::Fail(error);
+  const auto size = static_cast<int64_t>(text.size());
+  const bool written = file->Write(text.data(), size) == size && file->Flush();
+  const int writeError = file->LastError();
+  if (file->Close() && written) return true;
+  return detail::Fail(writeError != 0 ? writeError : file->LastError());
+}
+
+}  // namespace
+
+void ShellLink::SetPath(std::string_view program) {
+  program_ = std::string(program);
+}
+void ShellLink::SetWorkingDirectory(std::string_view folder) {
+  folder_ = std::string(folder);
+}
+void ShellLink::SetDescription(std::string_view text) {
+  description_ = std::string(text);
+}
+void ShellLink::SetIconLocation(std::string_view iconFile, int index) {
+  icon_ = std::string(iconFile);
+  iconIndex_ = index;
+}
+void ShellLink::SetHotkey(uint16_t keys) {
+  hotkey_ = keys;
+}
+
+std::optional<std::string> ShellLink::DesktopEntry(std::string_view name) const {
+  if (program_.empty()) {
+    detail::SetLastError(err::InvalidParameter);
+    return std::nullopt;
+  }
+  std::string text = "[Desktop Entry]\nType=Application\nName=" + EntryValue(name) + "\n";
+  if (!description_.empty()) text += "Comment=" + EntryValue(description_) + "\n";
+  const auto program = detail::HostPathOrFail(program_);
+  if (!program) return std::nullopt;
+  text += "Exec=" + EntryValue(ExecArgument(*program)) + "\n";
+  if (!folder_.empty()) {
+    const auto folder = detail::HostPathOrFail(folder_);
+    if (!folder) return std::nullopt;
+    text += "Path=" + EntryValue(*folder) + "\n";
+  }
+  if (!icon_.empty()) {
+    const auto icon = detail::HostPathOrFail(icon_);
+    if (!icon) return std::nullopt;
+    text += "Icon=" + EntryValue(*icon) + "\n";
+    if (iconIndex_ != 0) text += "# IconIndex=" + std::to_string(iconIndex_) + "\n";
+  }
+  if (hotkey_ != 0) text += "# Hotkey=" + HotkeyText(hotkey_) + "\n";
+  return text;
+}
+
+bool ShellLink::Save(std::string_view windowsPath) const {
+  if (!detail::HostPathOrFail(windowsPath)) return false;
+  const auto text = DesktopEntry(ShortcutName(windowsPath));
+  if (!text) return false;
+  // Written beside the shortcut and renamed over it, so a failed write
+  // leaves the old shortcut (or none) behind, never half a file.
+  const std::string temporary = std::string(windowsPath) + ".new";
+  if (WriteAll(temporary, *text) && ReplaceFile(temporary, windowsPath)) return true;
+  const int error = LastError();
+  DeleteFile(temporary);
+  return detail::Fail(error);
+}
+
+std::string HotkeyText(uint16_t keys) {
+  std::string text;
+  if ((keys & hotkey::Control) != 0) text += "Ctrl+";
+  if ((keys & hotkey::Alt) != 0) text += "Alt+";
+  if ((keys & hotkey::Shift) != 0) text += "Shift+";
+  return text + KeyName(static_cast<uint8_t>(keys & 0xFF));
+}
+
+}  // namespace platform

@@ -1,0 +1,305 @@
+// The installation step machine on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <limits>
+#include <utility>
+
+#include "installer/backdrop.h"
+#include "installer/error_page.h"
+#include "installer/finish_page.h"
+#include "installer/install_errors.h"
+#include "installer/progress_page.h"
+#include "installer/shortcuts_page.h"
+#include "installer/state.h"
+#include "installer_fixture.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "ui/clock.h"
+
+using namespace vek::installer;
+namespace fs = std::filesystem;
+using platform::RootKey;
+using vektest::Bytes;
+
+namespace {
+
+// Steps of a run with how many ticks each ran in a row.
+using Runs = std::vector<std::pair<uint16_t, size_t>>;
+
+Runs RunLengths(const std::vector<uint16_t>& steps) {
+  Runs runs;
+  for (uint16_t s : steps) {
+    if (!runs.empty() && runs.back().first == s) {
+      ++runs.back().second;
+    } else {
+      runs.push_back({s, 1});
+    }
+  }
+  return runs;
+}
+
+size_t Chunks(size_t bytes) {
+  return (bytes + ChunkSize - 1) / ChunkSize;
+}
+
+std::string Text(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::optional<std::string> Default(std::string_view key) {
+  return platform::RegReadString(RootKey::ClassesRoot, key, "");
+}
+
+}  // namespace
+
+class InstallerStepTest : public vektest::InstallerTest {
+ protected:
+  // The error page shows this install error, and the machine has stopped.
+  void ExpectInstallError(int code) {
+    EXPECT_TRUE(Form7->IsShown());
+    EXPECT_FALSE(Form5->IsShown());
+    EXPECT_FALSE(Form5->Timer1->Enabled());
+    EXPECT_EQ(Form7->Label4->Caption(), InstallError(code).Description);
+    EXPECT_EQ(Form7->Label5->Caption(), InstallError(code).Help);
+  }
+  bool Installed(std::string_view name) const {
+    return fs::exists(HostPath("Program Files\\VEK 2003\\" + std::string(name)));
+  }
+};
+
+TEST_F(InstallerStepTest, ACorrectInstallerGoesThroughEveryStepAndInstallsItsFiles) {
+  const int beeps = platform::BeepCount();
+  const auto steps = RunInstallation("C:\\Program Files\\VEK 2003");
+
+  Runs expected = {{0x1000, 1},  {0x2000, 1},  {0x2100, Chunks(setup.File().size())},
+                   {0x2200, 1},  {0x2300, 24}, {0x2400, 1},
+                   {0x2500, 24}, {0x2600, 1}};
+  for (const Bytes& file : setup.Files) {
+    expected.push_back({0x2610, 1});
+    expected.push_back({0x2620, Chunks(file.size())});
+  }
+  const Runs tail = {{0x2610, 1},  {0x2700, 24}, {0x2800, 1},
+                     {0x2900, 24}, {0x2A00, 1},  {0x2B00, 1}};
+  expected.insert(expected.end(), tail.begin(), tail.end());
+  EXPECT_EQ(RunLengths(steps), expected);
+
+  EXPECT_TRUE(Form6->IsShown());
+  EXPECT_FALSE(Form7->IsShown());
+  EXPECT_FALSE(Form5->Timer1->Enabled());
+  EXPECT_EQ(platform::BeepCount(), beeps);
+  EXPECT_EQ(InstallDir, "C:\\Program Files\\VEK 2003\\");  // the backslash came before any file
+  for (size_t i = 0; i < setup.Files.size(); ++i) {
+    const std::string name(setup.Table()[i].Name);
+    EXPECT_EQ(vektest::ReadFileBytes(HostPath("Program Files\\VEK 2003\\" + name)), setup.Files[i])
+        << name;
+  }
+  EXPECT_EQ(Form5->ProgressBar1->Position(), 100);
+  EXPECT_EQ(Form5->Label3->Caption(), "100%");
+  EXPECT_EQ(Form5->Label9->Caption(), "VEK 2003.ico");
+  // Four moves of the arrow, one label each; the last task is bold.
+  EXPECT_EQ(Form5->Image1->Top(), 25 + 4 * 24);
+  EXPECT_FALSE(Form5->Label4->FontBold());
+  EXPECT_FALSE(Form5->Label7->FontBold());
+  EXPECT_TRUE(Form5->Label8->FontBold());
+
+  EXPECT_EQ(Default(".vek"), "VEK2003.File");
+  EXPECT_EQ(Default("VEK2003.File"), "VEK 2003 encrypted file");
+  EXPECT_EQ(Default("VEK2003.File\\DefaultIcon"), "\"C:\\Program Files\\VEK 2003\\VEK 2003.ico\"");
+  EXPECT_TRUE(platform::RegKeyExists(RootKey::ClassesRoot, "VEK2003.File\\shell"));
+  EXPECT_EQ(Default("VEK2003.File\\shell\\open"), "Decrypt this file now using VEK 2003");
+  EXPECT_EQ(Default("VEK2003.File\\shell\\open\\command"),
+            "C:\\Program Files\\VEK 2003\\VEK 2003.exe \"%1\"");
+
+  EXPECT_TRUE(fs::exists(HostPath("Desktop\\VEK 2003.lnk")));
+  EXPECT_TRUE(fs::exists(HostPath("Start Menu\\Programs\\VEK 2003\\VEK 2003.lnk")));
+  const std::string shortcut = Text(vektest::ReadFileBytes(HostPath("Desktop\\VEK 2003.lnk")));
+  EXPECT_NE(
+      shortcut.find("Exec=\"" + HostPath("Program Files/VEK 2003/VEK 2003.exe").string() + "\"\n"),
+      std::string::npos)
+      << shortcut;
+  EXPECT_NE(shortcut.find("Path=" + HostPath("Program Files/VEK 2003").string() + "\n"),
+            std::string::npos)
+      << shortcut;
+  EXPECT_NE(shortcut.find("# Hotkey=Ctrl+F12\n"), std::string::npos);
+  EXPECT_NE(shortcut.find("Comment=Shortcut to the VEK 2003 application\n"), std::string::npos);
+}
+
+TEST_F(InstallerStepTest, ExistingFileTypeKeysAreReplacedWithAllTheirVerbs) {
+  for (const char* key : {".vek\\OpenWithList", "VEK2003.File\\shell\\print\\command",
+                          "VEK2003.File\\shell\\open\\command"}) {
+    ASSERT_TRUE(platform::RegCreateKey(RootKey::ClassesRoot, key));
+  }
+  platform::RegWriteString(RootKey::ClassesRoot, ".vek", "", "Other.File");
+  platform::RegWriteString(RootKey::ClassesRoot, ".vek", "Content Type", "x/y");
+  platform::RegWriteString(RootKey::ClassesRoot, "VEK2003.File\\shell\\open\\command", "",
+                           "old.exe %1");
+  InstallDir = "D:\\Tools\\";
+  Form5->StepAssociate();
+
+  EXPECT_EQ(NextStep, 0x2900);
+  EXPECT_EQ(Default(".vek"), "VEK2003.File");
+  EXPECT_FALSE(platform::RegReadString(RootKey::ClassesRoot, ".vek", "Content Type"));
+  EXPECT_TRUE(platform::RegSubKeys(RootKey::ClassesRoot, ".vek").empty());
+  EXPECT_EQ(platform::RegSubKeys(RootKey::ClassesRoot, "VEK2003.File\\shell"),
+            std::vector<std::string>{"open"});
+  EXPECT_EQ(Default("VEK2003.File\\shell\\open\\command"), "D:\\Tools\\VEK 2003.exe \"%1\"");
+}
+
+TEST_F(InstallerStepTest, ShortcutsFollowTheBoxesAndADriveRootStaysWhole) {
+  struct Case {
+    bool Desktop, StartMenu;
+  };
+  for (const Case c :
+       {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+    fs::remove_all(HostPath("Desktop\\VEK 2003.lnk"));
+    fs::remove_all(HostPath("Start Menu\\Programs"));
+    Form4->CheckBox1->SetChecked(c.Desktop);
+    Form4->CheckBox2->SetChecked(c.StartMenu);
+    InstallDir = "C:\\";
+    Form5->StepCreateFolder();
+    EXPECT_EQ(InstallDir, "C:\\");
+    Form5->StepShortcuts();
+    EXPECT_EQ(NextStep, 0x2B00);  // passes on with or without shortcuts
+    EXPECT_EQ(fs::exists(HostPath("Desktop\\VEK 2003.lnk")), c.Desktop);
+    const auto menu = HostPath("Start Menu\\Programs\\VEK 2003\\VEK 2003.lnk");
+    EXPECT_EQ(fs::exists(menu), c.StartMenu);
+    if (c.StartMenu) {
+      // The root is the working folder as it is.
+      EXPECT_NE(Text(vektest::ReadFileBytes(menu)).find("Path=" + dir.path().string() + "\n"),
+                std::string::npos);
+    }
+  }
+}
+
+TEST_F(InstallerStepTest, OneChangedByteIsCaughtByTheSum) {
+  const int beeps = platform::BeepCount();
+  Bytes file = setup.File();
+  file[setup.Image.size() + 100] = static_cast<uint8_t>(file[setup.Image.size() + 100] - 5);
+  WriteSetupFile(file);
+  RunInstallation("C:\\Program Files\\VEK 2003");
+
+  ExpectInstallError(install_error::Checksum);
+  const int32_t sum = setup.Sum();
+  EXPECT_EQ(Form7->Label6->Caption(),
+            "[VCS=" + std::to_string(sum) + " FCS=" + std::to_string(sum - 5) + " DCS=5]");
+  EXPECT_EQ(platform::BeepCount(), beeps + 1);
+  EXPECT_EQ(CurrentStep, 0x2200);  // left where it stopped
+  EXPECT_FALSE(fs::exists(HostPath("Program Files")));
+  EXPECT_FALSE(SourceStream);
+}
+
+TEST_F(InstallerStepTest, ANegativeTrailerIsComparedAsSigned) {
+  // A real file's sum is never negative: with such a trailer the sum step
+  // reports the signed figures, and the difference does not overflow.
+  Bytes file = setup.Body();
+  const TTrailer trailer = {0x00, 0x00, 0x00, 0x80};
+  file.insert(file.end(), trailer.begin(), trailer.end());
+  WriteSetupFile(file);
+  EXPECT_EQ(ExpectedSum, std::numeric_limits<int32_t>::min());
+  RunInstallation("C:\\VEK 2003");
+  ExpectInstallError(install_error::Checksum);
+  const int64_t sum = setup.Sum();
+  EXPECT_EQ(Form7->Label6->Caption(), "[VCS=-2147483648 FCS=" + std::to_string(sum) +
+                                          " DCS=" + std::to_string(-2147483648LL - sum) + "]");
+
+  // Sums compare as signed values: equal negative ones pass.
+  Form7->Hide();
+  ComputedSum = ExpectedSum = TrailerValue({0x01, 0x02, 0x03, 0x84});
+  Form5->StepCompareChecksum();
+  EXPECT_EQ(NextStep, 0x2300);
+}
+
+TEST_F(InstallerStepTest, AFileThatCannotBeSizedEndsInError8AfterReadingItAll) {
+  MakeSetupFileUnsizable();
+  ASSERT_EQ(SetupSize, -1);
+  RunInstallation("C:\\VEK 2003");
+  ExpectInstallError(install_error::ReadFailed);
+  EXPECT_EQ(SumCount, static_cast<int32_t>(setup.File().size()));
+  EXPECT_EQ(Form7->Label6->Caption(), "");
+  EXPECT_FALSE(SourceStream);
+}
+
+TEST_F(InstallerStepTest, SizesThatDoNotFitTheTableStopBeforeTheSum) {
+  const Bytes good = setup.File();
+  struct Case {
+    const char* What;
+    Bytes File;
+    int Code;
+  };
+  Bytes signed_ = good;
+  signed_.insert(signed_.end(), {'S', 'I', 'G', '!'});
+  const Case cases[] = {
+      {"cut inside the image", Bytes(good.begin(), good.begin() + 4000),
+       install_error::ProgramTooSmall},
+      {"no program image", vektest::PatternBytes(good.size(), 3), install_error::ProgramTooSmall},
+      {"cut inside the data", Bytes(good.begin(), good.end() - 100), install_error::DataTooSmall},
+      {"a signature appended", signed_, install_error::DataTooLarge},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    Form7->Hide();
+    WriteSetupFile(c.File);
+    InstallDir = "C:\\VEK 2003";
+    Form5->Show();
+    ui::clock::Advance(10);
+    ExpectInstallError(c.Code);
+    EXPECT_EQ(CurrentStep, 0x1000);
+  }
+
+  // A program part that leaves no 32-bit position for its data.
+  Form7->Hide();
+  WriteSetupFile(good);
+  PayloadOffset = 0x7FFFFFFF;
+  SetupSize = PayloadOffset + PayloadTotal + 4;
+  PayloadSize = SetupSize - PayloadOffset;
+  Form5->StepPrecheck();
+  ExpectInstallError(install_error::ProgramTooLarge);
+}
+
+TEST_F(InstallerStepTest, DataThatEndsEarlyStopsTheCopyWithoutAHalfFile) {
+  InstallDir = "C:\\VEK 2003";
+  Form5->Show();
+  ASSERT_TRUE(ui::clock::RunUntil([] { return CurrentStep == 0x2620; }, 100000));
+  ui::clock::Advance(20);  // two chunks of the program are written
+  // The medium goes away under the copy: the rest of the data is gone.
+  fs::resize_file(dir / "setup" / "vek2003-setup", setup.Image.size() + 3000);
+  ui::clock::Advance(30);
+  ExpectInstallError(install_error::ReadFailed);
+  EXPECT_FALSE(fs::exists(HostPath("VEK 2003\\VEK 2003.exe")));
+  EXPECT_FALSE(TargetStream);
+  EXPECT_FALSE(SourceStream);
+}
+
+TEST_F(InstallerStepTest, AFullDiskShowsTheSpaceErrorWithoutAHalfFile) {
+  InstallDir = "C:\\VEK 2003";
+  Form5->Show();
+  ASSERT_TRUE(ui::clock::RunUntil([] { return CurrentStep == 0x2620; }, 100000));
+  platform::faults::DiskFull(2);
+  ui::clock::Advance(20);
+  ExpectInstallError(install_error::DiskSpace);
+  EXPECT_FALSE(fs::exists(HostPath("VEK 2003\\VEK 2003.exe")));
+}
+
+TEST_F(InstallerStepTest, ARefusedStepRunsAgainThenGivesUpWithTheReason) {
+  // Once refused, the open succeeds on the next tick and the install completes.
+  InstallDir = "C:\\VEK 2003";
+  Form5->Show();
+  ASSERT_TRUE(ui::clock::RunUntil([] { return CurrentStep == 0x2610; }, 100000));
+  platform::faults::Fail(platform::faults::Op::Open, 1, platform::err::SharingViolation);
+  ui::clock::Advance(10);
+  EXPECT_EQ(CurrentStep, 0x2610);
+  EXPECT_EQ(FileIndex, 0);  // nothing moved on
+  ASSERT_TRUE(ui::clock::RunUntil([] { return !Form5->IsShown(); }, 100000));
+  EXPECT_TRUE(Form6->IsShown());
+  EXPECT_EQ(vektest::ReadFileBytes(HostPath("VEK 2003\\VEK 2003.exe")), setup.Files[0]);
+
+  // A folder on a drive that is not there never works.
+  Form6->Hide();
+  const auto steps = RunInstallation("Q:\\VEK 2003");
+  EXPECT_EQ(RunLengths(steps).back(), std::make_pair(uint16_t{0x2610}, size_t{StepRetryLimit}));
+  EXPECT_TRUE(Form7->IsShown());
+  EXPECT_EQ(Form7->Label4->Caption(), "The folder could not be found.");
+  EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2610]");
+}
