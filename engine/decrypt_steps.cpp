@@ -1,28 +1,328 @@
-// Decrypt and key authentication, states 0x4000-0x4F00 (still to be written).
+// Decrypt and key authentication, states 0x4000-0x4F00: per genuine
+// encrypted entry of the job list the data region is deciphered into a
+// temporary file beside it, and only when the key state after the last
+// byte equals the file's key-check block does that file take the plain
+// name. The encrypted file is handed to the delete states only once the
+// plain file stands complete under its name.
+//
+// Nothing the program did not create is destroyed on the way: the
+// temporary file is created under a name that nothing holds, and an
+// existing target is replaced in one step, and only when the user agreed
+// to it (or switched the question off).
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "core/file_info.h"
+#include "engine/engine_tables.h"
 #include "engine/processing_window.h"
+#include "engine/warning_window.h"
+#include "platform/files.h"
+#include "platform/system.h"
 
 namespace vek {
 
-void TForm8::StepDecryptTotals() {}
-void TForm8::StepDecryptNextFile() {}
-void TForm8::StepDecryptFindSource() {}
-void TForm8::StepDecryptRetrySource() {}
-void TForm8::StepDecryptCheckTarget() {}
-void TForm8::StepDecryptOverwriteAnswer() {}
-void TForm8::StepDecryptCheckSpace() {}
-void TForm8::StepDecryptSetKey() {}
-void TForm8::StepDecryptOpenSource() {}
-void TForm8::StepDecryptCreateTemp() {}
-void TForm8::StepDecryptReadBlock() {}
-void TForm8::StepDecipherBlock() {}
-void TForm8::StepDecryptWriteBlock() {}
-void TForm8::StepDecryptAdvance() {}
-void TForm8::StepReadKeyCheck() {}
-void TForm8::StepDecryptCloseSource() {}
-void TForm8::StepDecryptCloseTemp() {}
-void TForm8::StepAuthenticateKey() {}
-void TForm8::StepPlaceDecryptedFile() {}
-void TForm8::StepDeleteEncrypted() {}
+namespace {
+
+constexpr std::string_view BoostCaption = " Task details : (Insane CPU mode activated) ";
+constexpr std::string_view NotGenuineMessage =
+    "Not a genuine VEK 1024 Bit encrypted file (or is corrupted?).";
+constexpr std::string_view EncryptedExtension = ".vek";
+constexpr std::string_view TempFileText = "(VEK temporary file)";
+// "tmp.tmp", then "tmp2.tmp" ... when a name is taken.
+constexpr int TempNameTries = 1000;
+
+std::string SourcePath() {
+  return JobFolder + SourceName;
+}
+
+std::string TempFileName(int attempt) {
+  return attempt == 1 ? "tmp.tmp" : "tmp" + std::to_string(attempt) + ".tmp";
+}
+
+// The plain name: without a final ".vek" (exactly so, and not the whole
+// name), else marked as not having that extension.
+std::string DecryptedName(const std::string& name) {
+  const size_t n = EncryptedExtension.size();
+  if (name.size() > n && name.compare(name.size() - n, n, EncryptedExtension) == 0) {
+    return name.substr(0, name.size() - n);
+  }
+  return "(Encrypted extension not .vek) " + name;
+}
+
+bool IsBannerLine(std::span<const uint8_t> line) {
+  const std::string expected = std::string(HeaderBanner) + "\r\n";
+  return line.size() == expected.size() &&
+         std::equal(line.begin(), line.end(), expected.begin(),
+                    [](uint8_t byte, char c) { return byte == static_cast<uint8_t>(c); });
+}
+
+}  // namespace
+
+// --- Totals and next job ------------------------------------------------------------
+
+void TForm8::StepDecryptTotals() {
+  OverallDone = 0;
+  for (uint16_t i = 1; i <= JobEntryCount(); ++i) {
+    if (!JobList.IsVekFile[i]) continue;
+    OverallTotal += JobList.ContentSize[i];
+    if (DeleteEncryptedAfterDecrypt) {
+      OverallTotal += KilobytesRoundedUp(JobList.Size[i]) * 1024 * OverwritePasses(DeleteMethod);
+    }
+  }
+  OverallStep = OverallTotal / ProgressSteps;
+  SetNextState(StateDecryptNextFile);
+}
+
+void TForm8::StepDecryptNextFile() {
+  // Whatever the last file left open (a skip, a warning) goes before the next.
+  CloseAllStreams();
+  SetAnimation(AnimationRotate);
+  Label14->SetCaption("Checking authentication of specified key in encrypted file");
+  if (JobPos == 0) StartActivityLog(LogHeadDecrypt);
+  LogAction(" ");
+  ++JobPos;
+  if (JobPos > JobEntryCount() || StopRequested) {
+    SetNextState(StateFinish);
+    return;
+  }
+  SourceName = JobList.Name[JobPos];
+  JobFolder = JobList.Folder[JobPos];
+  if (!JobList.IsVekFile[JobPos]) {
+    RaiseWarning(false, SourceName, StateDecryptNextFile, std::string(NotGenuineMessage));
+    return;
+  }
+  SourceSize = JobList.Size[JobPos];
+  if (BoostApplies(SourceSize)) {
+    ShowBoost(platform::HighPriorityClass, BoostCaption);
+  } else {
+    ShowBoost(platform::NormalPriorityClass, TaskDetailsCaption);
+  }
+  TargetName = DecryptedName(SourceName);
+  BeginJob(StateDecryptFindSource);
+}
+
+// --- Checks -----------------------------------------------------------------------------
+
+// A missing source is reported with 0x4003 to retry, which searches again.
+void TForm8::StepDecryptFindSource() {
+  FindSource(StateDecryptCheckTarget, StateDecryptRetrySource, StateDecryptNextFile);
+}
+
+void TForm8::StepDecryptRetrySource() {
+  RetrySourceAnswer(StateDecryptFindSource, StateDecryptNextFile);
+}
+
+void TForm8::StepDecryptCheckTarget() {
+  CheckTarget(StateDecryptCheckSpace, StateDecryptOverwriteAnswer);
+}
+
+void TForm8::StepDecryptOverwriteAnswer() {
+  SetNextState(WarningAnswer == WarningAnswerContinue ? StateDecryptCheckSpace
+                                                      : StateDecryptNextFile);
+}
+
+void TForm8::StepDecryptCheckSpace() {
+  SetAnimation(AnimationRotate);
+  CheckFreeSpace(JobList.ContentSize[JobPos], SourceName, StateDecryptSetKey, StateDecryptNextFile);
+}
+
+void TForm8::StepDecryptSetKey() {
+  if (SetKeyFromKeyEntry()) SetNextState(StateDecryptOpenSource);
+}
+
+// --- Source and temporary file ----------------------------------------------------------
+
+// The file may have changed since it was listed: its header is read again,
+// and its size, the size field and the room for the data and the key-check
+// block must still be what the entry says. Anything else is not the file
+// that was listed, and nothing of it is deciphered.
+void TForm8::StepDecryptOpenSource() {
+  CloseSource();  // a retry opens afresh
+  if (!OpenForReading(SourceStream, SourceOpen, SourcePath(), SourceName,
+                      platform::err::FileNotFound)) {
+    return;
+  }
+  if (!SourceStillAsListed()) {
+    CloseSource();
+    RaiseWarning(false, SourceName, StateDecryptNextFile, std::string(NotGenuineMessage));
+    return;
+  }
+  const int64_t dataStart = SourceSize - JobList.ContentSize[JobPos] - int64_t{KeyCheckBlockSize};
+  if (!SourceStream->Seek(dataStart)) {
+    CloseSource();
+    ErrorFileText = SourceName;
+    RaiseError(platform::err::FileNotFound, StateDecryptOpenSource);
+    return;
+  }
+  SetNextState(StateDecryptCreateTemp);
+}
+
+bool TForm8::SourceStillAsListed() {
+  preservedAttributes_.reset();
+  const int64_t size = SourceStream->Size();
+  if (size != JobList.Size[JobPos]) return false;
+  std::array<uint8_t, HeaderBanner.size() + 2> line{};
+  if (SourceStream->Read(line.data(), std::ssize(line)) != std::ssize(line) ||
+      !IsBannerLine(line)) {
+    return false;
+  }
+  const int64_t count = SourceStream->Read(SharedBuffer.data(), SharedBufferSize);
+  if (count < 0) return false;
+  TCurrentFile header;
+  if (ParseHeaderFields(std::span<const uint8_t>(SharedBuffer.data(), static_cast<size_t>(count)),
+                        header) != TCurrentFile::StatusVekFile) {
+    return false;
+  }
+  preservedAttributes_ =
+      header.PreserveAttributes ? std::optional<uint32_t>(header.HeaderAttributes) : std::nullopt;
+  const int64_t content = header.ContentSize;
+  return content == JobList.ContentSize[JobPos] && content >= 0 &&
+         content <= size - header.DataStart - int64_t{KeyCheckBlockSize};
+}
+
+void TForm8::StepDecryptCreateTemp() {
+  if (!CreateTempFile()) {
+    ErrorFileText = TempFileText;
+    RaiseError(platform::err::NotReady, StateDecryptCreateTemp);
+    return;
+  }
+  Label1->SetCaption("Authenticating key specified...");
+  DecryptDone = 0;
+  SetNextState(StateDecryptReadBlock);
+}
+
+// Creates the temporary file under a name that nothing in the folder holds
+// (never the target's), so that no existing file is emptied.
+bool TForm8::CreateTempFile() {
+  for (int attempt = 1; attempt <= TempNameTries; ++attempt) {
+    const std::string name = TempFileName(attempt);
+    if (name == TargetName) continue;
+    int error = 0;
+    TempStream = platform::FileStream::Open(JobFolder + name, platform::FileMode::CreateNew,
+                                            platform::ShareMode::Exclusive, &error);
+    if (TempStream) {
+      TempOpen = true;
+      tempName_ = name;
+      partialFile_ = JobFolder + name;
+      return true;
+    }
+    if (error != platform::err::FileExists) return false;
+  }
+  return false;
+}
+
+// --- Deciphering ---------------------------------------------------------------------------
+
+void TForm8::StepDecryptReadBlock() {
+  BlockLength = static_cast<uint16_t>(
+      std::min<int64_t>(JobList.ContentSize[JobPos] - DecryptDone, SharedBufferSize));
+  if (ReadExactly(*SourceStream, SharedBuffer.data(), BlockLength, SourceName,
+                  platform::err::FileNotFound) >= 0) {
+    SetNextState(StateDecipherBlock);
+  }
+}
+
+void TForm8::StepDecipherBlock() {
+  KeyState.DecipherBlock(SharedBuffer.data(), BlockLength);
+  SetNextState(StateDecryptWriteBlock);
+}
+
+void TForm8::StepDecryptWriteBlock() {
+  if (WriteOrRaise(*TempStream, SharedBuffer.data(), BlockLength, SourceName)) {
+    SetNextState(StateDecryptAdvance);
+  }
+}
+
+// The last block is not counted in the progress figures.
+void TForm8::StepDecryptAdvance() {
+  DecryptDone += BlockLength;
+  if (DecryptDone < JobList.ContentSize[JobPos]) {
+    AdvanceProgress(BlockLength);
+    SetNextState(StateDecryptReadBlock);
+  } else {
+    SetNextState(StateReadKeyCheck);
+  }
+}
+
+void TForm8::StepReadKeyCheck() {
+  if (ReadExactly(*SourceStream, SharedBuffer.data(), KeyCheckBlockSize, SourceName,
+                  platform::err::FileNotFound) < 0) {
+    return;
+  }
+  KeyAuthenticated = std::memcmp(SharedBuffer.data(), KeyState.State, KeyCheckBlockSize) == 0;
+  SetNextState(StateDecryptCloseSource);
+}
+
+void TForm8::StepDecryptCloseSource() {
+  CloseSource();
+  SetNextState(StateDecryptCloseTemp);
+}
+
+// The plain data must be on the device before the encrypted file may go.
+void TForm8::StepDecryptCloseTemp() {
+  const bool closed = TempStream->Flush() && TempStream->Close();
+  TempStream.reset();
+  TempOpen = false;
+  if (!closed) {
+    // The temporary file may be incomplete: it goes, and a retry deciphers anew.
+    RemovePartialFile();
+    ErrorFileText = TempFileText;
+    RaiseError(platform::err::WriteFault, StateDecryptSetKey);
+    return;
+  }
+  SetNextState(StateAuthenticateKey);
+}
+
+// --- Outcome ---------------------------------------------------------------------------------
+
+void TForm8::StepAuthenticateKey() {
+  if (KeyAuthenticated) {
+    LogAction("Key to decrypt file was authenticated as valid.");
+    SetNextState(StatePlaceDecryptedFile);
+    return;
+  }
+  RemovePartialFile();
+  LogAction("*** FILE AUTHENTICATION FAILED (INVALID KEY) ***");
+  RaiseWarning(false, SourceName, StateDecryptNextFile,
+               "The key you have specified to decrypt this file is invalid.");
+}
+
+// An existing target (which the user agreed to replace) is replaced in the
+// same step that names the new file, so that it is never lost on its own;
+// a target that appeared since the check is not replaced. The attributes
+// restored are those the header preserved (the job entry holds the
+// encrypted file's own).
+void TForm8::StepPlaceDecryptedFile() {
+  const std::string target = JobFolder + TargetName;
+  const std::string temp = JobFolder + tempName_;
+  const bool placed =
+      TargetExists ? platform::ReplaceFile(temp, target) : platform::RenameFile(temp, target);
+  if (!placed) {
+    // The encrypted file stays; the temporary file goes with the next file.
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::WriteFault, StatePlaceDecryptedFile);
+    return;
+  }
+  partialFile_.clear();
+  if (preservedAttributes_ && !platform::SetAttributes(target, *preservedAttributes_)) {
+    LogAction("The file's attributes could not be restored");
+  }
+  SetNextState(StateDeleteEncrypted);
+}
+
+void TForm8::StepDeleteEncrypted() {
+  if (!DeleteEncryptedAfterDecrypt) {
+    SetNextState(StateDecryptNextFile);
+    return;
+  }
+  Label14->SetCaption("Deleting original encrypted file by request");
+  Label12->SetCaption(SourceName);
+  EnterDeleteStates(JobFolder, SourceName, SourceSize, StateDecryptNextFile);
+}
 
 }  // namespace vek

@@ -13,10 +13,8 @@
 #include <string>
 
 #include "core/short_string.h"
-#include "core/system_info.h"
 #include "core/texts.h"
 #include "engine/engine_tables.h"
-#include "engine/error_report_window.h"
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
 #include "platform/files.h"
@@ -93,52 +91,21 @@ void TForm8::StepEncryptNextFile() {
   }
   SourceName = JobList.Name[JobPos];
   JobFolder = JobList.Folder[JobPos];
-  FileTotal = SourceSize;
-  FileDone = 0;
-  FileStep = SourceSize / ProgressSteps;
-  ShowFileProgress();
-  TargetName = SourceName + ".vek";
-  Label11->SetCaption(std::to_string(JobPos) + " of " + std::to_string(JobList.JobCount) + ".");
-  Label12->SetCaption(SourceName + " -> " + TargetName);
-  Label13->SetCaption(JobFolder);
-  LogAction("Now processing: " + SourceName + " -> " + TargetName + " " + SizeToText(SourceSize));
-  SetNextState(StateEncryptFindSource);
+  TargetName = SourceName + ".vek";  // the encrypted file lies beside its source
+  BeginJob(StateEncryptFindSource);
 }
 
+// The error report of a missing source retries the search directly.
 void TForm8::StepEncryptFindSource() {
-  Label1->SetCaption("Searching for source file..");
-  SourceExists = platform::FileExists(SourcePath());
-  if (SourceExists) {
-    SetNextState(StateEncryptCheckTarget);
-  } else if (ErrorReportsOn) {
-    Label1->SetCaption("Source file not found");
-    ErrorFileText = SourceName;
-    RaiseError(platform::err::FileNotFound, StateEncryptFindSource);
-  } else {
-    SetNextState(StateEncryptNextFile);
-  }
+  FindSource(StateEncryptCheckTarget, StateEncryptFindSource, StateEncryptNextFile);
 }
 
 void TForm8::StepEncryptRetrySource() {
-  if (ErrorAnswer == ErrorAnswerRetry) {
-    LogLine("Searching again..");
-    SetNextState(StateEncryptFindSource);
-  } else {
-    LogAction("Skipping this file");
-    SetNextState(StateEncryptNextFile);
-  }
+  RetrySourceAnswer(StateEncryptFindSource, StateEncryptNextFile);
 }
 
 void TForm8::StepEncryptCheckTarget() {
-  Label1->SetCaption("Searching for destination file..");
-  TargetExists = platform::FileExists(TargetPath());
-  if (!TargetExists || !WarningsOn) {
-    SetNextState(StateBuildHeader);
-    return;
-  }
-  Label1->SetCaption("Destination file exists");
-  RaiseWarning(true, TargetName, StateEncryptOverwriteAnswer,
-               "This file already exists, overwrite it?");
+  CheckTarget(StateBuildHeader, StateEncryptOverwriteAnswer);
 }
 
 void TForm8::StepEncryptOverwriteAnswer() {
@@ -201,24 +168,8 @@ void TForm8::BuildHeaderText() {
 }
 
 void TForm8::StepEncryptCheckSpace() {
-  const char letter = JobFolder.empty() ? '\0' : JobFolder[0];
-  const int64_t need = int64_t{HeaderLength} + SourceSize + int64_t{KeyCheckBlockSize};
-  GetDriveSpace(letter);
-  if (DriveFreeBytes < 0 || DriveTotalBytes < 0) {
-    ErrorFileText = TargetName;
-    RaiseError(platform::err::NotReady, StateEncryptCheckSpace);
-    return;
-  }
-  if (need < DriveFreeBytes) {
-    SetNextState(StateEncryptSetKey);
-    return;
-  }
-  RaiseWarning(false,
-               "There is not enough free disk space on drive " + std::string(1, letter) + ": (" +
-                   SizeToText(need) + " min required, " + SizeToText(DriveFreeBytes) + " free)",
-               StateEncryptNextFile,
-               "Either free up space on this drive or copy file to another drive with more free "
-               "space.");
+  CheckFreeSpace(int64_t{HeaderLength} + SourceSize + int64_t{KeyCheckBlockSize}, TargetName,
+                 StateEncryptSetKey, StateEncryptNextFile);
 }
 
 void TForm8::StepEncryptSetKey() {
@@ -279,36 +230,16 @@ void TForm8::StepEncryptCreateTarget() {
     return;
   }
   TargetOpen = true;
-  partialTarget_ = TargetPath();
+  partialFile_ = TargetPath();
   SetNextState(StateWriteHeader);
-}
-
-// Writes to the encrypted file; a failure raises error 29 to retry the
-// current state, which then writes the same bytes at the same place.
-bool TForm8::WriteTarget(const uint8_t* data, size_t count) {
-  const int64_t at = TargetStream->Position();
-  const auto length = static_cast<int64_t>(count);
-  if (TargetStream->Write(data, length) == length) return true;
-  TargetStream->Seek(at);
-  ErrorFileText = TargetName;
-  RaiseError(platform::err::WriteFault, EngineState.Current);
-  return false;
 }
 
 void TForm8::StepWriteHeader() {
   Label1->SetCaption("Encrypting file..");
   std::copy(HeaderText.begin(), HeaderText.end(), SharedBuffer.begin());
-  if (WriteTarget(SharedBuffer.data(), HeaderLength)) SetNextState(StateEncryptReadBlock);
-}
-
-int64_t TForm8::ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64_t count,
-                            const std::string& file) {
-  const int64_t got = stream.Read(buffer, count);
-  if (got == count) return got;
-  if (got >= 0) LogLine("*** " + file + " ended before the size it had when it was opened");
-  ErrorFileText = file;
-  RaiseError(platform::err::ReadFault, EngineState.Current);
-  return -1;
+  if (WriteOrRaise(*TargetStream, SharedBuffer.data(), HeaderLength, TargetName)) {
+    SetNextState(StateEncryptReadBlock);
+  }
 }
 
 // After the measured size: more data (or a failing read) is a read error.
@@ -328,7 +259,8 @@ void TForm8::StepEncryptReadBlock() {
     if (SourceHasMoreData()) return;
     BlockLength = 0;
   } else {
-    const int64_t got = ReadExactly(*SourceStream, SharedBuffer.data(), want, SourceName);
+    const int64_t got =
+        ReadExactly(*SourceStream, SharedBuffer.data(), want, SourceName, platform::err::ReadFault);
     if (got < 0) return;
     BlockLength = static_cast<uint16_t>(got);
   }
@@ -341,16 +273,10 @@ void TForm8::StepEncipherBlock() {
 }
 
 void TForm8::StepEncryptWriteBlock() {
-  if (BlockLength == 0 || WriteTarget(SharedBuffer.data(), BlockLength)) {
+  if (BlockLength == 0 ||
+      WriteOrRaise(*TargetStream, SharedBuffer.data(), BlockLength, TargetName)) {
     SetNextState(StateEncryptAdvance);
   }
-}
-
-void TForm8::AdvanceProgress(int64_t bytes) {
-  FileDone += bytes;
-  OverallDone += bytes;
-  ShowFileProgress();
-  ShowOverallProgress();
 }
 
 void TForm8::StepEncryptAdvance() {
@@ -369,7 +295,9 @@ void TForm8::StepEncryptCloseSource() {
 }
 
 void TForm8::StepWriteKeyCheck() {
-  if (WriteTarget(KeyState.State, KeyCheckBlockSize)) SetNextState(StateEncryptCloseTarget);
+  if (WriteOrRaise(*TargetStream, KeyState.State, KeyCheckBlockSize, TargetName)) {
+    SetNextState(StateEncryptCloseTarget);
+  }
 }
 
 void TForm8::StepEncryptCloseTarget() {
@@ -381,7 +309,7 @@ void TForm8::StepEncryptCloseTarget() {
     RaiseError(platform::err::WriteFault, StateEncryptSetKey);
     return;
   }
-  partialTarget_.clear();
+  partialFile_.clear();
   SetNextState(VerifyAfterEncrypt ? StateVerifyDisketteEject : StateDeletePlaintext);
 }
 
@@ -458,7 +386,8 @@ void TForm8::StepVerifyHeader() {
 void TForm8::StepVerifyReadSource() {
   BlockLength =
       static_cast<uint16_t>(std::min<int64_t>(SourceSize - EncryptDone, SharedBufferSize));
-  if (ReadExactly(*SourceStream, SharedBuffer.data(), BlockLength, SourceName) >= 0) {
+  if (ReadExactly(*SourceStream, SharedBuffer.data(), BlockLength, SourceName,
+                  platform::err::ReadFault) >= 0) {
     SetNextState(StateVerifyReadTarget);
   }
 }
@@ -524,12 +453,7 @@ void TForm8::StepDeletePlaintext() {
   }
   Label14->SetCaption("Deleting original non-encrypted file by request");
   Label12->SetCaption(SourceName);
-  DeleteFolder = JobFolder;
-  DeleteName = SourceName;
-  DeleteSize = SourceSize;
-  DeleteReturnState = StateEncryptNextFile;
-  DeleteShowProgress = true;
-  SetNextState(StateDeleteFile);
+  EnterDeleteStates(JobFolder, SourceName, SourceSize, StateEncryptNextFile);
 }
 
 }  // namespace vek

@@ -271,10 +271,13 @@ void TForm8::CloseAllStreams() {
   WipeStream.reset();
   TempOpen = false;
   WipeStreamOpen = false;
-  if (!partialTarget_.empty()) {
-    platform::DeleteFile(partialTarget_);
-    partialTarget_.clear();
-  }
+  RemovePartialFile();
+}
+
+void TForm8::RemovePartialFile() {
+  if (partialFile_.empty()) return;
+  platform::DeleteFile(partialFile_);
+  partialFile_.clear();
 }
 
 void TForm8::CloseSource() {
@@ -361,6 +364,7 @@ void TForm8::ResetRunVariables() {
   EncryptDone = 0;
   DecryptDone = 0;
   KeyAuthenticated = false;
+  deleteRetryQuiet_ = false;
   WarningsOn = true;
   WarningAnswer = 0;
   WarningContinuation = 0;
@@ -517,6 +521,7 @@ void TForm8::StepFinish() {
   Button2->SetEnabled(false);
   Button3->SetEnabled(false);
   Button4->SetEnabled(true);
+  if (RunMode == RunDeleteJobList) EndJobListDelete();
   Form2->FileListBox1->Update();
 
   // A stop by request counts first, whether or not errors came before it.

@@ -11,13 +11,15 @@
 //
 // The members live in several files: processing_window.cpp (the frame:
 // show, timers, dispatch, run start, progress, boost, animation, buttons,
-// finish), encrypt_steps.cpp (encrypt, verify, header writer),
+// finish), job_checks.cpp (the per-file steps and block reads and writes
+// that encrypt and decrypt share), encrypt_steps.cpp (encrypt, verify, header writer),
 // decrypt_steps.cpp, delete_steps.cpp, reports.cpp (warnings, error
 // reports, the answer state) and activity_log.cpp.
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,9 +81,9 @@ class TForm8 : public ui::TForm {
   // A run is in progress: from the show to the finish. While it is, no
   // other window may use KeyState, the work buffers or the job list.
   bool RunActive() const { return runActive_; }
-  // Closes every stream still open. An encrypted file that was being
-  // written and is not complete is removed: no half-written file keeps a
-  // real name.
+  // Closes every stream still open. A file the run was writing and has not
+  // completed (an encrypted file, or decrypt's temporary file before it
+  // takes its name) is removed: no half-written file is left behind.
   void CloseAllStreams();
 
   void ShowStatusIcon(int number, bool visible);
@@ -211,6 +213,8 @@ class TForm8 : public ui::TForm {
                       const std::string& path, const std::string& file, uint16_t code);
   // Entries of the job list that a run visits (never beyond its arrays).
   static uint16_t JobEntryCount();
+  // Removes the file the run was writing and has not completed, if any.
+  void RemovePartialFile();
   void ShowBoost(uint32_t priorityClass, std::string_view caption);
   // The trimmed key text of the key entry window into the key state; false
   // (and the run stopped) when it trims to nothing.
@@ -220,23 +224,56 @@ class TForm8 : public ui::TForm {
   // earlier run of this session was given or that exists already.
   void AssignLogFileName();
 
+  // Per-file steps of the encrypt and decrypt paths (job_checks.cpp), each
+  // given the states of its path. BeginJob shows the job (source, target,
+  // folder, its progress at 0) and logs its start.
+  void BeginJob(uint16_t next);
+  void FindSource(uint16_t found, uint16_t retry, uint16_t missing);
+  void RetrySourceAnswer(uint16_t find, uint16_t skip);
+  void CheckTarget(uint16_t absent, uint16_t answer);
+  void CheckFreeSpace(int64_t need, const std::string& errorFile, uint16_t enough, uint16_t skip);
+  // A read of `count` bytes into `buffer`: the count read, or -1 after it
+  // raised an error naming `file`: `failureCode` when the read fails, 30
+  // (read fault) when the file ends first.
+  int64_t ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64_t count,
+                      const std::string& file, uint16_t failureCode);
+  // Writes `count` bytes at the stream's position; a failure puts the
+  // position back and raises error 29 naming `file`, to retry the current
+  // state (which writes the same bytes at the same place).
+  bool WriteOrRaise(platform::FileStream& stream, const uint8_t* data, size_t count,
+                    const std::string& file);
+  void AdvanceProgress(int64_t bytes);
+
   // Encrypt helpers (encrypt_steps.cpp).
   void BuildHeaderText();
   bool AdoptMeasuredSourceSize();
-  // A read of `count` bytes into `buffer`: the count read, or -1 after it
-  // raised error 30 naming `file`.
-  int64_t ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64_t count,
-                      const std::string& file);
-  bool WriteTarget(const uint8_t* data, size_t count);
   bool ReadTargetBlock(int64_t count);
   void LeaveFileWithWarning(const std::string& message);
   bool SourceHasMoreData();
-  void AdvanceProgress(int64_t bytes);
+
+  // Decrypt helpers (decrypt_steps.cpp).
+  bool SourceStillAsListed();
+  bool CreateTempFile();
+
+  // Delete helpers (delete_steps.cpp).
+  void EnterDeleteStates(const std::string& folder, const std::string& name, int64_t size,
+                         uint16_t returnState);
+  void LeaveDeleteStates();
+  // The end of a job-list delete run, however it ends: the list is emptied
+  // and its buttons disabled.
+  void EndJobListDelete();
 
   bool runActive_ = false;
-  // The encrypted file under construction: set from its creation until it
-  // closed without error.
-  std::string partialTarget_;
+  // The file under construction: the encrypted file from its creation until
+  // it closed without error, decrypt's temporary file until it took its name.
+  std::string partialFile_;
+  std::string tempName_;  // decrypt's temporary file, in JobFolder
+  // The attribute word the current encrypted file's header preserved, if any.
+  std::optional<uint32_t> preservedAttributes_;
+  int64_t wipeDone_ = 0;  // bytes of the current overwrite pass written
+  // A plain delete that failed with warnings off is tried again each tick
+  // without logging each try.
+  bool deleteRetryQuiet_ = false;
   std::vector<std::string> logFileNamesGiven_;
 };
 

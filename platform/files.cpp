@@ -175,6 +175,8 @@ std::unique_ptr<FileStream> FileStream::Open(std::string_view path, FileMode mod
   // Never through a link when writing; O_NONBLOCK keeps a FIFO from stalling the open.
   int flags = O_CLOEXEC | O_NONBLOCK | (writes ? O_RDWR | O_NOFOLLOW : O_RDONLY);
   if (mode == FileMode::Create) flags |= O_CREAT;
+  // Exclusive creation refuses any existing name, a link or a folder included.
+  if (mode == FileMode::CreateNew) flags |= O_CREAT | O_EXCL;
   const int fd = ::open(host->c_str(), flags, CreationMode(path));
   if (fd < 0) return fail(detail::PathError(errno, *host));
 
@@ -318,6 +320,12 @@ bool FileStream::IsOpen() const {
 
 bool FileExists(std::string_view path) {
   return IsKind(path, S_IFREG);
+}
+
+bool IsSymbolicLink(std::string_view path) {
+  const auto host = ToHostPath(path);
+  struct stat st {};
+  return host && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool DirectoryExists(std::string_view path) {

@@ -54,6 +54,7 @@ struct CalendarTime {
 
 enum class FileMode {
   Create,     // create, or truncate an existing file to 0 bytes; read and write
+  CreateNew,  // create a file that does not exist yet; fails (80) when the name is taken
   OpenWrite,  // existing file only, no truncation, positioned at 0; read and write
   OpenRead,   // existing file only, read
 };
@@ -112,6 +113,8 @@ int LastError();
 
 // True for an existing regular file (also through a link); false for folders.
 bool FileExists(std::string_view path);
+// True when the path itself is a symbolic link (whatever it points to, if anything).
+bool IsSymbolicLink(std::string_view path);
 bool DirectoryExists(std::string_view path);
 // Removes the file, or a symbolic link itself (never what it points to).
 // Refuses (5) a file whose read-only attribute is set, and folders.

@@ -27,13 +27,6 @@ using vek::Form15;
 using vek::Form20;
 using vek::Form8;
 
-THeaderFields PlainFields(uint64_t size) {
-  THeaderFields f;
-  f.ProductLine = std::string(PlainProductLine);
-  f.Size = size;
-  return f;
-}
-
 using EngineEncryptTest = EngineTest;
 
 TEST_F(EngineEncryptTest, FilesAsTheFormatDescribesThem) {

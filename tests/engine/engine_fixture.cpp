@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/main_window.h"
+#include "core/file_info.h"
 #include "core/state.h"
 #include "engine/activity_log_window.h"
 #include "engine/key_entry_window.h"
@@ -10,6 +12,13 @@
 #include "ui/clock.h"
 
 namespace vektest {
+
+THeaderFields PlainFields(uint64_t size) {
+  THeaderFields f;
+  f.ProductLine = std::string(PlainProductLine);
+  f.Size = size;
+  return f;
+}
 
 void EngineTest::SetUp() {
   ProgramTest::SetUp();
@@ -33,6 +42,22 @@ uint16_t EngineTest::AddJobEntry(const std::string& name, int64_t size) {
 uint16_t EngineTest::AddPlainJob(const std::string& name, const std::vector<uint8_t>& content) {
   MakeFile(HostPath(name), content);
   return AddJobEntry(name, static_cast<int64_t>(content.size()));
+}
+
+uint16_t EngineTest::ListFile(const std::string& relative) {
+  const std::string path = WinPath(relative);
+  const size_t cut = path.find_last_of('\\') + 1;
+  vek::ReadFileInfo(path.substr(0, cut), path.substr(cut));
+  vek::Form2->AddCurrentFileToJobList();
+  return vek::JobList.JobCount;
+}
+
+uint16_t EngineTest::AddVekJob(const std::string& name, const std::vector<uint8_t>& content,
+                               std::string_view key) {
+  MakeFile(HostPath(name), ExpectedVekFile(PlainFields(content.size()), content, key));
+  const uint16_t i = ListFile(name);
+  EXPECT_TRUE(vek::JobList.IsVekFile[i]) << name;
+  return i;
 }
 
 void EngineTest::StartRun(uint8_t runMode, std::string_view key) {
@@ -69,6 +94,12 @@ void EngineTest::EncryptAll(std::string_view key) {
   ASSERT_FALSE(vek::Form8->RunActive()) << "the run waits for a dialog";
 }
 
+void EngineTest::DecryptAll(std::string_view key) {
+  StartRun(vek::RunDecrypt, key);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_FALSE(vek::Form8->RunActive()) << "the run waits for a dialog";
+}
+
 void EngineTest::SetDriveKind(char letter, uint32_t kind) {
   vek::DriveKinds[static_cast<size_t>(letter - 'A' + 1)] = static_cast<uint8_t>(kind);
 }
@@ -87,6 +118,11 @@ std::vector<std::string> EngineTest::LogTexts() {
 bool EngineTest::LogHas(std::string_view text) {
   const auto texts = LogTexts();
   return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+int EngineTest::LogCount(std::string_view text) {
+  const auto texts = LogTexts();
+  return static_cast<int>(std::count(texts.begin(), texts.end(), text));
 }
 
 std::vector<uint8_t> EngineTest::ReadHost(std::string_view relative) const {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expected_file.h"
 #include "program_fixture.h"
 
 namespace vektest {
@@ -15,6 +16,9 @@ namespace vektest {
 inline constexpr std::string_view PlainProductLine =
     "VEK 2003 for Microsoft Windows 95/98/ME/NT/2000/XP (c)2003 Quarne T. Velso";
 inline constexpr std::string_view TestKey = "correct horse battery";
+
+// The header fields of a plain job entry as the job list makes it.
+THeaderFields PlainFields(uint64_t size);
 
 class EngineTest : public ProgramTest {
  protected:
@@ -25,6 +29,11 @@ class EngineTest : public ProgramTest {
   uint16_t AddPlainJob(const std::string& name, const std::vector<uint8_t>& content);
   // The same without writing a file.
   uint16_t AddJobEntry(const std::string& name, int64_t size);
+  // Examines C:\<relative> and adds it as the main window does. Returns the entry.
+  uint16_t ListFile(const std::string& relative);
+  // Writes `content` encrypted under `key` as C:\<name> and lists it.
+  uint16_t AddVekJob(const std::string& name, const std::vector<uint8_t>& content,
+                     std::string_view key = TestKey);
 
   // Shows the key window for `runMode`, types the key and proceeds.
   void StartRun(uint8_t runMode, std::string_view key = TestKey);
@@ -36,8 +45,9 @@ class EngineTest : public ProgramTest {
   // Ticks until the engine rests; true when it was about to run `state`
   // on the way.
   bool PassesOnTheWayToIdle(uint16_t state);
-  // Encrypts the job list with `key` to the finish.
+  // Encrypts (decrypts) the job list with `key` to the finish.
   void EncryptAll(std::string_view key = TestKey);
+  void DecryptAll(std::string_view key = TestKey);
 
   // DriveKinds of a letter (platform::drive values).
   static void SetDriveKind(char letter, uint32_t kind);
@@ -46,6 +56,7 @@ class EngineTest : public ProgramTest {
   // Log lines without their "hh:mm:ss " prefix.
   static std::vector<std::string> LogTexts();
   static bool LogHas(std::string_view text);
+  static int LogCount(std::string_view text);
   std::vector<uint8_t> ReadHost(std::string_view relative) const;
   bool HostExists(std::string_view relative) const;
 };

@@ -10,7 +10,6 @@
 #include "core/state.h"
 #include "core/texts.h"
 #include "engine/activity_log_window.h"
-#include "engine/delete_confirmation.h"
 #include "engine/engine_tables.h"
 #include "engine/error_report_window.h"
 #include "engine/key_entry_window.h"
@@ -383,11 +382,6 @@ TEST_F(EngineFrameTest, ViewLogAfterTheFinish) {
   vek::Form21->Button1->Click();
   EXPECT_FALSE(vek::Form21->IsShown());
   EXPECT_TRUE(vek::Form2->IsShown());
-}
-
-TEST_F(EngineFrameTest, DeleteConfirmationScreenshot) {
-  vek::Form9->Show();
-  Screenshot(vek::Form9, "engine_delete_confirmation");
 }
 
 }  // namespace

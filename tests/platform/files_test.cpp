@@ -197,6 +197,29 @@ TEST_F(FileStreamTest, SymbolicLinksAreNeverWrittenThrough) {
   EXPECT_EQ(ReadText(dir / "target.txt"), "original");
 }
 
+TEST_F(FileStreamTest, CreateNewNeverTouchesAnExistingName) {
+  vektest::MakeFile(dir / "taken.txt", "keep");
+  vektest::MakeFile(dir / "target.txt", "original");
+  fs::create_symlink(dir / "target.txt", dir / "link.txt");
+  fs::create_symlink(dir / "nowhere.txt", dir / "dangling.txt");
+  fs::create_directory(dir / "folder");
+  for (const char* name : {"taken.txt", "link.txt", "dangling.txt", "folder"}) {
+    EXPECT_EQ(OpenError(Win(name), FileMode::CreateNew), err::FileExists) << name;
+  }
+  EXPECT_EQ(ReadText(dir / "taken.txt"), "keep");
+  EXPECT_EQ(ReadText(dir / "target.txt"), "original");
+  EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
+
+  auto s = OpenOrDie(Win("new.txt"), FileMode::CreateNew, ShareMode::Exclusive);
+  EXPECT_EQ(s->Write("abc", 3), 3);
+  ASSERT_TRUE(s->Seek(0));
+  char buffer[3] = {};
+  EXPECT_EQ(s->Read(buffer, 3), 3);
+  EXPECT_EQ(OpenError(Win("new.txt"), FileMode::CreateNew), err::FileExists);
+  EXPECT_TRUE(s->Close());
+  EXPECT_EQ(ReadText(dir / "new.txt"), "abc");
+}
+
 using FileOpsTest = PlatformTest;
 
 TEST_F(FileOpsTest, ExistenceTellsFilesFromFolders) {
@@ -209,6 +232,20 @@ TEST_F(FileOpsTest, ExistenceTellsFilesFromFolders) {
   EXPECT_FALSE(DirectoryExists(Win("f.txt")));
   EXPECT_FALSE(FileExists(Win("none")));
   EXPECT_FALSE(FileExists("Q:\\f.txt"));
+}
+
+TEST_F(FileOpsTest, SymbolicLinksAreToldFromWhatTheyPointTo) {
+  vektest::MakeFile(dir / "f.txt", "");
+  fs::create_directory(dir / "d");
+  fs::create_symlink(dir / "f.txt", dir / "file_link");
+  fs::create_symlink(dir / "d", dir / "folder_link");
+  fs::create_symlink(dir / "none", dir / "dangling");
+  for (const char* link : {"file_link", "folder_link", "dangling"}) {
+    EXPECT_TRUE(IsSymbolicLink(Win(link))) << link;
+  }
+  for (const char* plain : {"f.txt", "d", "none"})
+    EXPECT_FALSE(IsSymbolicLink(Win(plain))) << plain;
+  EXPECT_FALSE(IsSymbolicLink("Q:\\file_link"));
 }
 
 TEST_F(FileOpsTest, DeleteRefusesFoldersMissingAndOpenFiles) {
