@@ -1,9 +1,18 @@
 # Two entry points for a fresh machine:
 #   make run   installs what is missing, builds and starts the program
-#   make test  installs what is missing, builds and runs every test
+#   make test  installs what is missing, builds and runs every test: the CI
+#              build's tests, the same tests under the sanitizers, then a
+#              short run of each fuzz target
 PRESET ?= dev
 
-.PHONY: all deps build run test asan clean
+.PHONY: all deps build run test asan fuzz clean
+
+# Configures, builds and tests one preset.
+define preset_tests
+	cmake --preset $(1)
+	cmake --build --preset $(1)
+	ctest --preset $(1)
+endef
 
 all: build
 
@@ -18,14 +27,15 @@ run: build
 	scripts/run-program build/$(PRESET)
 
 test: deps
-	cmake --preset ci
-	cmake --build --preset ci
-	ctest --preset ci
+	$(call preset_tests,ci)
+	$(call preset_tests,asan)
+	$(call preset_tests,fuzz)
 
 asan: deps
-	cmake --preset asan
-	cmake --build --preset asan
-	ctest --preset asan
+	$(call preset_tests,asan)
+
+fuzz: deps
+	$(call preset_tests,fuzz)
 
 clean:
 	rm -rf build

@@ -129,16 +129,6 @@ void TForm22::ShowUpdateResult() {
   Label6->SetCaption(GetTagValue("<UpdateMessage>").value_or("Error: <UpdateMessage> not found!"));
 }
 
-std::optional<std::string> TForm22::GetTagValue(std::string_view tag) {
-  const size_t at = UpdateReply.find(tag);
-  if (at == std::string::npos) return std::nullopt;
-  std::string value;
-  for (size_t i = at + tag.size(); i < UpdateReply.size() && UpdateReply[i] != '<'; ++i) {
-    if (UpdateReply[i] != '\r' && UpdateReply[i] != '\n') value += UpdateReply[i];
-  }
-  return value;
-}
-
 void TForm22::CloseUpdateWindow() {
   StopRequest();
   Hide();

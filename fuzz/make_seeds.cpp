@@ -1,0 +1,189 @@
+// Writes the fuzz targets' seed corpora: small valid inputs of each reader,
+// one folder per target under the folder given as argument 1. Every seed
+// is checked with the reader it is meant for before it is written, so a
+// change of format that leaves a seed behind stops the build.
+//
+// The encrypted files are built here byte by byte, as the processing window
+// writes them; the settings files come from the settings writer itself.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/file_info.h"
+#include "core/settings.h"
+#include "core/state.h"
+#include "fuzz_support.h"
+#include "platform/system.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using vekfuzz::Check;
+
+constexpr std::string_view Banner = "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
+constexpr std::string_view ProductLine =
+    "VEK 2003 for Microsoft Windows 95/98/ME/NT/2000/XP (c)2003 Quarne T. Velso";
+constexpr size_t BannerLineLength = 53;
+constexpr size_t KeyCheckLength = 128;
+
+// --- Encrypted files ---------------------------------------------------------------
+
+struct THeaderFields {
+  std::vector<std::string> OwnerTexts;  // tags 0x10.. in order
+  bool Timestamp = false;
+  bool Attributes = false;
+  std::vector<std::string> WindowsTexts;  // tags 0x40.. in order
+};
+
+void Append(Bytes& bytes, std::string_view text) {
+  bytes.insert(bytes.end(), text.begin(), text.end());
+}
+
+void AppendText(Bytes& bytes, uint8_t tag, std::string_view text) {
+  bytes.push_back(tag);
+  bytes.push_back(static_cast<uint8_t>(text.size()));
+  Append(bytes, text);
+}
+
+// Banner line, header, `content` (standing in for the enciphered data) and
+// the key-check block.
+Bytes EncryptedFile(const THeaderFields& fields, std::string_view content) {
+  Bytes bytes;
+  Append(bytes, Banner);
+  Append(bytes, "\r\n");
+  Append(bytes, ProductLine);
+  bytes.insert(bytes.end(), {0x0D, 0x0A, 0x14, 0x00, 1, 0, 0x01, 1, 0});
+  for (size_t i = 0; i < fields.OwnerTexts.size(); ++i) {
+    AppendText(bytes, static_cast<uint8_t>(0x10 + i), fields.OwnerTexts[i]);
+  }
+  if (fields.Timestamp) bytes.insert(bytes.end(), {0x20, 15, 7, 5, 3, 9, 12, 0x07, 0xD3});
+  if (fields.Attributes) bytes.insert(bytes.end(), {0x30, 0x00, 0x00, 0x00, 0x21});
+  for (size_t i = 0; i < fields.WindowsTexts.size(); ++i) {
+    AppendText(bytes, static_cast<uint8_t>(0x40 + i), fields.WindowsTexts[i]);
+  }
+  bytes.push_back(0x80);
+  for (int shift = 56; shift >= 0; shift -= 8) {
+    bytes.push_back(static_cast<uint8_t>(uint64_t{content.size()} >> shift));
+  }
+  Append(bytes, content);
+  bytes.insert(bytes.end(), KeyCheckLength, 0xA5);
+  return bytes;
+}
+
+std::vector<Bytes> EncryptedFiles() {
+  const std::vector<std::string> owner = {
+      "Ann", "Lee", "Acme", "http://www.acme.invalid/", "ann@acme.invalid", "one", "two", "three"};
+  const std::vector<std::string> windows = {"Windows XP Version 5.1 (Build 2600)", "Ann Lee",
+                                            "Acme", "DESK-7", "55274-640-0000000-23456"};
+  return {
+      EncryptedFile({owner, true, true, windows}, "enciphered bytes"),
+      EncryptedFile({std::vector<std::string>(8), false, false, {}}, "x"),
+      EncryptedFile({owner, true, false, {}}, std::string(300, 'd')),
+      EncryptedFile({{}, false, true, {}}, ""),
+  };
+}
+
+void CheckEncryptedFile(const Bytes& file) {
+  vekfuzz::Drive().Place("seed.vek", file);
+  vek::ReadFileInfo(vekfuzz::DriveRoot, "seed.vek");
+  Check(vek::CurrentFile.Status == vek::TCurrentFile::StatusVekFile,
+        "an encrypted-file seed is an encrypted file");
+}
+
+// --- Settings files ------------------------------------------------------------------
+
+// The file the settings writer makes of the options as `set` leaves them,
+// at a moment `millisecond` into the test clock's second (the moment draws
+// the filler count, and with it the file's key and length).
+template <class Setter>
+Bytes SettingsFile(uint16_t millisecond, Setter set) {
+  platform::SetLocalNowForTest(platform::CalendarTime{2003, 12, 9, 2, 15, 7, 5, millisecond});
+  vek::ApplyDefaultSettings();
+  vek::WindowLeft = {};
+  vek::WindowTop = {};
+  set();
+  Check(vek::SaveSettings(), "the settings writer writes a seed");
+  Check(vek::LoadSettings(), "a settings seed loads");
+  return vekfuzz::ReadHostFile(vekfuzz::Drive().HostPath(vek::SettingsFileName));
+}
+
+std::vector<Bytes> SettingsFiles() {
+  vek::ProgramFolder = vekfuzz::DriveRoot;
+  return {
+      SettingsFile(250, [] { vek::StartCount = 1; }),
+      SettingsFile(611,
+                   [] {
+                     vek::StartCount = 42;
+                     vek::OwnerFirstName.Assign("Ann");
+                     vek::OwnerEmail.Assign("ann@acme.invalid");
+                     vek::InfoLine2.Assign("second line");
+                     vek::DeleteMethod = vek::DeleteTriplePass;
+                     vek::HintPause = 3200;
+                     vek::SaveWindowLayout = true;
+                     vek::WindowLeft[0] = 120;
+                     vek::WindowTop[20] = -5;
+                   }),
+      SettingsFile(937,
+                   [] {
+                     vek::StartCount = 7;
+                     vek::ScreenLockEnabled = true;
+                     vek::ScreenLockPassword.Assign("secret");
+                     vek::LockWindowSpeed = 5;
+                     vek::InsaneModeThreshold = 21;
+                     vek::ShowHints = false;
+                   }),
+  };
+}
+
+// --- Update replies ------------------------------------------------------------------
+
+std::vector<std::string> UpdateReplies() {
+  return {
+      "<LatestVersionString>1.10\r\n<DownloadURL>http://www.vek2003.example/VEK2003.exe\r\n"
+      "<UpdateMessage>A newer version is ready.\r\n",
+      "<LatestVersionString>1.00<DownloadURL>https://www.vek2003.example/get<UpdateMessage>",
+      "<LatestVersionString>2.00\n<DownloadURL>ftp://files.vek2003.example/VEK2003.exe\n",
+      "<html><body>Not found</body></html>",
+  };
+}
+
+// --- Writing -------------------------------------------------------------------------
+
+void WriteSeed(const fs::path& folder, size_t number, std::string_view bytes) {
+  fs::create_directories(folder);
+  std::ofstream out(folder / ("seed-" + std::to_string(number)), std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  Check(out.good(), "a seed can be written");
+}
+
+std::string_view AsText(const Bytes& bytes, size_t from = 0) {
+  return {reinterpret_cast<const char*>(bytes.data()) + from, bytes.size() - from};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <seed folder>\n", argv[0]);
+    return 2;
+  }
+  const fs::path out = argv[1];
+  fs::remove_all(out);  // no seed of an older format stays behind
+  const std::vector<Bytes> encrypted = EncryptedFiles();
+  for (size_t i = 0; i < encrypted.size(); ++i) {
+    CheckEncryptedFile(encrypted[i]);
+    WriteSeed(out / "encrypted_file", i, AsText(encrypted[i]));
+    WriteSeed(out / "header_fields", i, AsText(encrypted[i], BannerLineLength));
+  }
+  const std::vector<Bytes> settings = SettingsFiles();
+  for (size_t i = 0; i < settings.size(); ++i) WriteSeed(out / "settings", i, AsText(settings[i]));
+  const std::vector<std::string> replies = UpdateReplies();
+  for (size_t i = 0; i < replies.size(); ++i) WriteSeed(out / "update_reply", i, replies[i]);
+  return 0;
+}

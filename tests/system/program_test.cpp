@@ -1,0 +1,159 @@
+// The built program itself, on a display server of the test's own: it shows
+// its start window and ends through "I &QUIT"; started with a file as its
+// argument, it lists that file in its job list. The program runs in real
+// time, so every wait here is for something the display reports, bounded
+// by a deadline.
+//
+// The update check on the way to the main window asks the program's own
+// update address. The program runs in a network namespace of its own where
+// the test may make one, so the request cannot leave the machine; it fails
+// at once and the check closes after its animation, well inside the
+// deadline.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "core/settings.h"
+#include "core/state.h"
+#include "core/texts.h"
+#include "platform/paths.h"
+#include "test_support.h"
+#include "x_display.h"
+
+namespace vektest {
+namespace {
+
+using std::chrono::milliseconds;
+
+// Generous, for the sanitizer build on a busy machine; a passing run takes
+// a few seconds.
+constexpr milliseconds WindowTimeout{60000};
+constexpr milliseconds ExitTimeout{60000};
+
+constexpr std::string_view StartWindowTitle = "VEK 2003";
+constexpr std::string_view MainWindowTitle = "VEK 2003 - 1024 Bit Key Strength File Protection";
+constexpr std::string_view ExitWipeTitle = "Cleaning memory";
+
+// Centres of the controls the tests click, inside their window, from the
+// form files (a control inside a group box adds the box's position).
+struct TSpot {
+  int X;
+  int Y;
+};
+constexpr TSpot AcceptButton{40 + 72, 240 + 113 + 12};  // Form1: GroupBox1, Button1
+constexpr TSpot QuitButton{212 + 72, 240 + 113 + 12};   // Form1: GroupBox1, Button2
+constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, below its title row
+constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
+constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
+
+class SystemProgramTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    display_ = std::make_unique<TXDisplay>();
+    if (!display_->Started()) GTEST_SKIP() << "no display for the program: " << display_->Problem();
+    std::filesystem::create_directory(dir / "runtime");
+    std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+  }
+
+  void TearDown() override {
+    program_.reset();
+    if (!HasFailure()) return;
+    const std::vector<uint8_t> output = ReadFileBytes(dir / "program.log");
+    std::cerr << "The program's output:\n" << std::string(output.begin(), output.end());
+  }
+
+  void StartProgram(const std::vector<std::string>& arguments) {
+    TChildOptions options;
+    options.Folder = dir.path();
+    options.Output = dir / "program.log";
+    options.OwnNetwork = true;
+    options.Environment = {{"DISPLAY", display_->Name()},
+                           {"QT_QPA_PLATFORM", "xcb"},
+                           {"XDG_RUNTIME_DIR", (dir / "runtime").string()}};
+    program_ = TChildProcess::Start(VEK_PROGRAM, arguments, options);
+    ASSERT_NE(program_, nullptr) << "cannot start " << VEK_PROGRAM;
+  }
+
+  // The window with this title once it is shown and drawn (so clicks find
+  // it where it stays); 0, failing the test, when none comes.
+  TWindowId ExpectWindow(std::string_view title) {
+    const std::optional<TWindowId> window = display_->WaitForWindow(title, WindowTimeout);
+    if (window && display_->WaitForDrawn(*window, WindowTimeout)) return *window;
+    std::string shown;
+    for (const std::string& other : display_->MappedTitles()) shown += " \"" + other + "\"";
+    ADD_FAILURE() << "no window \"" << title << "\" was shown and drawn; shown:" << shown
+                  << (program_->HasEnded() ? " (the program has ended)" : "");
+    return 0;
+  }
+
+  void Screenshot(TWindowId window, const std::string& name) {
+    const auto path = OutputDir() / (name + ".png");
+    EXPECT_TRUE(display_->SaveScreenshot(window, path, WindowTimeout)) << path;
+  }
+
+  void Click(TWindowId window, TSpot spot, int clicks = 1) {
+    display_->Click(window, spot.X, spot.Y, clicks);
+  }
+
+  // Through the exit wipe window to the program's end, with status 0.
+  void ExpectOrderlyEnd() {
+    EXPECT_TRUE(display_->WaitForWindow(ExitWipeTitle, WindowTimeout)) << "no exit wipe";
+    EXPECT_EQ(program_->WaitForExit(ExitTimeout), std::optional<int>(0));
+  }
+
+  std::unique_ptr<TXDisplay> display_;
+  std::unique_ptr<TChildProcess> program_;
+};
+
+TEST_F(SystemProgramTest, ShowsItsStartWindowAndEndsThroughQuit) {
+  StartProgram({});
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  Screenshot(start, "system-start-window");
+  Click(start, QuitButton);
+  ExpectOrderlyEnd();
+}
+
+// A settings file from an earlier start, so that this start leads on to the
+// main window (the first start shows the options first).
+void WriteSettingsOfEarlierStart(const std::filesystem::path& folder) {
+  vek::ProgramFolder = platform::ToWindowsPath(folder.string()).value_or("") + "\\";
+  vek::ApplyDefaultSettings();
+  vek::StartCount = 1;
+  ASSERT_TRUE(vek::SaveSettings()) << vek::ProgramFolder;
+}
+
+TEST_F(SystemProgramTest, ListsTheFileItWasStartedWith) {
+  MakePatternFile(dir / "report.txt", 1234);
+  WriteSettingsOfEarlierStart(dir.path());
+  StartProgram({(dir / "report.txt").string()});
+
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  Click(start, AcceptButton);
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  Screenshot(main, "system-main-window-with-argument");
+
+  // A double click on an entry opens the editor of its embedded data, whose
+  // caption names the entry.
+  Click(main, JobListRow1, 2);
+  const TWindowId editor = ExpectWindow("VEK 2003 - Embedded information for report.txt [" +
+                                        vek::SizeToText(1234) + "]");
+  ASSERT_NE(editor, 0u);
+  Click(editor, CancelEditButton);
+  ASSERT_TRUE(display_->WaitForWindowHidden(editor, WindowTimeout));
+  Click(main, ExitButton);
+  ExpectOrderlyEnd();
+}
+
+}  // namespace
+}  // namespace vektest

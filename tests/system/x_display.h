@@ -1,0 +1,102 @@
+#pragma once
+// A display of one test's own: an Xvfb server on a display number the
+// server picks itself (so tests running side by side never meet), and a
+// connection to it that follows the top-level windows of the programs
+// shown there, sends them pointer input through the XTEST extension and
+// takes pictures of them. Every wait is bounded by a time-out and returns
+// as soon as the server reports what it waits for.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+#include "child_process.h"
+
+namespace vektest {
+
+using TWindowId = uint32_t;
+
+class TXDisplay {
+ public:
+  // Starts the server and connects to it; Problem() tells what failed.
+  TXDisplay();
+  ~TXDisplay();
+  TXDisplay(const TXDisplay&) = delete;
+  TXDisplay& operator=(const TXDisplay&) = delete;
+
+  bool Started() const { return problem_.empty(); }
+  const std::string& Problem() const { return problem_; }
+  // ":N", the value of DISPLAY for programs shown here.
+  const std::string& Name() const { return name_; }
+
+  // A mapped top-level window with exactly this title, waiting for one
+  // to appear; nothing when `timeout` passes first.
+  std::optional<TWindowId> WaitForWindow(std::string_view title, std::chrono::milliseconds timeout);
+  // Waits until the window is no longer mapped; false on time-out.
+  bool WaitForWindowHidden(TWindowId window, std::chrono::milliseconds timeout);
+  // Titles of the mapped top-level windows (for failure messages).
+  std::vector<std::string> MappedTitles() const;
+
+  // Moves the pointer to (x, y) inside the window and presses and releases
+  // the left button `clicks` times in a row (2: a double click).
+  void Click(TWindowId window, int x, int y, int clicks = 1);
+
+  // Waits until the window shows a drawn picture: not one flat colour, and
+  // the same in two looks one after the other. A program moves and fills a
+  // window it shows before it draws it, so a drawn window also stands where
+  // it stays. False when no such picture comes within `timeout`.
+  bool WaitForDrawn(TWindowId window, std::chrono::milliseconds timeout);
+  // Writes the window's drawn picture (waiting for it as above) as a PNG
+  // file; false on time-out or when the file cannot be written.
+  bool SaveScreenshot(TWindowId window, const std::filesystem::path& path,
+                      std::chrono::milliseconds timeout);
+
+ private:
+  struct TWindow {
+    bool Mapped = false;
+    std::string Title;
+  };
+  struct TPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels;  // 32 bits a pixel, as the server sends them
+  };
+  using TClock = std::chrono::steady_clock;
+
+  bool StartServer();
+  bool Connect();
+  // Runs `done` after each batch of events until it answers true or the
+  // deadline passes; at most `step` passes between two runs of it.
+  bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+                 std::chrono::milliseconds step);
+  // Handles the events that have come in, waiting at most `wait` for the first.
+  void PumpEvents(std::chrono::milliseconds wait);
+  void Handle(const xcb_generic_event_t& event);
+  void Follow(TWindowId window);
+  std::string ReadTitle(TWindowId window) const;
+  uint32_t Atom(std::string_view name) const;
+  std::optional<TPicture> Grab(TWindowId window) const;
+  std::optional<TPicture> DrawnPicture(TWindowId window, std::chrono::milliseconds timeout);
+  // Waits until the server has carried out every request sent so far.
+  void Sync() const;
+
+  std::string problem_;
+  std::string name_;
+  std::unique_ptr<TChildProcess> server_;
+  xcb_connection_t* connection_ = nullptr;
+  TWindowId root_ = 0;
+  uint32_t netWmName_ = 0;
+  uint32_t utf8String_ = 0;
+  std::map<TWindowId, TWindow> windows_;
+};
+
+}  // namespace vektest
