@@ -570,7 +570,7 @@ void TForm2::BitBtn6Click() {
     Form9->Label2->SetCaption(CurrentFile.Name);
     Form9->Label3->SetCaption(SizeToText(CurrentFile.Size));
   }
-  ShowAndRaise(Form9);
+  Form9->ShowConfirmation();
 }
 
 void TForm2::BitBtn7Click() {

@@ -33,15 +33,9 @@ constexpr std::string_view NotGenuineMessage =
     "Not a genuine VEK 1024 Bit encrypted file (or is corrupted?).";
 constexpr std::string_view EncryptedExtension = ".vek";
 constexpr std::string_view TempFileText = "(VEK temporary file)";
-// "tmp.tmp", then "tmp2.tmp" ... when a name is taken.
-constexpr int TempNameTries = 1000;
 
 std::string SourcePath() {
   return JobFolder + SourceName;
-}
-
-std::string TempFileName(int attempt) {
-  return attempt == 1 ? "tmp.tmp" : "tmp" + std::to_string(attempt) + ".tmp";
 }
 
 // The plain name: without a final ".vek" (exactly so, and not the whole
@@ -147,10 +141,18 @@ void TForm8::StepDecryptOpenSource() {
                       platform::err::FileNotFound)) {
     return;
   }
-  if (!SourceStillAsListed()) {
-    CloseSource();
-    RaiseWarning(false, SourceName, StateDecryptNextFile, std::string(NotGenuineMessage));
-    return;
+  switch (SourceStillAsListed()) {
+    case TListedCheck::AsListed:
+      break;
+    case TListedCheck::Unreadable:  // a failing device, not a bad file: it may be retried
+      CloseSource();
+      ErrorFileText = SourceName;
+      RaiseError(platform::err::FileNotFound, StateDecryptOpenSource);
+      return;
+    case TListedCheck::Changed:
+      CloseSource();
+      RaiseWarning(false, SourceName, StateDecryptNextFile, std::string(NotGenuineMessage));
+      return;
   }
   const int64_t dataStart = SourceSize - JobList.ContentSize[JobPos] - int64_t{KeyCheckBlockSize};
   if (!SourceStream->Seek(dataStart)) {
@@ -162,31 +164,32 @@ void TForm8::StepDecryptOpenSource() {
   SetNextState(StateDecryptCreateTemp);
 }
 
-bool TForm8::SourceStillAsListed() {
+TForm8::TListedCheck TForm8::SourceStillAsListed() {
   preservedAttributes_.reset();
   const int64_t size = SourceStream->Size();
-  if (size != JobList.Size[JobPos]) return false;
+  if (size < 0) return TListedCheck::Unreadable;
+  if (size != JobList.Size[JobPos]) return TListedCheck::Changed;
   std::array<uint8_t, HeaderBanner.size() + 2> line{};
-  if (SourceStream->Read(line.data(), std::ssize(line)) != std::ssize(line) ||
-      !IsBannerLine(line)) {
-    return false;
-  }
+  const int64_t lineRead = SourceStream->Read(line.data(), std::ssize(line));
+  if (lineRead < 0) return TListedCheck::Unreadable;
+  if (lineRead != std::ssize(line) || !IsBannerLine(line)) return TListedCheck::Changed;
   const int64_t count = SourceStream->Read(SharedBuffer.data(), SharedBufferSize);
-  if (count < 0) return false;
+  if (count < 0) return TListedCheck::Unreadable;
   TCurrentFile header;
   if (ParseHeaderFields(std::span<const uint8_t>(SharedBuffer.data(), static_cast<size_t>(count)),
                         header) != TCurrentFile::StatusVekFile) {
-    return false;
+    return TListedCheck::Changed;
   }
   preservedAttributes_ =
       header.PreserveAttributes ? std::optional<uint32_t>(header.HeaderAttributes) : std::nullopt;
   const int64_t content = header.ContentSize;
-  return content == JobList.ContentSize[JobPos] && content >= 0 &&
-         content <= size - header.DataStart - int64_t{KeyCheckBlockSize};
+  const bool asListed = content == JobList.ContentSize[JobPos] && content >= 0 &&
+                        content <= size - header.DataStart - int64_t{KeyCheckBlockSize};
+  return asListed ? TListedCheck::AsListed : TListedCheck::Changed;
 }
 
 void TForm8::StepDecryptCreateTemp() {
-  if (!CreateTempFile()) {
+  if (!CreateTempFile(TempStream, TempOpen)) {
     ErrorFileText = TempFileText;
     RaiseError(platform::err::NotReady, StateDecryptCreateTemp);
     return;
@@ -194,26 +197,6 @@ void TForm8::StepDecryptCreateTemp() {
   Label1->SetCaption("Authenticating key specified...");
   DecryptDone = 0;
   SetNextState(StateDecryptReadBlock);
-}
-
-// Creates the temporary file under a name that nothing in the folder holds
-// (never the target's), so that no existing file is emptied.
-bool TForm8::CreateTempFile() {
-  for (int attempt = 1; attempt <= TempNameTries; ++attempt) {
-    const std::string name = TempFileName(attempt);
-    if (name == TargetName) continue;
-    int error = 0;
-    TempStream = platform::FileStream::Open(JobFolder + name, platform::FileMode::CreateNew,
-                                            platform::ShareMode::Exclusive, &error);
-    if (TempStream) {
-      TempOpen = true;
-      tempName_ = name;
-      partialFile_ = JobFolder + name;
-      return true;
-    }
-    if (error != platform::err::FileExists) return false;
-  }
-  return false;
 }
 
 // --- Deciphering ---------------------------------------------------------------------------
@@ -292,23 +275,16 @@ void TForm8::StepAuthenticateKey() {
                "The key you have specified to decrypt this file is invalid.");
 }
 
-// An existing target (which the user agreed to replace) is replaced in the
-// same step that names the new file, so that it is never lost on its own;
-// a target that appeared since the check is not replaced. The attributes
-// restored are those the header preserved (the job entry holds the
-// encrypted file's own).
+// The attributes restored are those the header preserved (the job entry
+// holds the encrypted file's own).
 void TForm8::StepPlaceDecryptedFile() {
-  const std::string target = JobFolder + TargetName;
-  const std::string temp = JobFolder + tempName_;
-  const bool placed =
-      TargetExists ? platform::ReplaceFile(temp, target) : platform::RenameFile(temp, target);
-  if (!placed) {
+  if (!PlaceTempFile()) {
     // The encrypted file stays; the temporary file goes with the next file.
     ErrorFileText = TargetName;
     RaiseError(platform::err::WriteFault, StatePlaceDecryptedFile);
     return;
   }
-  partialFile_.clear();
+  const std::string target = JobFolder + TargetName;
   if (preservedAttributes_ && !platform::SetAttributes(target, *preservedAttributes_)) {
     LogAction("The file's attributes could not be restored");
   }

@@ -1,5 +1,6 @@
 #include "engine/delete_confirmation.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/main_window.h"
@@ -7,6 +8,7 @@
 #include "core/settings.h"
 #include "engine/engine_tables.h"
 #include "engine/processing_window.h"
+#include "ui/dialogs.h"
 
 namespace vek {
 
@@ -15,6 +17,9 @@ namespace {
 // The main window's delete button reads so once files are in the job list.
 constexpr std::string_view JobListDeleteCaption = "&Delete job list files";
 constexpr int FileDeleteOptionsPage = 3;
+constexpr std::string_view ListChangedMessage =
+    "The job list has changed since the delete was confirmed, so nothing was deleted. "
+    "Please check the job list and delete again.";
 
 }  // namespace
 
@@ -39,14 +44,22 @@ void TForm9::DeclareBindings(ui::TFormBinder& binder) {
 
 // The main window has set Label2 and Label3 (what is to be deleted).
 void TForm9::FormShow() {
+  asked_ = CurrentChoice();
   CheckBox1->SetChecked(ConfirmDeletes);
   Label1->SetCaption(DeleteMethodName(DeleteMethod));
   Label4->SetCaption(DeleteMethodDescription(DeleteMethod));
 }
 
+// The question is modeless: the browser and the job list may have changed
+// while it waited. One file is deleted as named; a job list that is no
+// longer the one named is not deleted at all.
 void TForm9::Button1Click() {
   Hide();
-  StartDeleteRun();
+  if (asked_.JobList && CurrentChoice() != asked_) {
+    ui::MessageDlg(ListChangedMessage, ui::TMsgDlgType::Warning, ui::mbOK);
+    return;
+  }
+  StartDeleteRunOf(asked_);
 }
 
 void TForm9::Button2Click() {
@@ -64,24 +77,49 @@ void TForm9::CheckBox1Click() {
   ConfirmDeletes = CheckBox1->Checked();
 }
 
-// A run in progress owns the job list and the engine: no second one starts.
+void TForm9::ShowConfirmation() {
+  asked_ = CurrentChoice();  // also when the question is on screen already
+  Show();
+  BringToFront();
+}
+
 void TForm9::StartDeleteRun() {
+  StartDeleteRunOf(CurrentChoice());
+}
+
+TDeleteChoice TForm9::CurrentChoice() {
+  TDeleteChoice choice;
+  choice.JobList = Form2->BitBtn6->Caption() == JobListDeleteCaption;
+  if (choice.JobList) {
+    for (uint16_t i = 1; i <= std::min(JobList.JobCount, JobListCapacityMax); ++i) {
+      choice.Entries.push_back(JobList.Folder[i] + JobList.Name[i]);
+    }
+    choice.TotalSize = JobList.JobTotalSize;
+  } else {
+    choice.Folder = CurrentFile.Folder;
+    choice.Name = CurrentFile.Name;
+    choice.Size = CurrentFile.Size;
+  }
+  return choice;
+}
+
+// A run in progress owns the job list and the engine: no second one starts.
+void TForm9::StartDeleteRunOf(const TDeleteChoice& choice) {
   if (Form8->RunActive()) return;
-  if (Form2->BitBtn6->Caption() == JobListDeleteCaption) {
+  if (choice.JobList) {
     RunMode = RunDeleteJobList;  // the totals come with the run
   } else {
-    // The selection may have changed while the question waited; the
-    // settings file is never deleted from the browser.
-    if (CurrentFile.Name == SettingsFileName) return;
+    // The settings file is never deleted from the browser.
+    if (choice.Name == SettingsFileName) return;
     FileDone = 0;
     FileTotal = 0;
     FileStep = 0;
     OverallDone = 0;
-    OverallTotal = CurrentFile.Size * OverwritePasses(DeleteMethod);
+    OverallTotal = choice.Size * OverwritePasses(DeleteMethod);
     OverallStep = OverallTotal / ProgressSteps;
-    DeleteFolder = CurrentFile.Folder;
-    DeleteName = CurrentFile.Name;
-    DeleteSize = CurrentFile.Size;
+    DeleteFolder = choice.Folder;
+    DeleteName = choice.Name;
+    DeleteSize = choice.Size;
     DeleteReturnState = StateFinish;
     DeleteShowProgress = true;
     RunMode = RunDeleteFile;

@@ -2,10 +2,25 @@
 // The delete confirmation: asks before a delete run (one file or the whole
 // job list) and starts it.
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "core/state.h"
 #include "ui/form.h"
 
 namespace vek {
+
+// What a delete run is to delete: one file, or the job list as it stands.
+struct TDeleteChoice {
+  bool JobList = false;
+  std::string Folder;  // one file
+  std::string Name;
+  int64_t Size = 0;
+  std::vector<std::string> Entries;  // the job list: folder and name of each entry
+  int64_t TotalSize = 0;
+  friend bool operator==(const TDeleteChoice&, const TDeleteChoice&) = default;
+};
 
 class TForm9 : public ui::TForm {
  public:
@@ -26,11 +41,22 @@ class TForm9 : public ui::TForm {
   void Button2Click();
   void Button3Click();
   void CheckBox1Click();
-  // Prepares and starts a delete run of one file or of the job list.
+  // Shows (or raises) the question about what the main window has just
+  // named in Label2 and Label3; "&Yes" deletes exactly that, whatever the
+  // browser shows by then.
+  void ShowConfirmation();
+  // Prepares and starts a delete run of the current file or of the job list.
   void StartDeleteRun();
 
  protected:
   void DeclareBindings(ui::TFormBinder& binder) override;
+
+ private:
+  // The file or job list that the main window's delete button means now.
+  static TDeleteChoice CurrentChoice();
+  void StartDeleteRunOf(const TDeleteChoice& choice);
+
+  TDeleteChoice asked_;  // what the question on screen names
 };
 
 }  // namespace vek

@@ -7,6 +7,11 @@
 // it is opened, and exactly that many bytes are enciphered: a source that
 // ends early or holds more is a read error, never a file whose header
 // disagrees with its data.
+//
+// The encrypted file is written under a temporary name and takes its own
+// (replacing an older one the user agreed to replace) only once it is
+// complete and on the device: an interrupted run never leaves half an
+// encrypted file under the real name, nor costs the older one.
 
 #include <algorithm>
 #include <cstring>
@@ -222,15 +227,11 @@ bool TForm8::AdoptMeasuredSourceSize() {
 }
 
 void TForm8::StepEncryptCreateTarget() {
-  TargetStream = platform::FileStream::Open(TargetPath(), platform::FileMode::Create,
-                                            platform::ShareMode::Exclusive);
-  if (!TargetStream) {
+  if (!CreateTempFile(TargetStream, TargetOpen)) {
     ErrorFileText = TargetName;
     RaiseError(platform::err::NotReady, StateEncryptCreateTarget);
     return;
   }
-  TargetOpen = true;
-  partialFile_ = TargetPath();
   SetNextState(StateWriteHeader);
 }
 
@@ -300,16 +301,25 @@ void TForm8::StepWriteKeyCheck() {
   }
 }
 
+// The encrypted data is on the device before the original may go. A retry
+// after a failed rename only renames.
 void TForm8::StepEncryptCloseTarget() {
-  const bool closed = TargetStream->Close();
-  CloseTarget();
-  if (!closed) {
-    // The file may be incomplete: it goes, and a retry writes it anew.
+  if (TargetOpen) {
+    const bool closed = TargetStream->Flush() && TargetStream->Close();
+    CloseTarget();
+    if (!closed) {
+      // The file may be incomplete: it goes, and a retry writes it anew.
+      RemovePartialFile();
+      ErrorFileText = TargetName;
+      RaiseError(platform::err::WriteFault, StateEncryptSetKey);
+      return;
+    }
+  }
+  if (!PlaceTempFile()) {
     ErrorFileText = TargetName;
-    RaiseError(platform::err::WriteFault, StateEncryptSetKey);
+    RaiseError(platform::err::WriteFault, StateEncryptCloseTarget);
     return;
   }
-  partialFile_.clear();
   SetNextState(VerifyAfterEncrypt ? StateVerifyDisketteEject : StateDeletePlaintext);
 }
 
@@ -423,13 +433,22 @@ void TForm8::StepVerifyKeyCheck() {
   }
   // Nothing may follow the key check, and the original must still be what
   // was encrypted before it may be deleted.
-  uint8_t probe = 0;
-  if (TargetStream->Read(&probe, 1) != 0) {
-    LeaveFileWithWarning(std::string(LengthFailedMessage));
-    return;
-  }
-  if (SourceHasMoreData()) return;
+  if (!EncryptedFileEndsHere() || SourceHasMoreData()) return;
   SetNextState(StateVerifyCloseSource);
+}
+
+// False after the length warning (more bytes follow) or a read error.
+bool TForm8::EncryptedFileEndsHere() {
+  uint8_t probe = 0;
+  const int64_t got = TargetStream->Read(&probe, 1);
+  if (got == 0) return true;
+  if (got > 0) {
+    LeaveFileWithWarning(std::string(LengthFailedMessage));
+  } else {
+    ErrorFileText = TargetName;
+    RaiseError(platform::err::ReadFault, EngineState.Current);
+  }
+  return false;
 }
 
 void TForm8::StepVerifyCloseSource() {

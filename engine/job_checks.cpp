@@ -1,6 +1,8 @@
 // What the encrypt and decrypt paths do alike for each job: show it, look
 // for the source, ask before an existing target is replaced, check the free
-// space, and read, write and count blocks. Each path passes its own states.
+// space, read, write and count blocks, and write the target under a
+// temporary name that it exchanges for its own only once it is complete.
+// Each path passes its own states.
 
 #include <string>
 
@@ -13,6 +15,17 @@
 #include "platform/files.h"
 
 namespace vek {
+
+namespace {
+
+// "tmp.tmp", then "tmp2.tmp" ... when a name is taken.
+constexpr int TempNameTries = 1000;
+
+std::string TempFileName(int attempt) {
+  return attempt == 1 ? "tmp.tmp" : "tmp" + std::to_string(attempt) + ".tmp";
+}
+
+}  // namespace
 
 void TForm8::BeginJob(uint16_t next) {
   FileTotal = SourceSize;
@@ -108,6 +121,34 @@ void TForm8::AdvanceProgress(int64_t bytes) {
   OverallDone += bytes;
   ShowFileProgress();
   ShowOverallProgress();
+}
+
+bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool& open) {
+  RemovePartialFile();  // what an earlier try of this file left
+  for (int attempt = 1; attempt <= TempNameTries; ++attempt) {
+    const std::string name = TempFileName(attempt);
+    if (name == TargetName) continue;
+    int error = 0;
+    stream = platform::FileStream::Open(JobFolder + name, platform::FileMode::CreateNew,
+                                        platform::ShareMode::Exclusive, &error);
+    if (stream) {
+      open = true;
+      tempName_ = name;
+      partialFile_ = JobFolder + name;
+      return true;
+    }
+    if (error != platform::err::FileExists) return false;
+  }
+  return false;
+}
+
+bool TForm8::PlaceTempFile() {
+  const std::string target = JobFolder + TargetName;
+  const std::string temp = JobFolder + tempName_;
+  const bool placed =
+      TargetExists ? platform::ReplaceFile(temp, target) : platform::RenameFile(temp, target);
+  if (placed) partialFile_.clear();
+  return placed;
 }
 
 }  // namespace vek

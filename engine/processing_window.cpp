@@ -209,6 +209,9 @@ void TForm8::FormHide() {
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);
   CloseAllStreams();
+  // What is still there now is past this run's care: a later run must not
+  // remove a file that someone else may have put under that name since.
+  leftovers_.clear();
   runActive_ = false;
   platform::SetErrorMode(SavedErrorMode);
 }
@@ -275,9 +278,17 @@ void TForm8::CloseAllStreams() {
 }
 
 void TForm8::RemovePartialFile() {
-  if (partialFile_.empty()) return;
-  platform::DeleteFile(partialFile_);
-  partialFile_.clear();
+  if (!partialFile_.empty()) {
+    leftovers_.push_back(partialFile_);
+    partialFile_.clear();
+  }
+  RemoveLeftovers();
+}
+
+void TForm8::RemoveLeftovers() {
+  std::erase_if(leftovers_, [](const std::string& path) {
+    return platform::DeleteFile(path) || !platform::FileExists(path);
+  });
 }
 
 void TForm8::CloseSource() {
@@ -358,6 +369,7 @@ void TForm8::ResetRunVariables() {
     OverallStep = 0;
   }
   InsaneMode = false;
+  fileBoostClass_ = platform::NormalPriorityClass;
   HeaderText.clear();
   HeaderLength = 0;
   BlockLength = 0;
@@ -450,8 +462,13 @@ bool TForm8::BoostApplies(int64_t size) {
 }
 
 void TForm8::ShowBoost(uint32_t priorityClass, std::string_view caption) {
+  fileBoostClass_ = priorityClass;
   platform::SetPriorityClass(priorityClass);
   GroupBox2->SetCaption(caption);
+}
+
+void TForm8::RestoreBoost() {
+  if (fileBoostClass_ != platform::NormalPriorityClass) platform::SetPriorityClass(fileBoostClass_);
 }
 
 // --- Status icons ----------------------------------------------------------------------
@@ -503,7 +520,11 @@ void TForm8::AnimateStatusIcon() {
 void TForm8::StepFinish() {
   Timer2->SetEnabled(false);
   platform::SetPriorityClass(platform::NormalPriorityClass);
+  fileBoostClass_ = platform::NormalPriorityClass;
   CloseAllStreams();
+  for (const std::string& path : leftovers_) {
+    LogAction("*** The unfinished file " + path + " could not be removed");
+  }
   GroupBox2->SetCaption(TaskDetailsCaption);
   Label11->SetCaption("All");
 

@@ -82,9 +82,12 @@ class TForm8 : public ui::TForm {
   // other window may use KeyState, the work buffers or the job list.
   bool RunActive() const { return runActive_; }
   // Closes every stream still open. A file the run was writing and has not
-  // completed (an encrypted file, or decrypt's temporary file before it
-  // takes its name) is removed: no half-written file is left behind.
+  // completed (a temporary file before it takes its name) is removed: no
+  // half-written file is left behind.
   void CloseAllStreams();
+  // After a dialog's answer: the priority class the current file runs with,
+  // when that is a raised one (encrypt's or decrypt's boost).
+  void RestoreBoost();
 
   void ShowStatusIcon(int number, bool visible);
   void HideStatusIcons();
@@ -213,8 +216,19 @@ class TForm8 : public ui::TForm {
                       const std::string& path, const std::string& file, uint16_t code);
   // Entries of the job list that a run visits (never beyond its arrays).
   static uint16_t JobEntryCount();
-  // Removes the file the run was writing and has not completed, if any.
+  // Removes the file the run was writing and has not completed, if any. One
+  // that cannot be removed now is tried again at every later clean-up of
+  // this run; the finish logs any that is still there.
   void RemovePartialFile();
+  void RemoveLeftovers();
+  // Creates a file under a temporary name in JobFolder that nothing in the
+  // folder holds (never the target's), so that no existing file is emptied,
+  // and makes it the file under construction.
+  bool CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool& open);
+  // Gives the completed temporary file its name: an existing target (which
+  // the user agreed to replace) is replaced in the same step, and one that
+  // appeared since the check is not replaced.
+  bool PlaceTempFile();
   void ShowBoost(uint32_t priorityClass, std::string_view caption);
   // The trimmed key text of the key entry window into the key state; false
   // (and the run stopped) when it trims to nothing.
@@ -248,12 +262,14 @@ class TForm8 : public ui::TForm {
   void BuildHeaderText();
   bool AdoptMeasuredSourceSize();
   bool ReadTargetBlock(int64_t count);
+  bool EncryptedFileEndsHere();
   void LeaveFileWithWarning(const std::string& message);
   bool SourceHasMoreData();
 
   // Decrypt helpers (decrypt_steps.cpp).
-  bool SourceStillAsListed();
-  bool CreateTempFile();
+  enum class TListedCheck { AsListed, Changed, Unreadable };
+  // Whether the open source, as it is now, is still the file that was listed.
+  TListedCheck SourceStillAsListed();
 
   // Delete helpers (delete_steps.cpp).
   void EnterDeleteStates(const std::string& folder, const std::string& name, int64_t size,
@@ -264,10 +280,14 @@ class TForm8 : public ui::TForm {
   void EndJobListDelete();
 
   bool runActive_ = false;
-  // The file under construction: the encrypted file from its creation until
-  // it closed without error, decrypt's temporary file until it took its name.
+  // The file under construction: the temporary file that becomes the
+  // encrypted or the decrypted file, until it took its name.
   std::string partialFile_;
-  std::string tempName_;  // decrypt's temporary file, in JobFolder
+  std::string tempName_;  // its name, in JobFolder
+  // Unfinished files of this run that could not be removed yet.
+  std::vector<std::string> leftovers_;
+  // The priority class of the current file (raised by its boost, or normal).
+  uint32_t fileBoostClass_ = 0;
   // The attribute word the current encrypted file's header preserved, if any.
   std::optional<uint32_t> preservedAttributes_;
   int64_t wipeDone_ = 0;  // bytes of the current overwrite pass written

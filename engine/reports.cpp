@@ -159,7 +159,7 @@ void TForm8::StepErrorAnswer() {
       break;
   }
   LogLine("");
-  if (InsaneMode) platform::SetPriorityClass(platform::RealtimePriorityClass);
+  RestoreBoost();
 }
 
 }  // namespace vek

@@ -1,7 +1,6 @@
 #include "engine/warning_window.h"
 
 #include "engine/processing_window.h"
-#include "platform/system.h"
 
 namespace vek {
 
@@ -54,7 +53,7 @@ void TForm20::CloseWarning() {
   }
   Button1->SetEnabled(true);
   Button2->SetEnabled(true);
-  if (InsaneMode) platform::SetPriorityClass(platform::RealtimePriorityClass);
+  Form8->RestoreBoost();
   Hide();
 }
 

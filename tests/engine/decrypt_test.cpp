@@ -10,6 +10,7 @@
 
 #include "core/state.h"
 #include "core/texts.h"
+#include "engine/engine_tables.h"
 #include "engine/error_report_window.h"
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
@@ -17,6 +18,7 @@
 #include "expected_file.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "ui/clock.h"
 
 namespace vektest {
@@ -379,6 +381,43 @@ TEST_F(EngineDecryptTest, TheEncryptedFileIsDeletedOnlyOnceThePlainFileStands) {
   StartRun(vek::RunDecrypt, "not the right key");
   EXPECT_FALSE(PassesOnTheWayToIdle(vek::StateDeleteFile));
   EXPECT_TRUE(HostExists("b.txt.vek"));
+}
+
+// The raised priority of a boosted file is lowered while a question waits
+// and comes back with the answer, for a warning and for an error report.
+TEST_F(EngineDecryptTest, ABoostedFileGetsItsPriorityBackAfterEachQuestion) {
+  vek::InsaneModeThreshold = vek::InsaneModeAlways;
+  SetDriveKind('C', platform::drive::Removable);  // the error report offers Retry
+  MakeFile(HostPath("a.txt"), "older plain file");
+  const auto content = PatternBytes(3000);
+  AddVekJob("a.txt.vek", content);
+  platform::faults::Fail(platform::faults::Op::Open, 1, platform::err::SharingViolation);
+  platform::ClearPriorityRequests();
+  StartRun(vek::RunDecrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());  // overwrite a.txt?
+  Form20->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());  // the source cannot be opened
+  Form15->Button1->Click();        // Retry
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed (including errors)");
+  EXPECT_EQ(ReadHost("a.txt"), content);
+  constexpr uint32_t High = platform::HighPriorityClass;
+  constexpr uint32_t Normal = platform::NormalPriorityClass;
+  EXPECT_EQ(platform::PriorityRequests(),
+            (std::vector<uint32_t>{High, Normal, High, Normal, High, Normal}));
+
+  // A file without the boost stays at the normal class after an answer.
+  Form8->Button1->Click();
+  vek::InsaneModeThreshold = 0;
+  AddVekJob("a.txt.vek", content);
+  platform::ClearPriorityRequests();
+  StartRun(vek::RunDecrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  for (const uint32_t request : platform::PriorityRequests()) EXPECT_EQ(request, Normal);
 }
 
 }  // namespace

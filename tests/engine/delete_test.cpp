@@ -22,6 +22,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "ui/clock.h"
+#include "ui/dialogs.h"
 
 namespace vektest {
 namespace {
@@ -52,6 +53,17 @@ class EngineDeleteTest : public EngineTest {
   void RunFileDelete(const std::string& name, uint8_t method) {
     StartFileDelete(name, method);
     ASSERT_TRUE(RunUntilIdle());
+  }
+  // Picks C:\<name> in the main window and presses its delete button with
+  // the prompt on: the confirmation asks.
+  void AskToDeleteFile(const std::string& name) {
+    vek::ConfirmDeletes = true;
+    Form2->Show();
+    vek::ReadFileInfo(WinPath(), name);
+    Form2->BitBtn6->SetCaption(FileDeleteCaption);
+    Form2->BitBtn6->SetEnabled(true);  // as picking a file in the browser does
+    Form2->BitBtn6->Click();
+    ASSERT_TRUE(Form9->IsShown());
   }
   // Shows the main window and lists C:\<name> for each name.
   void ListFiles(const std::vector<std::string>& names) {
@@ -388,15 +400,60 @@ TEST_F(EngineDeleteTest, TheConfirmationNamesWhatAndHowAndStartsTheRun) {
   EXPECT_TRUE(HostExists("b.bin"));
 }
 
-TEST_F(EngineDeleteTest, WithThePromptOffALaterDeleteStartsAtOnce) {
-  MakeFile(HostPath("a.bin"), PatternBytes(10));
-  vek::ConfirmDeletes = true;
-  Form2->Show();
+// The question waits without holding the main window: "Yes" deletes what it
+// named, not what the browser shows by then, and never a job list other
+// than the one it named.
+TEST_F(EngineDeleteTest, YesDeletesWhatTheConfirmationNamed) {
+  MakeFile(HostPath("a.bin"), PatternBytes(1000));
+  MakeFile(HostPath("b.bin"), PatternBytes(2000));
+  AskToDeleteFile("a.bin");
+  vek::ReadFileInfo(WinPath(), "b.bin");  // another file chosen meanwhile
+  Form9->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("a.bin"));
+  EXPECT_TRUE(HostExists("b.bin"));
+  EXPECT_EQ(vek::OverallTotal, 0);  // the plain delete of a.bin
+  Form8->Button1->Click();
+
+  // Asked again while the question is on screen, it follows the new file.
+  MakeFile(HostPath("a.bin"), PatternBytes(1000));
+  AskToDeleteFile("a.bin");
+  vek::ReadFileInfo(WinPath(), "b.bin");
+  Form2->BitBtn6->Click();
+  EXPECT_EQ(Form9->Label2->Caption(), "b.bin");
   vek::ReadFileInfo(WinPath(), "a.bin");
-  Form2->BitBtn6->SetCaption(FileDeleteCaption);
-  Form2->BitBtn6->SetEnabled(true);
+  Form9->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_TRUE(HostExists("a.bin"));
+  EXPECT_FALSE(HostExists("b.bin"));
+  Form8->Button1->Click();
+
+  // A job list that changed while the question waited is not deleted.
+  MakeFile(HostPath("b.bin"), PatternBytes(2000));
+  MakeFile(HostPath("c.bin"), PatternBytes(3000));
+  ListFiles({"a.bin", "b.bin"});
   Form2->BitBtn6->Click();
   ASSERT_TRUE(Form9->IsShown());
+  EXPECT_EQ(Form9->Label2->Caption(), "Delete all 2 file(s) currently in the joblist");
+  ListFile("c.bin");
+  ui::dialogs_for_test::Expect(ui::mrOk, "The job list has changed");
+  Form9->Button1->Click();
+  EXPECT_EQ(ui::dialogs_for_test::Pending(), 0);
+  EXPECT_FALSE(Form9->IsShown());
+  EXPECT_FALSE(Form8->IsShown());
+  for (const char* name : {"a.bin", "b.bin", "c.bin"}) EXPECT_TRUE(HostExists(name)) << name;
+  EXPECT_EQ(vek::JobList.JobCount, 3);
+
+  // Unchanged, it is.
+  Form2->BitBtn6->Click();
+  Form9->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  for (const char* name : {"a.bin", "b.bin", "c.bin"}) EXPECT_FALSE(HostExists(name)) << name;
+}
+
+TEST_F(EngineDeleteTest, WithThePromptOffALaterDeleteStartsAtOnce) {
+  MakeFile(HostPath("a.bin"), PatternBytes(10));
+  AskToDeleteFile("a.bin");
   Form9->CheckBox1->Click();
   EXPECT_FALSE(vek::ConfirmDeletes);
   Form9->Button2->Click();

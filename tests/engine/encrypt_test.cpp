@@ -295,6 +295,75 @@ TEST_F(EngineEncryptTest, AFullDiskIsAWriteFault) {
   EXPECT_FALSE(HostExists("a.bin.vek"));
 }
 
+// The older encrypted file the user agreed to replace stands until the new
+// one is complete, and is then replaced in one step.
+TEST_F(EngineEncryptTest, AnOlderEncryptedFileStandsUntilTheNewOneIsComplete) {
+  const auto content = PatternBytes(20000);
+  AddPlainJob("a.bin", content);
+  const auto old = PatternBytes(3000, 5);
+  const auto complete = ExpectedVekFile(PlainFields(20000), content, TestKey);
+  MakeFile(HostPath("a.bin.vek"), old);
+  platform::faults::DiskFull(3);  // the second data block
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button1->Click();  // replace it
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(ReadHost("a.bin.vek"), old);
+  Form15->Button3->Click();  // Stop all processing
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadHost("a.bin.vek"), old);
+  EXPECT_EQ(ReadHost("a.bin"), content);
+  EXPECT_FALSE(HostExists("tmp.tmp"));
+  Form8->Button1->Click();
+
+  vek::JobList.JobCount = 0;
+  AddPlainJob("a.bin", content);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button1->Click();
+  ASSERT_TRUE(RunUntilState(vek::StateEncryptCloseTarget));
+  EXPECT_EQ(ReadHost("a.bin.vek"), old);
+  ui::clock::Advance(1);
+  EXPECT_EQ(ReadHost("a.bin.vek"), complete);
+  EXPECT_FALSE(HostExists("tmp.tmp"));
+}
+
+// An unfinished file whose removal fails is removed at the next clean-up;
+// one that never goes is named in the log, and the next file is written
+// under another temporary name.
+TEST_F(EngineEncryptTest, AnUnfinishedFileThatCannotBeRemovedAtOnce) {
+  using platform::faults::Op;
+  const auto content = PatternBytes(100);
+  for (const int failingDeletes : {1, 10}) {
+    SCOPED_TRACE(failingDeletes);
+    vek::JobList.JobCount = 0;
+    AddPlainJob("a.bin", PatternBytes(20000));
+    AddPlainJob("b.bin", content);
+    platform::faults::Reset();
+    platform::faults::DiskFull(2);
+    StartRun(vek::RunEncrypt);
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(Form15->IsShown());
+    for (int n = 1; n <= failingDeletes; ++n) {
+      platform::faults::Fail(Op::Delete, n, platform::err::SharingViolation);
+    }
+    Form15->Button4->Click();  // Skip all errors
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Form8->Label1->Caption(), "Completed (including errors)");
+    EXPECT_FALSE(HostExists("a.bin.vek"));
+    EXPECT_EQ(ReadHost("b.bin.vek"), ExpectedVekFile(PlainFields(100), content, TestKey));
+    const bool named =
+        LogHas("*** The unfinished file " + WinPath("tmp.tmp") + " could not be removed");
+    EXPECT_EQ(named, failingDeletes > 1);
+    EXPECT_EQ(HostExists("tmp.tmp"), failingDeletes > 1);
+    EXPECT_FALSE(HostExists("tmp2.tmp"));
+    Form8->Button1->Click();
+    std::filesystem::remove(HostPath("b.bin.vek"));
+    std::filesystem::remove(HostPath("tmp.tmp"));
+  }
+}
+
 struct TChangeCase {
   size_t Listed;
   size_t Actual;
