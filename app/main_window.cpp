@@ -285,9 +285,13 @@ void TForm2::AddCurrentFileToJobList() {
 
 // Every file of the browser's folder that matches the mask; the settings
 // file is passed over unexamined, and the search stops once the list is full.
+// Each file is examined into CurrentFile on its way into the list; then the
+// browser's file, which the panel still shows, is the current file again:
+// the one-file delete and "&More information.." act on it, never on the
+// last file of the search.
 void TForm2::AddFolderFiles(std::string_view mask) {
-  CurrentFile.Folder = BrowserFolder();
-  const std::string folder = CurrentFile.Folder;
+  const TCurrentFile browsed = CurrentFile;
+  const std::string folder = BrowserFolder();
   constexpr uint32_t found = platform::attr::ReadOnly | platform::attr::Hidden |
                              platform::attr::System | platform::attr::Archive;
   for (const platform::SearchRec& file : platform::FindFiles(folder + std::string(mask), found)) {
@@ -296,6 +300,7 @@ void TForm2::AddFolderFiles(std::string_view mask) {
     ReadFileInfo(folder, file.Name);
     AddCurrentFileToJobList();
   }
+  CurrentFile = browsed;
 }
 
 void TForm2::ClearJobList() {
@@ -392,7 +397,10 @@ bool TForm2::SelectBrowserFile() {
   BitBtn4->SetEnabled(false);
   BitBtn6->SetEnabled(true);
   CurrentFile.Name = platform::ExtractFileName(path);
-  if (CurrentFile.Name == SettingsFileName) return false;
+  if (CurrentFile.Name == SettingsFileName) {
+    BitBtn3->SetEnabled(false);  // it never joins the list
+    return false;
+  }
   CurrentFile.Folder = BrowserFolder();
   std::string hint = CurrentFile.Name + "\r\n\r\n";
   ReadFileInfo(CurrentFile.Folder, CurrentFile.Name);
@@ -595,8 +603,11 @@ void TForm2::Button3Click() {
   Form14->Show();
 }
 
+// The viewer shows the attributes the header preserves, not those of the
+// encrypted file itself.
 void TForm2::Button4Click() {
   ViewerRecord = CurrentFile;
+  ViewerRecord.Attributes = CurrentFile.HeaderAttributes;
   ShowAndRaise(Form16);
 }
 

@@ -7,6 +7,7 @@
 #include "app/start_window.h"
 #include "core/settings.h"
 #include "engine/delete_confirmation.h"
+#include "engine/key_entry_window.h"
 #include "engine/processing_window.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -33,6 +34,13 @@ uint16_t HintPauseOfItem(int index) {
 // a run in progress holds.
 bool RunInProgress() {
   return Form8 != nullptr && Form8->RunActive();
+}
+
+// The key entry and a run hide the main window and work on its job list,
+// which the main window's show would empty: it comes back when they end.
+void ShowMainWindowUnlessBusy() {
+  if (RunInProgress() || (Form7 != nullptr && Form7->IsShown())) return;
+  Form2->Show();
 }
 
 }  // namespace
@@ -108,7 +116,6 @@ void TForm4::FormShow() {
   CheckBox6->SetChecked(SaveWindowLayout);
   CheckBox7->SetChecked(ScreenLockEnabled);
   Edit8->SetText(ScreenLockPassword.Text());
-  TrackBar1->SetPosition(LockWindowSpeed);
   ComboBox4->SetItemIndex(InsaneModeThreshold);
   Edit8->SetEnabled(CheckBox7->Checked());
   TrackBar1->SetPosition(LockWindowSpeed);
@@ -168,12 +175,12 @@ void TForm4::Button1Click() {
     Form9->Label4->SetCaption(DeleteMethodDescriptions[DeleteMethod]);
   }
   Form1->ApplyShowHints(ShowHints);
-  Form2->Show();
+  ShowMainWindowUnlessBusy();
 }
 
 void TForm4::Button2Click() {
   Hide();
-  Form2->Show();
+  ShowMainWindowUnlessBusy();
 }
 
 // Clears the embedded-data page only; nothing is stored until Apply.

@@ -67,6 +67,11 @@ bool LocationOpens(std::string_view location) {
   return IsWebAddress(location, true) || IsExistingFolder(location);
 }
 
+// An address shown as "N/A" is no address.
+bool EmailOpens(std::string_view email) {
+  return email != "N/A" && IsPlainEmailAddress(email);
+}
+
 }  // namespace
 
 void TForm16::FormShow() {
@@ -94,7 +99,7 @@ void TForm16::FormShow() {
 
   const std::string_view email = owner.OwnerEmail.Text();
   Label24->SetCaption(ValueOrNA(email));
-  SetClickable(Label24, IsPlainEmailAddress(email), "Click to E-mail " + std::string(email));
+  SetClickable(Label24, EmailOpens(email), "Click to E-mail " + std::string(email));
 
   Label25->SetCaption(ValueOrNA(owner.InfoLines[0].Text()));
   Label26->SetCaption(ValueOrNA(owner.InfoLines[1].Text()));
@@ -122,7 +127,7 @@ void TForm16::Label23Click() {
 
 void TForm16::Label24Click() {
   const std::string& email = Label24->Caption();
-  if (IsPlainEmailAddress(email)) platform::ShellExecute("", "mailto:" + email);
+  if (EmailOpens(email)) platform::ShellExecute("", "mailto:" + email);
 }
 
 void TForm16::Button1Click() {

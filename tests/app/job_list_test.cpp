@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "core/state.h"
 #include "core/texts.h"
+#include "engine/delete_confirmation.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -77,6 +78,7 @@ TEST_F(AppJobListTest, TheSettingsFileIsNeverAdded) {
   ChooseFile("VEK 2003.set");
   EXPECT_EQ(vek::CurrentFile.Size, 7);
   EXPECT_EQ(Form2->Label2->Caption(), "7 Bytes");
+  EXPECT_FALSE(Form2->BitBtn3->Enabled());
   Form2->BitBtn3->Click();
   EXPECT_EQ(JobList.JobCount, 0);
 
@@ -85,7 +87,7 @@ TEST_F(AppJobListTest, TheSettingsFileIsNeverAdded) {
   Form2->Button2->Click();
   ASSERT_EQ(JobList.JobCount, 1);
   EXPECT_EQ(JobList.Name[1], "b.txt");
-  EXPECT_EQ(vek::CurrentFile.Name, "b.txt");
+  EXPECT_EQ(vek::CurrentFile.Name, "VEK 2003.set");  // still the browser's file
 
   SetArgument("C:\\docs\\VEK 2003.set");
   Form2->Hide();
@@ -243,7 +245,26 @@ TEST_F(AppJobListTest, AddAllFilesInFolderTakesEveryFileOfTheFolder) {
   Browse("C:\\docs");
   Form2->Button1->Click();
   EXPECT_EQ(JobList.JobCount, 2);
-  EXPECT_EQ(vek::CurrentFile.Folder, "C:\\docs\\");
+  EXPECT_EQ(JobList.Folder[1], "C:\\docs\\");
+}
+
+// The search examines every file it finds, but afterwards the current file
+// is again the one the browser and the panel show: a one-file delete must
+// not fall on the last file of the search.
+TEST_F(AppJobListTest, AddingAFolderKeepsTheBrowsersFileCurrent) {
+  MakeFileOfSize("docs/a.txt", 1);
+  MakeFileOfSize("docs/b.txt", 2);
+  MakeFileOfSize("docs/c.txt", 3);
+  Browse("C:\\docs");
+  Form2->Button1->Click();
+  ASSERT_EQ(JobList.JobCount, 3);
+  ChooseFile("a.txt");
+  Form2->Button1->Click();  // every file is listed already: nothing added
+  EXPECT_EQ(JobList.JobCount, 3);
+  EXPECT_EQ(vek::CurrentFile.Name, "a.txt");
+  EXPECT_EQ(vek::CurrentFile.Size, 1);
+  Form2->BitBtn6->Click();
+  EXPECT_EQ(vek::Form9->Label2->Caption(), "a.txt");
 }
 
 TEST_F(AppJobListTest, ShowingTheWindowEmptiesTheList) {

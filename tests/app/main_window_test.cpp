@@ -177,6 +177,20 @@ TEST_F(AppMainWindowTest, MoreInformationShowsTheBrowsedFile) {
   EXPECT_TRUE(vek::Form16->IsShown());
 }
 
+// An encrypted file's own attributes are not what its header preserves.
+TEST_F(AppMainWindowTest, MoreInformationShowsThePreservedAttributes) {
+  CurrentFile = {};
+  CurrentFile.Name = "x.vek";
+  CurrentFile.IsVekFile = true;
+  CurrentFile.Attributes = 0x20;  // archive
+  CurrentFile.PreserveAttributes = true;
+  CurrentFile.HeaderAttributes = 0x21;  // read-only, archive
+  Form2->Button4Click();
+  EXPECT_EQ(vek::ViewerRecord.Attributes, 0x21u);
+  EXPECT_EQ(vek::Form16->Label20->Caption(), vek::AttributesToText(0x21, true));
+  EXPECT_EQ(CurrentFile.Attributes, 0x20u);
+}
+
 // Chosen in the browser, the settings file is not examined, and the delete
 // button leaves it alone with and without the prompt.
 TEST_F(AppMainWindowTest, TheSettingsFileIsNeverDeletedFromTheBrowser) {

@@ -9,6 +9,7 @@
 #include "app_fixture.h"
 #include "core/settings.h"
 #include "engine/delete_confirmation.h"
+#include "engine/key_entry_window.h"
 #include "engine/processing_window.h"
 #include "test_support.h"
 #include "ui/application.h"
@@ -317,6 +318,33 @@ TEST_F(AppOptionsTest, ApplyWaitsWhileARunIsInProgress) {
   EXPECT_TRUE(vek::OwnerFirstName.Empty());
   EXPECT_TRUE(vek::KeyState == key);
   EXPECT_EQ(vektest::ReadFileBytes(HostPath("VEK 2003.set")), settings);
+}
+
+// The key entry and a run have hidden the main window to work on its job
+// list: leaving the dialog must not bring it back (its show empties the list).
+TEST_F(AppOptionsTest, LeavingTheDialogKeepsTheMainWindowHiddenForARun) {
+  vek::CurrentFile = {};
+  vek::CurrentFile.Name = "a.txt";
+  vek::CurrentFile.Folder = "C:\\";
+  Form2->AddCurrentFileToJobList();
+  Form2->BitBtn1->Click();
+  ASSERT_TRUE(vek::Form7->IsShown());
+  ASSERT_FALSE(Form2->IsShown());
+  for (ui::TButton* leave : {Form4->Button2, Form4->Button1}) {
+    Form4->Show();
+    leave->Click();
+    EXPECT_FALSE(Form4->IsShown());
+    EXPECT_FALSE(Form2->IsShown());
+  }
+
+  vek::Form7->Hide();
+  vek::Form8->Show();
+  ASSERT_TRUE(vek::Form8->RunActive());
+  Form4->Show();
+  Form4->Button2->Click();
+  EXPECT_FALSE(Form2->IsShown());
+  EXPECT_EQ(vek::JobList.JobCount, 1);
+  EXPECT_EQ(vek::JobList.Name[1], "a.txt");
 }
 
 TEST_F(AppOptionsTest, CenterAllCentresTheWindowsNow) {

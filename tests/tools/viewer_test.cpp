@@ -149,6 +149,7 @@ TEST_F(ToolsViewerTest, EmailOpensOnlyAsAPlainAddress) {
   const std::vector<Case> cases = {
       {"None", "None", true},
       {"", "N/A", false},
+      {"N/A", "N/A", false},
       {"ann@example.com", "ann@example.com", true},
       {"ann@example.com?attach=/etc/passwd", "ann@example.com?attach=/etc/passwd", false},
       {"ann@example.com&cc=x", "ann@example.com&cc=x", false},
