@@ -241,6 +241,38 @@ TEST_F(EngineDecryptTest, AFileChangedSinceItWasListed) {
   }
 }
 
+// A file whose size field the file cannot hold is no encrypted file from
+// the moment it is listed: it counts for nothing and nothing is written.
+TEST_F(EngineDecryptTest, ASizeFieldTheFileCannotHoldIsNotGenuine) {
+  struct TSizeCase {
+    const char* What;
+    std::vector<uint8_t> Field;
+  };
+  const TSizeCase cases[] = {
+      {"negative", std::vector<uint8_t>(8, 0xFF)},
+      {"one byte too large", {0, 0, 0, 0, 0, 0, 0x27, 0x11}},  // 10001
+      {"far too large", {0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+  };
+  const size_t headerLength = ExpectedHeader(PlainFields(ChangedSize)).size();
+  for (const TSizeCase& c : cases) {
+    MakeFile(HostPath("a.vek"),
+             ExpectedVekFile(PlainFields(ChangedSize), PatternBytes(ChangedSize), TestKey));
+    WriteAt(HostPath("a.vek"), headerLength - 8, c.Field);
+    const auto crafted = ReadHost("a.vek");
+    const uint16_t i = ListFile("a.vek");
+    EXPECT_FALSE(vek::JobList.IsVekFile[i]) << c.What;
+    StartRun(vek::RunDecrypt);
+    ExpectWarning("a.vek", NotGenuineMessage);
+    EXPECT_EQ(vek::OverallTotal, 0) << c.What;
+    EXPECT_FALSE(HostExists("a")) << c.What;
+    EXPECT_FALSE(HostExists("tmp.tmp")) << c.What;
+    EXPECT_EQ(ReadHost("a.vek"), crafted) << c.What;
+    Form20->Button3->Click();
+    ASSERT_TRUE(RunUntilIdle());
+    Form8->Button1->Click();
+  }
+}
+
 TEST_F(EngineDecryptTest, AFileThatEndsWhileItIsReadIsAReadFault) {
   AddVekJob("a.txt.vek", PatternBytes(30000));
   StartRun(vek::RunDecrypt);

@@ -82,6 +82,7 @@ struct TMethodCase {
 
 TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
   const TMethodCase cases[] = {
+      {vek::DeleteNormal, {}},  // no pass: deleted without a byte written
       {vek::DeleteSinglePass, {0xAA, 0x55}},
       {vek::DeleteTriplePass, {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}},
   };
@@ -105,6 +106,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_FALSE(HostExists("secret.bin"));
     EXPECT_EQ(Count(Op::Write), static_cast<int64_t>(3 * c.Patterns.size()));
+    EXPECT_EQ(Count(Op::Flush), static_cast<int64_t>(c.Patterns.size()));
     EXPECT_EQ(vek::OverallTotal, static_cast<int64_t>(Size * c.Patterns.size()));
     EXPECT_EQ(vek::OverallDone, vek::OverallTotal);
     EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
@@ -213,23 +215,33 @@ TEST_F(EngineDeleteTest, TheJobListRunCountsEveryPassAndEmptiesTheList) {
 }
 
 TEST_F(EngineDeleteTest, AStoppedJobListRunStillEmptiesTheList) {
-  enum class TStop { Cancel, StopAllProcessing };
-  for (const TStop stop : {TStop::Cancel, TStop::StopAllProcessing}) {
+  // Cancel in the processing window, Stop all processing in an error
+  // report, Cancel in the warning of a failing plain delete.
+  enum class TStop { Cancel, StopAllProcessing, WarningCancel };
+  for (const TStop stop : {TStop::Cancel, TStop::StopAllProcessing, TStop::WarningCancel}) {
     MakeFile(HostPath("a.bin"), PatternBytes(30000));
     MakeFile(HostPath("b.bin"), PatternBytes(30000));
     ListFiles({"a.bin", "b.bin"});
-    vek::DeleteMethod = vek::DeleteTriplePass;
+    vek::DeleteMethod = stop == TStop::WarningCancel ? vek::DeleteNormal : vek::DeleteTriplePass;
     if (stop == TStop::StopAllProcessing) {
       platform::faults::Fail(Op::Open, 1, platform::err::SharingViolation);
+    } else if (stop == TStop::WarningCancel) {
+      platform::faults::Fail(Op::Delete, 1, platform::err::SharingViolation);
     }
     Form9->StartDeleteRun();
     if (stop == TStop::Cancel) {
       ASSERT_TRUE(RunUntilState(vek::StateWipeWriteBlock));
       Form8->Button1->Click();
-    } else {
+    } else if (stop == TStop::StopAllProcessing) {
       ASSERT_TRUE(RunUntilIdle());
       ASSERT_TRUE(Form15->IsShown());
       Form15->Button3->Click();
+    } else {
+      ASSERT_TRUE(RunUntilIdle());
+      ASSERT_TRUE(Form20->IsShown());
+      EXPECT_EQ(Form20->Label3->Caption(), DeleteFailedMessage);
+      Form20->Button3->Click();
+      EXPECT_TRUE(HostExists("a.bin"));
     }
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Form8->Label1->Caption(), "Stopped by request.");
