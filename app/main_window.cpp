@@ -443,7 +443,10 @@ void TForm2::ShowFileInfo() {
   Button4->SetEnabled(CurrentFile.IsVekFile);
 }
 
+// A click that leaves no file chosen changes nothing, not even the delete
+// button's kind: after an add it stays the job-list delete.
 void TForm2::FileListBox1Click() {
+  if (FileListBox1->FileName().empty()) return;
   SelectBrowserFile();
   BitBtn6->SetCaption(FileDeleteCaption);
 }

@@ -267,10 +267,16 @@ TEST_F(AppJobListTest, AddingAFolderKeepsTheBrowsersFileCurrent) {
   EXPECT_EQ(vek::Form9->Label2->Caption(), "a.txt");
 }
 
+// The file-type filter is not reset: the list shows item 0 again, but the
+// file list keeps the mask last chosen.
 TEST_F(AppJobListTest, ShowingTheWindowEmptiesTheList) {
   for (int i = 1; i <= 5; ++i) AddMadeUp("f" + std::to_string(i), "C:\\");
+  ASSERT_EQ(Form2->ComboBox1->Item(10), "*.c   - C Source");
+  Form2->ComboBox1->SelectItem(10);
   Form2->Hide();
   Form2->Show();
+  EXPECT_EQ(Form2->ComboBox1->ItemIndex(), 0);
+  EXPECT_EQ(Form2->FileListBox1->Mask(), "*.c");
   EXPECT_EQ(JobList.JobCount, 0);
   EXPECT_EQ(JobList.JobListCapacity, 1024);
   EXPECT_EQ(Caption().substr(0, 46), " File encrypt/decrypt/delete job list : (0 fil");

@@ -256,6 +256,25 @@ TEST_F(AppMainWindowTest, ToolbarAndPanelButtonsOpenTheirWindows) {
   EXPECT_TRUE(vek::Form17->IsShown());
 }
 
+// With no file chosen in the list, a click or double click changes nothing:
+// the delete button stays the job list's and the current file stays.
+TEST_F(AppMainWindowTest, AFileListClickWithoutAChosenFileChangesNothing) {
+  auto& shell = RecordShell();
+  MakeFourEntries();
+  Form2->FileListBox1->Update();
+  Form2->FileListBox1->SetItemIndex(-1);
+  const std::string hint = Form2->FileListBox1->Hint();
+  Form2->FileListBox1Click();
+  Form2->FileListBox1DblClick();
+  EXPECT_EQ(Form2->BitBtn6->Caption(), "&Delete job list files");
+  EXPECT_TRUE(Form2->BitBtn6->Enabled());
+  EXPECT_EQ(Form2->FileListBox1->Hint(), hint);
+  EXPECT_EQ(CurrentFile.Name, "secret.doc.vek");
+  EXPECT_TRUE(shell.empty());
+  Form2->BitBtn6->Click();
+  EXPECT_EQ(vek::Form9->Label2->Caption(), "Delete all 4 file(s) currently in the joblist");
+}
+
 // A double click opens the file with the desktop.
 TEST_F(AppMainWindowTest, DoubleClickInTheFileListOpensTheFile) {
   auto& shell = RecordShell();

@@ -169,6 +169,41 @@ TEST_F(AppOptionsTest, AnEmptyListSelectionKeepsTheOption) {
   EXPECT_EQ(vek::InsaneModeThreshold, 7);
 }
 
+// With none of the three delete buttons ticked the method stays; a stored
+// method that is none of the three ticks no button.
+TEST_F(AppOptionsTest, NoTickedDeleteButtonKeepsTheMethod) {
+  vek::DeleteMethod = vek::DeleteTriplePass;
+  for (ui::TRadioButton* button : {Form4->RadioButton5, Form4->RadioButton6, Form4->RadioButton7}) {
+    button->SetChecked(false);
+  }
+  Apply();
+  EXPECT_EQ(vek::DeleteMethod, vek::DeleteTriplePass);
+  EXPECT_TRUE(Form4->RadioButton7->Checked());
+
+  Form4->Hide();
+  Form4->RadioButton5->SetChecked(true);
+  vek::DeleteMethod = 0;
+  Form4->Show();
+  EXPECT_TRUE(Form4->RadioButton5->Checked());
+  EXPECT_FALSE(Form4->RadioButton6->Checked() || Form4->RadioButton7->Checked());
+}
+
+// The delete confirmation's prompt box is about the prompt only: clicking
+// it while the dialog is open leaves "Preserve file attributes" alone.
+TEST_F(AppOptionsTest, TheDeletePromptBoxLeavesPreserveAttributesAlone) {
+  ASSERT_TRUE(Form4->CheckBox2->Checked());
+  vek::Form9->ShowConfirmation();
+  for (bool prompt : {false, true}) {
+    vek::Form9->CheckBox1->Click();
+    ASSERT_EQ(vek::ConfirmDeletes, prompt);
+    EXPECT_TRUE(Form4->CheckBox2->Checked());
+  }
+  vek::Form9->CheckBox1->Click();
+  Form4->Button1->Click();
+  EXPECT_TRUE(vek::PreserveAttributes);
+  EXPECT_FALSE(vek::ConfirmDeletes);
+}
+
 // A pause that is no item of the list leaves the list's selection alone.
 TEST_F(AppOptionsTest, AnUnlistedHintPauseKeepsTheSelection) {
   Form4->Hide();

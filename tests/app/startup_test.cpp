@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/options_dialog.h"
@@ -55,6 +56,18 @@ class AppStartupTest : public apptest::AppTest {
 
   vektest::TempDir registryDir;
 };
+
+// Every window once, in number order; the start window, created first, is
+// the application's main window.
+TEST_F(AppStartupTest, TheWindowsAreCreatedOnceInNumberOrder) {
+  std::vector<ui::TForm*> numbered;
+  for (int n = 1; n <= 22; ++n) {
+    if (ui::TForm* form = vek::ProgramWindow(n)) numbered.push_back(form);
+  }
+  EXPECT_EQ(numbered.size(), 16u);
+  EXPECT_EQ(ui::Application->Forms(), numbered);
+  EXPECT_EQ(ui::Application->MainForm(), Form1);
+}
 
 TEST_F(AppStartupTest, FirstStartInAnEmptyFolderTakesTheDefaultsAndWritesTheSettings) {
   vek::ExitRequested = true;
