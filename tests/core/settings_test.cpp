@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/cipher.h"
@@ -404,6 +406,40 @@ TEST_F(SettingsTest, StoredValuesOutsideTheirRangesGiveTheDefaults) {
     Rewrite(Encipher(record, tail));
     ASSERT_TRUE(LoadSettings()) << c.Position;
     EXPECT_EQ(c.Loaded(), c.Expected) << "position " << c.Position << " byte " << int{c.Stored[0]};
+  }
+}
+
+TEST_F(SettingsTest, StoredTextLongerThanItsWidthIsCut) {
+  SetSampleOptions();
+  ASSERT_TRUE(SaveSettings());
+  const std::vector<uint8_t> file = FileBytes();
+  std::vector<uint8_t> record = Decipher(file);
+  // A password of 20 characters in its 16-wide slot runs over the lock
+  // speed (636) and the threshold (637), which then hold 'p' (112).
+  record[618] = 20;
+  std::fill_n(record.begin() + 619, 20, 'p');
+  PutChecksum(record);
+  Rewrite(Encipher(record, std::vector<uint8_t>(file.begin() + RecordSize, file.end())));
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(ScreenLockPassword.Text(), std::string(16, 'p'));
+  EXPECT_EQ(LockWindowSpeed, DefaultLockWindowSpeed);
+  EXPECT_EQ(InsaneModeThreshold, DefaultInsaneModeThreshold);
+}
+
+TEST_F(SettingsTest, UnreadableFileIsNotLoaded) {
+  SetSampleOptions();
+  ASSERT_TRUE(SaveSettings());
+  // The loader's own open and read are the last of their kind.
+  platform::faults::Reset();
+  ASSERT_TRUE(LoadSettings());
+  const int64_t opens = platform::faults::Count(Op::Open);
+  const int64_t reads = platform::faults::Count(Op::Read);
+  for (const auto& [op, nth] : {std::pair{Op::Open, opens}, std::pair{Op::Read, reads}}) {
+    platform::faults::Reset();
+    platform::faults::Fail(op, static_cast<int>(nth), platform::err::SharingViolation);
+    StartCount = 99;
+    EXPECT_FALSE(LoadSettings()) << (op == Op::Open ? "open" : "read");
+    EXPECT_EQ(StartCount, 99);
   }
 }
 
