@@ -45,8 +45,10 @@ void TForm17::FormShow() {
   Label1->SetCaption(PasswordPrompt);
   Edit1->SetEnabled(true);
   Button1->SetEnabled(true);
-  const bool offScreen = Left() < 0 || Top() < 0 || Left() > LockMaxLeft || Top() > LockMaxTop;
-  if (offScreen) StartLockWindow();
+  // A screen made smaller since the last lock can leave the window beyond its
+  // right or bottom edge; an overshoot of the top left is walked back by the
+  // movement step.
+  if (Left() > LockMaxLeft || Top() > LockMaxTop) StartLockWindow();
   HideOtherWindows();
   Timer1->SetEnabled(true);
 }
@@ -64,6 +66,11 @@ void TForm17::HideOtherWindows() {
 }
 
 void TForm17::Timer1Timer() {
+  // Only a lock on screen keeps the other windows away.
+  if (!IsShown()) {
+    Timer1->SetEnabled(false);
+    return;
+  }
   HideOtherWindows();
   BringToFront();
   if (Left() > LockMaxLeft) {
@@ -98,15 +105,18 @@ void TForm17::Button1Click() {
   }
   Timer1->SetEnabled(false);
   Hide();
+  // The windows the lock hid come back before the main window, whose show
+  // empties the job list: a question they were asking (a delete of the job
+  // list, an entry being edited) is taken up again about what it asked, and
+  // then finds that gone instead of applying to whatever is there now.
+  std::vector<ui::TForm*> windows;
+  windows.swap(hidden_);
+  std::erase(windows, static_cast<ui::TForm*>(Form2));
+  for (ui::TForm* form : windows) form->Show();
   Form2->Show();
   Form2->Repaint();
   Form2->BringToFront();
-  std::vector<ui::TForm*> windows;
-  windows.swap(hidden_);
-  for (ui::TForm* form : windows) {
-    form->Show();
-    form->BringToFront();
-  }
+  for (ui::TForm* form : windows) form->BringToFront();
 }
 
 }  // namespace vek

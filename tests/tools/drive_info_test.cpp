@@ -104,6 +104,13 @@ TEST_F(ToolsDriveInfoTest, KindNamesAndPictures) {
   }
 }
 
+TEST_F(ToolsDriveInfoTest, AFatVolumeIsShownAsFat12) {
+  platform::FakeDrive drive = FortyGigabyteDisk();
+  drive.Volume->FileSystemName = "FAT";
+  ShowFor(drive);
+  EXPECT_EQ(Form14->Label7->Caption(), "Hard disk - [FAT12]");
+}
+
 TEST_F(ToolsDriveInfoTest, ClusterSizesFrom1024OnCarryTheirSizeText) {
   const std::vector<std::pair<uint32_t, std::string>> cases = {
       {512, "512"}, {1024, "1024 (" + vek::SizeToText(1024) + ")"}, {4096, "4096 (4.00 KB)"}};

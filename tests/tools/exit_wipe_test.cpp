@@ -181,9 +181,21 @@ TEST_F(ToolsExitWipeTest, TheProgramEndsWhateverTheWindowsAnswer) {
   }
 }
 
-TEST_F(ToolsExitWipeTest, EverythingIsNulOrZeroAfterwards) {
+// The same whether the layout is saved first or not: the save reads the
+// options and the window places, and must leave nothing behind for the wipe.
+class ToolsExitWipeFieldsTest : public ToolsExitWipeTest,
+                                public ::testing::WithParamInterface<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(Layout, ToolsExitWipeFieldsTest, ::testing::Bool(),
+                         [](const auto& test) { return test.param ? "SavedFirst" : "NotSaved"; });
+
+TEST_P(ToolsExitWipeFieldsTest, EverythingIsNulOrZeroAfterwards) {
   FillMemory();
+  vek::SaveWindowLayout = GetParam();
+  const std::filesystem::path settings = HostPath(std::string(vek::SettingsFileName));
+  std::filesystem::remove(settings);
   RunWipe();
+  EXPECT_EQ(std::filesystem::exists(settings), GetParam());
   struct Check {
     const char* what;
     std::function<bool()> wiped;
@@ -230,8 +242,8 @@ TEST_F(ToolsExitWipeTest, EverythingIsNulOrZeroAfterwards) {
       {"option numbers and window places",
        [] {
          return vek::StartCount == 0 && vek::LockWindowSpeed == 0 && !vek::ShowHints &&
-                vek::DeleteMethod == 0 && IsZero(vek::WindowLeft) && IsZero(vek::WindowTop) &&
-                vek::LockStepX == 0 && vek::LockStepY == 0;
+                !vek::SaveWindowLayout && vek::DeleteMethod == 0 && IsZero(vek::WindowLeft) &&
+                IsZero(vek::WindowTop) && vek::LockStepX == 0 && vek::LockStepY == 0;
        }},
       {"drive tables and figures",
        [] {

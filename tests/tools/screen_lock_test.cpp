@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/options_dialog.h"
 #include "core/state.h"
+#include "engine/delete_confirmation.h"
 #include "platform/system.h"
 #include "program_fixture.h"
 #include "tools/drive_info_window.h"
 #include "tools/screen_lock_window.h"
 #include "ui/application.h"
 #include "ui/clock.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -147,6 +150,31 @@ TEST_F(ToolsScreenLockTest, EveryOtherWindowIsHiddenWhileLocked) {
   EXPECT_TRUE(vek::Form14->IsShown());
 }
 
+// The main window's show empties the job list when the lock ends. A delete
+// question about the job list, hidden by the lock, must come back asking
+// about the list it named, so that its answer finds the list changed and
+// deletes nothing.
+TEST_F(ToolsScreenLockTest, AQuestionHiddenByTheLockKeepsWhatItAsked) {
+  vek::Form2->Show();
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    const uint16_t i = ++vek::JobList.JobCount;
+    vek::JobList.Name[i] = name;
+    vek::JobList.Folder[i] = "C:\\docs\\";
+  }
+  vek::Form2->BitBtn6->SetCaption("&Delete job list files");
+  vek::Form9->ShowConfirmation();
+  Lock();
+  EXPECT_FALSE(vek::Form9->IsShown());
+  TypePassword("Secret1");
+  ASSERT_TRUE(vek::Form9->IsShown());
+  EXPECT_EQ(vek::JobList.JobCount, 0);
+
+  ui::dialogs_for_test::Expect(ui::mrOk, "job list has changed");
+  vek::Form9->Button1->Click();
+  EXPECT_EQ(ui::dialogs_for_test::Pending(), 0);
+  EXPECT_EQ(vek::RunMode, 0);
+}
+
 TEST_F(ToolsScreenLockTest, TheLockTurnsAtTheEdgesWithFreshSteps) {
   vek::LockWindowSpeed = 5;
   Lock();
@@ -188,8 +216,8 @@ TEST_F(ToolsScreenLockTest, TheLockTurnsAtTheEdgesWithFreshSteps) {
 TEST_F(ToolsScreenLockTest, ALockLeftOffTheScreenStartsAgainTopLeft) {
   Lock();
   TypePassword("Secret1");
-  for (const auto& [left, top] : std::vector<std::pair<int, int>>{
-           {vek::LockMaxLeft + 10, 0}, {0, vek::LockMaxTop + 10}, {-30, 5}}) {
+  for (const auto& [left, top] :
+       std::vector<std::pair<int, int>>{{vek::LockMaxLeft + 10, 0}, {0, vek::LockMaxTop + 10}}) {
     Form17->SetLeft(left);
     Form17->SetTop(top);
     const std::vector<int32_t> steps = NextRandomSteps(2);
@@ -200,12 +228,21 @@ TEST_F(ToolsScreenLockTest, ALockLeftOffTheScreenStartsAgainTopLeft) {
     EXPECT_EQ(vek::LockStepY, steps[1]);
     TypePassword("Secret1");
   }
-  // A lock on the screen stays where it is.
-  Form17->SetLeft(20);
-  Form17->SetTop(30);
-  Lock();
-  EXPECT_EQ(Form17->Left(), 20);
-  EXPECT_EQ(Form17->Top(), 30);
+  // A lock on the screen, or one that overshot the top left edge, stays
+  // where it is, with the steps it had.
+  for (const auto& [left, top] :
+       std::vector<std::pair<int, int>>{{20, 30}, {-30, 5}, {vek::LockMaxLeft, -35}}) {
+    Form17->SetLeft(left);
+    Form17->SetTop(top);
+    vek::LockStepX = -3;
+    vek::LockStepY = 4;
+    Lock();
+    EXPECT_EQ(Form17->Left(), left);
+    EXPECT_EQ(Form17->Top(), top);
+    EXPECT_EQ(vek::LockStepX, -3);
+    EXPECT_EQ(vek::LockStepY, 4);
+    TypePassword("Secret1");
+  }
 }
 
 }  // namespace
