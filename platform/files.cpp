@@ -172,6 +172,8 @@ std::unique_ptr<FileStream> FileStream::Open(std::string_view path, FileMode mod
   if (!host) return fail(err::PathNotFound);
 
   const bool writes = mode != FileMode::OpenRead;
+  // Cutting a file to nothing under another stream's feet is never shared.
+  if (mode == FileMode::Create) share = ShareMode::Exclusive;
   // Never through a link when writing; O_NONBLOCK keeps a FIFO from stalling the open.
   int flags = O_CLOEXEC | O_NONBLOCK | (writes ? O_RDWR | O_NOFOLLOW : O_RDONLY);
   if (mode == FileMode::Create) flags |= O_CREAT;

@@ -53,7 +53,8 @@ struct CalendarTime {
 };
 
 enum class FileMode {
-  Create,     // create, or truncate an existing file to 0 bytes; read and write
+  Create,     // create, or truncate an existing file to 0 bytes; read and write;
+              // always exclusive, whatever share mode is asked for
   CreateNew,  // create a file that does not exist yet; fails (80) when the name is taken
   OpenWrite,  // existing file only, no truncation, positioned at 0; read and write
   OpenRead,   // existing file only, read

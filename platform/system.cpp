@@ -21,6 +21,7 @@ constexpr uint32_t kVersionRecordSize = 148;
 struct SystemState {
   std::optional<OsVersionInfo> Version;
   uint32_t Priority = NormalPriorityClass;
+  bool PriorityRefused = false;
   std::vector<uint32_t> PriorityRequests;
   std::atomic<uint32_t> ErrorMode{0};
   std::atomic<int> Beeps{0};
@@ -88,11 +89,16 @@ void SetPriorityClass(uint32_t priorityClass) {
   SystemState& state = State();
   state.Priority = priorityClass;
   state.PriorityRequests.push_back(priorityClass);
-  if (const auto nice = NiceValueOf(priorityClass)) ::setpriority(PRIO_PROCESS, 0, *nice);
+  const auto nice = NiceValueOf(priorityClass);
+  state.PriorityRefused = !nice || ::setpriority(PRIO_PROCESS, 0, *nice) != 0;
 }
 
 uint32_t PriorityClass() {
   return State().Priority;
+}
+
+bool PriorityRefused() {
+  return State().PriorityRefused;
 }
 
 std::vector<uint32_t> PriorityRequests() {

@@ -40,6 +40,7 @@ inline constexpr uint32_t RealtimePriorityClass = 0x100;
 // scheduler. A refusal by the host is silent. Always records the request.
 void SetPriorityClass(uint32_t priorityClass);
 uint32_t PriorityClass();                  // last class requested (normal at start)
+bool PriorityRefused();                    // the host did not apply the last request
 std::vector<uint32_t> PriorityRequests();  // every request since ClearPriorityRequests
 void ClearPriorityRequests();
 

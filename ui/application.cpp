@@ -12,6 +12,7 @@
 
 #include "platform/system.h"
 #include "ui/detail/clock_internal.h"
+#include "ui/detail/platform_choice.h"
 #include "ui/detail/qt_convert.h"
 #include "ui/detail/widgets.h"
 
@@ -74,14 +75,17 @@ class HintFilter : public QObject {
 };
 
 void PreferX11() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  const char* display = std::getenv("DISPLAY");
-  if ((platform == nullptr || *platform == '\0') && display != nullptr && *display != '\0') {
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-  }
+  const std::string platform =
+      detail::PreferredQtPlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"));
+  if (!platform.empty()) setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
 }
 
 }  // namespace
+
+std::string detail::PreferredQtPlatform(const char* qpaPlatform, const char* display) {
+  const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
+  return !set(qpaPlatform) && set(display) ? "xcb" : "";
+}
 
 TScreen* Screen = &screen;
 

@@ -54,7 +54,8 @@ class TForm : public TWinControl {
   std::string Caption() const;
   void SetCaption(std::string_view caption);
 
-  // Outer position and size (the frame, where the window system has one).
+  // Left, Top, Width and Height (from TControl) are the outer frame, where
+  // the window system draws one; the client size is the area inside it.
   int ClientWidth() const;
   int ClientHeight() const;
   void SetClientSize(int width, int height);

@@ -129,6 +129,7 @@ TEST_F(FileStreamTest, SharingRulesWithinTheProcess) {
       {FM::OpenWrite, SM::DenyWrite, FM::OpenRead, SM::DenyNone, 0},
       {FM::OpenWrite, SM::DenyWrite, FM::OpenRead, SM::DenyWrite, err::SharingViolation},
       {FM::OpenWrite, SM::Exclusive, FM::Create, SM::DenyNone, err::SharingViolation},
+      {FM::OpenRead, SM::DenyNone, FM::Create, SM::DenyNone, err::SharingViolation},
   };
   vektest::MakeFile(dir / "f.txt", "content");
   // A second name for the same file must not get around the rules.
@@ -143,6 +144,24 @@ TEST_F(FileStreamTest, SharingRulesWithinTheProcess) {
   EXPECT_EQ(ReadText(dir / "f.txt"), "content");
   { auto first = OpenOrDie(Win("f.txt"), FileMode::OpenRead, ShareMode::Exclusive); }
   EXPECT_EQ(OpenError(Win("f.txt"), FileMode::OpenRead, ShareMode::Exclusive), 0);
+}
+
+TEST_F(FileStreamTest, ATruncatingOpenIsExclusiveWhateverItAsks) {
+  auto created = OpenOrDie(Win("new.txt"), FileMode::Create, ShareMode::DenyNone);
+  ASSERT_TRUE(created);
+  EXPECT_EQ(created->Write("abc", 3), 3);
+  EXPECT_EQ(OpenError(Win("new.txt"), FileMode::OpenRead, ShareMode::DenyNone),
+            err::SharingViolation);
+  EXPECT_EQ(OpenError(Win("new.txt"), FileMode::Create, ShareMode::DenyNone),
+            err::SharingViolation);
+  EXPECT_TRUE(created->Close());
+  EXPECT_EQ(ReadText(dir / "new.txt"), "abc");
+  // Across processes it holds the exclusive lock.
+  auto again = OpenOrDie(Win("new.txt"), FileMode::Create, ShareMode::DenyNone);
+  const int other = ::open(Host("new.txt").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  EXPECT_NE(::flock(other, LOCK_SH | LOCK_NB), 0);
+  ::close(other);
 }
 
 TEST_F(FileStreamTest, LocksOfOtherOpenersAreRespected) {

@@ -90,6 +90,7 @@ TEST_F(PathMapTest, WindowsToHost) {
       {"C:\\a\\b.txt", "/home/u/a/b.txt"},
       {"c:/a/b.txt", "/home/u/a/b.txt"},
       {"C:\\", "/home/u"},
+      {"C:\\A\\B.TXT", "/home/u/A/B.TXT"},
       {"C:\\a\\\\b\\", "/home/u/a/b"},
       {"C:\\a\\..\\..\\b", "/home/u/b"},
       {"D:\\x", "/home/u/data/x"},
@@ -113,6 +114,7 @@ TEST_F(PathMapTest, HostToWindowsByLongestRoot) {
       {"/home/u/", "C:\\"},
       {"/home/u/data/x", "D:\\x"},
       {"/home/u/database", "C:\\database"},
+      {"/home/U/x", "Z:\\home\\U\\x"},  // names compare as the host compares them
       {"/home/user2/x", "Z:\\home\\user2\\x"},
       {"/etc", "Z:\\etc"},
       {"/home/u/back\\slash", std::nullopt},

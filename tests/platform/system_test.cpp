@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/utsname.h>
 
 #include <cstdio>
@@ -76,6 +78,24 @@ TEST(ProcessTest, PriorityRequestsAreRecorded) {
             (std::vector<uint32_t>{RealtimePriorityClass, HighPriorityClass, NormalPriorityClass}));
   ClearPriorityRequests();
   EXPECT_TRUE(PriorityRequests().empty());
+}
+
+TEST(ProcessTest, PriorityIsANiceValueAndNeverARealTimeScheduler) {
+  struct Case {
+    uint32_t Class;
+    int Nice;
+  };
+  for (const Case c : {Case{RealtimePriorityClass, -10}, Case{HighPriorityClass, -5},
+                       Case{NormalPriorityClass, 0}}) {
+    SetPriorityClass(c.Class);
+    EXPECT_EQ(::sched_getscheduler(0), SCHED_OTHER) << c.Class;
+    // Raising needs privileges; what the host refused is recorded, not reported.
+    EXPECT_EQ(PriorityRefused(), ::getpriority(PRIO_PROCESS, 0) != c.Nice) << c.Class;
+  }
+  SetPriorityClass(0x12345);
+  EXPECT_TRUE(PriorityRefused());
+  EXPECT_EQ(PriorityClass(), 0x12345u);
+  SetPriorityClass(NormalPriorityClass);
 }
 
 TEST(ProcessTest, ErrorModeAndBeeps) {

@@ -13,6 +13,7 @@
 #include "sample_form.h"
 #include "test_support.h"
 #include "ui/application.h"
+#include "ui/detail/platform_choice.h"
 #include "ui/detail/widgets.h"
 
 namespace {
@@ -287,6 +288,22 @@ TEST(UiScreen, ReportsThePrimaryScreenAndBeeps) {
   const int beeps = platform::BeepCount();
   ui::MessageBeep();
   EXPECT_EQ(platform::BeepCount(), beeps + 1);
+}
+
+TEST(UiScreen, PrefersX11WhereADisplayOffersItAndNothingIsNamed) {
+  struct Case {
+    const char* Platform;
+    const char* Display;
+    const char* Chosen;
+  };
+  const Case cases[] = {
+      {nullptr, ":0", "xcb"},  {"", ":1", "xcb"},     {nullptr, nullptr, ""},     {nullptr, "", ""},
+      {"offscreen", ":0", ""}, {"wayland", ":0", ""}, {"offscreen", nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ui::detail::PreferredQtPlatform(c.Platform, c.Display), c.Chosen)
+        << (c.Platform ? c.Platform : "(unset)") << " / " << (c.Display ? c.Display : "(unset)");
+  }
 }
 
 }  // namespace

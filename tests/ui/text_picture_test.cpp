@@ -1,4 +1,5 @@
 // Program texts on screen, JPEG pictures and message boxes.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -142,6 +143,11 @@ TEST(UiDialogs, AnUnexpectedDialogGoesToTheHandlerAtOnce) {
   EXPECT_EQ(ui::MessageDlg("Again", ui::TMsgDlgType::Warning, ui::mbOK), ui::mrRetry);
   EXPECT_EQ(unexpected, (std::vector<std::string>{"Read fault", "Again"}));
   vektest::FailOnUnexpectedDialogs();
+}
+
+TEST(UiDialogs, AnUnexpectedDialogFailsTheTestInsteadOfWaiting) {
+  EXPECT_NONFATAL_FAILURE(ui::MessageDlg("Surprise", ui::TMsgDlgType::Warning, ui::mbOK),
+                          "a message box nobody expected: \"Surprise\"");
 }
 
 }  // namespace
