@@ -66,6 +66,7 @@ std::vector<uint8_t> Content(size_t size) {
 struct TCipherFigures {
   double BytesPerSecond;
   double MedianBlock;  // seconds for one 8192-byte block
+  double Block99;      // 99th percentile
   double SlowestBlock;
 };
 
@@ -82,7 +83,8 @@ TCipherFigures MeasureCipher(std::vector<uint8_t> data) {
   }
   const double total = Seconds(Clock::now() - start).count();
   std::sort(blocks.begin(), blocks.end());
-  return {static_cast<double>(data.size()) / total, blocks[blocks.size() / 2], blocks.back()};
+  return {static_cast<double>(data.size()) / total, blocks[blocks.size() / 2],
+          blocks[blocks.size() * 99 / 100], blocks.back()};
 }
 
 struct TEngineFigures {
@@ -93,6 +95,7 @@ struct TEngineFigures {
   double LongestOtherTick;  // of the states that encipher nothing
   uint16_t LongestOtherState;
   double MedianEncipherTick;  // of the two states that encipher one block
+  double EncipherTick99;      // their 99th percentile
   bool Completed;
 };
 
@@ -142,7 +145,10 @@ TEngineFigures EncryptAndVerify(const std::filesystem::path& folder,
   }
   f.Seconds = Seconds(Clock::now() - start).count();
   std::sort(encipherTicks.begin(), encipherTicks.end());
-  if (!encipherTicks.empty()) f.MedianEncipherTick = encipherTicks[encipherTicks.size() / 2];
+  if (!encipherTicks.empty()) {
+    f.MedianEncipherTick = encipherTicks[encipherTicks.size() / 2];
+    f.EncipherTick99 = encipherTicks[encipherTicks.size() * 99 / 100];
+  }
   f.Completed = vek::Form8->Label1->Caption() == "Completed.";
   return f;
 }
@@ -175,13 +181,15 @@ int main(int argc, char** argv) {
               engine.Seconds, static_cast<long long>(engine.Ticks),
               engine.Completed ? "" : " (DID NOT COMPLETE)");
   std::printf("Ratio to the bound:         %8.3f (goal >= %.1f)\n", ratio, GoalRatio);
-  std::printf("8192-byte block, raw:       %8.3f ms median, %.3f ms slowest (processor time)\n",
-              cipher.MedianBlock * 1e3, cipher.SlowestBlock * 1e3);
+  std::printf(
+      "8192-byte block, raw:       %8.3f ms median, %.3f ms at 99 %%, %.3f ms slowest "
+      "(processor time)\n",
+      cipher.MedianBlock * 1e3, cipher.Block99 * 1e3, cipher.SlowestBlock * 1e3);
   std::printf("Longest tick:               %8.3f ms (state 0x%04X), %.2f of the median block\n",
               engine.LongestTick * 1e3, unsigned{engine.LongestState},
               engine.LongestTick / cipher.MedianBlock);
-  std::printf("Enciphering tick:           %8.3f ms median (one block each)\n",
-              engine.MedianEncipherTick * 1e3);
+  std::printf("Enciphering tick:           %8.3f ms median, %.3f ms at 99 %% (one block each)\n",
+              engine.MedianEncipherTick * 1e3, engine.EncipherTick99 * 1e3);
   std::printf("Longest tick not enciphering: %6.3f ms (state 0x%04X), %.2f of the median block\n",
               engine.LongestOtherTick * 1e3, unsigned{engine.LongestOtherState},
               engine.LongestOtherTick / cipher.MedianBlock);

@@ -11,10 +11,12 @@
 #include "app/main_window.h"
 #include "core/texts.h"
 #include "engine/activity_log_window.h"
+#include "engine/delete_confirmation.h"
 #include "engine/engine_tables.h"
 #include "engine/key_entry_window.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "tools/editor_window.h"
 
 namespace vek {
 
@@ -191,6 +193,11 @@ void TForm8::FormShow() {
   StopRequested = false;
   runActive_ = true;
   Form2->Hide();
+  // Windows that would change the job list or start a run of their own
+  // have nothing to do while this one runs: they go, and come back only
+  // when asked for again.
+  Form9->Hide();
+  Form18->Hide();
   SetCaption(ReadyCaption);
   Button2->SetEnabled(true);
   Button3->SetEnabled(true);
@@ -544,6 +551,9 @@ void TForm8::StepFinish() {
   Button4->SetEnabled(true);
   if (RunMode == RunDeleteJobList) EndJobListDelete();
   Form2->FileListBox1->Update();
+  // The counts as the run left them, before the finish's own lines.
+  Form21->Label4->SetCaption(std::to_string(ActionCount));
+  Form21->Label6->SetCaption(std::to_string(ErrorCount));
 
   // A stop by request counts first, whether or not errors came before it.
   if (StopRequested) {
@@ -559,9 +569,6 @@ void TForm8::StepFinish() {
   Button1->SetCaption(OkCaption);
   LogAction(" ");
   LogAction("Processing finished at " + NowText());
-  // The counts include the finish's own lines.
-  Form21->Label4->SetCaption(std::to_string(ActionCount));
-  Form21->Label6->SetCaption(std::to_string(ErrorCount));
 
   runActive_ = false;
   SetNextState(EngineIdle);

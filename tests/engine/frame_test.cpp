@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "core/texts.h"
 #include "engine/activity_log_window.h"
+#include "engine/delete_confirmation.h"
 #include "engine/engine_tables.h"
 #include "engine/error_report_window.h"
 #include "engine/key_entry_window.h"
@@ -18,6 +19,7 @@
 #include "engine_fixture.h"
 #include "platform/drives.h"
 #include "platform/system.h"
+#include "tools/editor_window.h"
 #include "ui/clock.h"
 
 namespace vektest {
@@ -255,7 +257,9 @@ TEST_F(EngineFrameTest, FinishCompleted) {
   EXPECT_EQ(Form8->ProgressBar2->Position(), 400);
   EXPECT_FALSE(Form8->Button2->Enabled());
   EXPECT_TRUE(Form8->Button4->Enabled());
-  EXPECT_EQ(vek::Form21->Label4->Caption(), std::to_string(vek::ActionCount));
+  // Counted before the finish's own lines (head 3, the file 1; then 2 more).
+  EXPECT_EQ(vek::Form21->Label4->Caption(), "4");
+  EXPECT_EQ(vek::ActionCount, 6);
   EXPECT_EQ(vek::Form21->Label6->Caption(), "0");
   const auto texts = LogTexts();
   ASSERT_GE(texts.size(), 2u);
@@ -299,6 +303,10 @@ TEST_F(EngineFrameTest, FinishStoppedAfterAnErrorCountsAsStopped) {
   EXPECT_EQ(Form8->Caption(), "VEK: Interrupted");
   EXPECT_TRUE(LogHas("User response: Stop all processing"));
   EXPECT_TRUE(LogHas("*** Processing interupted by user"));
+  // Head 3, the file 1, the answer 1; the interruption and the last two after.
+  EXPECT_EQ(vek::Form21->Label4->Caption(), "5");
+  EXPECT_EQ(vek::Form21->Label6->Caption(), "1");
+  EXPECT_EQ(vek::ActionCount, 8);
 }
 
 TEST_F(EngineFrameTest, CancelInTheMiddleOfAFile) {
@@ -354,6 +362,21 @@ TEST_F(EngineFrameTest, ClosingDuringARunIsRefused) {
   EXPECT_FALSE(Form8->RunActive());
   EXPECT_FALSE(vek::SourceOpen || vek::TargetOpen);
   EXPECT_FALSE(HostExists("a.bin.vek"));
+}
+
+// The editor would change the job list under the run, and the delete
+// confirmation would start a run of its own: both go when a run starts.
+TEST_F(EngineFrameTest, WindowsThatWouldDisturbTheRunGoWhenItStarts) {
+  AddPlainJob("a.txt", PatternBytes(10));
+  vek::Form18->Show();
+  vek::Form9->ShowConfirmation();
+  ASSERT_TRUE(vek::Form18->IsShown() && vek::Form9->IsShown());
+  StartRun(vek::RunEncrypt);
+  EXPECT_TRUE(Form8->RunActive());
+  EXPECT_FALSE(vek::Form18->IsShown());
+  EXPECT_FALSE(vek::Form9->IsShown());
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
 }
 
 TEST_F(EngineFrameTest, FromTheMainWindowThroughTheKeyToTheFinish) {
