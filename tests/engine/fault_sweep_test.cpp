@@ -467,7 +467,10 @@ TEST_P(EngineFaultSweep, EveryFaultKeepsEveryFile) {
       answers = std::max<size_t>(1, outcome.FirstOffered.size());
     } while (++slot < answers);
   }
-  std::cout << "sweep: " << info.Name << ": " << count << " faults, " << runs << " runs\n";
+  // The figures of this case: how many operations failed in turn (for
+  // Cancel, how many ticks the run was cancelled at) and how many runs that made.
+  std::cout << "sweep: " << ScenarioName(Scenario()) << " " << info.Name << ": " << count
+            << (Kind() == TKind::Cancel ? " cancel points, " : " faults, ") << runs << " runs\n";
   RecordProperty("faults", static_cast<int>(count));
   RecordProperty("runs", runs);
 }

@@ -147,6 +147,71 @@ TEST_F(InstallerStepTest, ExistingFileTypeKeysAreReplacedWithAllTheirVerbs) {
   EXPECT_EQ(Default("VEK2003.File\\shell\\open\\command"), "D:\\Tools\\VEK 2003.exe \"%1\"");
 }
 
+TEST_F(InstallerStepTest, AnEarlierInstallIsReplacedWhole) {
+  // Longer files of an earlier install leave nothing of themselves behind.
+  fs::create_directories(HostPath("VEK 2003"));
+  for (const TPayloadEntry& entry : setup.Table()) {
+    vektest::MakePatternFile(HostPath("VEK 2003\\" + std::string(entry.Name)),
+                             static_cast<size_t>(entry.Size) + 5000);
+  }
+  RunInstallation("C:\\VEK 2003\\");
+  ASSERT_TRUE(Form6->IsShown());
+  EXPECT_EQ(InstallDir, "C:\\VEK 2003\\");
+  for (size_t i = 0; i < setup.Files.size(); ++i) {
+    const std::string name(setup.Table()[i].Name);
+    EXPECT_EQ(vektest::ReadFileBytes(HostPath("VEK 2003\\" + name)), setup.Files[i]) << name;
+  }
+}
+
+TEST_F(InstallerStepTest, RegistryValuesByKind) {
+  struct Case {
+    int Kind;
+    bool Raises, Written;
+  };
+  const Case cases[] = {
+      {value_kind::QueryOnly, false, false},
+      {value_kind::String, false, true},
+      {value_kind::ExpandString, false, true},
+      {value_kind::Integer, false, true},
+      {value_kind::Binary, false, true},
+      {5, true, false},
+      {-1, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    const std::string key = "Kinds\\Kind" + std::to_string(c.Kind);
+    if (c.Raises) {
+      try {
+        Form5->WriteRegistryValue(RootKey::ClassesRoot, key, "Value", c.Kind, "42");
+        ADD_FAILURE() << "no failure raised";
+      } catch (const TStepFailure& failure) {
+        EXPECT_EQ(std::string(failure.what()), SystemErrorMessage(InvalidValueKindError));
+      }
+    } else {
+      Form5->WriteRegistryValue(RootKey::ClassesRoot, key, "Value", c.Kind, "42");
+    }
+    // The key is there whatever the kind; the value only for a kind that writes.
+    EXPECT_TRUE(platform::RegKeyExists(RootKey::ClassesRoot, key));
+    EXPECT_EQ(platform::RegReadString(RootKey::ClassesRoot, key, "Value"),
+              c.Written ? std::optional<std::string>("42") : std::nullopt);
+  }
+}
+
+TEST_F(InstallerStepTest, AShellFolderThatIsNotRecordedEndsOnTheErrorPage) {
+  // Without a "Desktop" entry the shortcut has no folder to go to: the step
+  // is refused until the installer gives up and says which shortcut failed.
+  ASSERT_TRUE(platform::RegDeleteKey(RootKey::CurrentUser, vektest::kShellFolders));
+  ASSERT_TRUE(platform::RegCreateKey(RootKey::CurrentUser, vektest::kShellFolders));
+  const auto steps = RunInstallation("C:\\VEK 2003");
+  EXPECT_EQ(RunLengths(steps).back(), std::make_pair(uint16_t{0x2A00}, size_t{StepRetryLimit}));
+  EXPECT_TRUE(Form7->IsShown());
+  EXPECT_EQ(Form7->Label4->Caption(), "Could not write the shortcut \\VEK 2003.lnk");
+  EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2A00]");
+  // What was done before stays done.
+  EXPECT_EQ(vektest::ReadFileBytes(HostPath("VEK 2003\\VEK 2003.exe")), setup.Files[0]);
+  EXPECT_EQ(Default(".vek"), "VEK2003.File");
+}
+
 TEST_F(InstallerStepTest, ShortcutsFollowTheBoxesAndADriveRootStaysWhole) {
   struct Case {
     bool Desktop, StartMenu;
