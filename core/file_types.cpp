@@ -258,7 +258,7 @@ constexpr std::array<TFileTypeRow, FileTypeRowCount> FileTypes = {{
     {"cbl", "COBOL Source"},
     {"ada", "Ada Source"},
     {"adb", "Ada Body"},
-    {"ads", "Ada Specification"},
+    {"ads", "Ada Package Declaration"},
     {"lsp", "Lisp Source"},
     {"scm", "Scheme Source"},
     {"ml", "ML Source"},

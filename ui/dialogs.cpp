@@ -29,14 +29,14 @@ DialogScript& Script() {
   return script;
 }
 
-struct ButtonSpec {
+struct DialogButton {
   TMsgDlgButtons flag;
   int result;
   const char* caption;
   QMessageBox::ButtonRole role;
 };
 
-constexpr ButtonSpec kButtons[] = {
+constexpr DialogButton kButtons[] = {
     {mbYes, mrYes, "&Yes", QMessageBox::YesRole},
     {mbNo, mrNo, "&No", QMessageBox::NoRole},
     {mbOK, mrOk, "OK", QMessageBox::AcceptRole},
@@ -81,9 +81,9 @@ std::string TitleFor(TMsgDlgType type) {
 int ShowMessageBox(std::string_view text, TMsgDlgType type, TMsgDlgButtons buttons) {
   QMessageBox box(IconFor(type), detail::ToQString(TitleFor(type)), detail::ToQString(text));
   std::vector<std::pair<QAbstractButton*, int>> results;
-  for (const ButtonSpec& spec : kButtons) {
-    if ((buttons & spec.flag) == 0) continue;
-    results.emplace_back(box.addButton(QString::fromLatin1(spec.caption), spec.role), spec.result);
+  for (const DialogButton& button : kButtons) {
+    if ((buttons & button.flag) == 0) continue;
+    results.emplace_back(box.addButton(QString::fromLatin1(button.caption), button.role), button.result);
   }
   if (results.empty()) results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
   box.exec();

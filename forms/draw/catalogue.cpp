@@ -36,14 +36,14 @@ struct TSeries {
 constexpr int kRotationFrames = 18;
 constexpr int kAboutFrames = 8;
 
-void AddSingles(std::vector<TPictureSpec>& list, const char* folder,
+void AddSingles(std::vector<TPictureRecipe>& list, const char* folder,
                 std::initializer_list<TSingle> pictures) {
   for (const TSingle& s : pictures) {
     list.push_back({folder, s.Name, s.Width, s.Height, s.Shows, s.UsedBy, s.Draw});
   }
 }
 
-void AddSeries(std::vector<TPictureSpec>& list, const TSeries& series) {
+void AddSeries(std::vector<TPictureRecipe>& list, const TSeries& series) {
   for (int i = 0; i < series.Count; ++i) {
     char name[64];
     std::snprintf(name, sizeof name, series.TwoDigits ? "%s_%02d.jpg" : "%s_%d.jpg", series.Stem,
@@ -61,7 +61,7 @@ std::string Numbered(const char* before, int number, const char* after) {
 constexpr const char* kLightDialog =
     "Light silver-blue gradient, faint padlock watermark lower right";
 
-void AddMainSingles(std::vector<TPictureSpec>& list) {
+void AddMainSingles(std::vector<TPictureRecipe>& list) {
   AddSingles(
       list, "main",
       {
@@ -133,7 +133,7 @@ void AddMainSingles(std::vector<TPictureSpec>& list) {
       });
 }
 
-void AddMainSeries(std::vector<TPictureSpec>& list) {
+void AddMainSeries(std::vector<TPictureRecipe>& list) {
   AddSeries(list, {"status_overwrite", 2, false, 32,
                    [](int i) {
                      return std::string(i == 0 ? "Page of red bits, first pattern"
@@ -168,7 +168,7 @@ void AddMainSeries(std::vector<TPictureSpec>& list) {
              [](QPainter& p, const QSizeF& s, int i) { DrawUpdateFrame(p, s, i + 1); }});
 }
 
-void AddInstallerSingles(std::vector<TPictureSpec>& list) {
+void AddInstallerSingles(std::vector<TPictureRecipe>& list) {
   AddSingles(
       list, "installer",
       {
@@ -187,8 +187,8 @@ void AddInstallerSingles(std::vector<TPictureSpec>& list) {
 
 }  // namespace
 
-std::vector<TPictureSpec> PictureCatalogue() {
-  std::vector<TPictureSpec> list;
+std::vector<TPictureRecipe> PictureCatalogue() {
+  std::vector<TPictureRecipe> list;
   AddMainSingles(list);
   AddMainSeries(list);
   AddInstallerSingles(list);

@@ -11,7 +11,7 @@
 
 namespace vek::draw {
 
-struct TPictureSpec {
+struct TPictureRecipe {
   std::string Folder;  // "main" for the main program, "installer" for the installer
   std::string Name;    // file name, lower case, ".jpg"
   int Width = 0;
@@ -21,6 +21,6 @@ struct TPictureSpec {
   std::function<void(QPainter&, const QSizeF&)> Draw;
 };
 
-std::vector<TPictureSpec> PictureCatalogue();
+std::vector<TPictureRecipe> PictureCatalogue();
 
 }  // namespace vek::draw

@@ -23,17 +23,17 @@
 
 namespace {
 
-using vek::draw::TPictureSpec;
+using vek::draw::TPictureRecipe;
 
 constexpr int kJpegQuality = 90;
 
-QImage Render(const TPictureSpec& spec) {
-  QImage image(spec.Width, spec.Height, QImage::Format_RGB32);
+QImage Render(const TPictureRecipe& picture) {
+  QImage image(picture.Width, picture.Height, QImage::Format_RGB32);
   image.fill(vek::draw::kWhite);
   QPainter painter(&image);
   painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                          QPainter::SmoothPixmapTransform);
-  spec.Draw(painter, QSizeF(spec.Width, spec.Height));
+  picture.Draw(painter, QSizeF(picture.Width, picture.Height));
   painter.end();
   return image;
 }
@@ -41,34 +41,34 @@ QImage Render(const TPictureSpec& spec) {
 // One table per program folder, in catalogue order.
 void PrintTable() {
   std::string folder;
-  for (const TPictureSpec& spec : vek::draw::PictureCatalogue()) {
-    if (spec.Folder != folder) {
-      folder = spec.Folder;
+  for (const TPictureRecipe& picture : vek::draw::PictureCatalogue()) {
+    if (picture.Folder != folder) {
+      folder = picture.Folder;
       std::printf("\n### %s/\n\n| File | Size | Shows | Used by |\n|---|---|---|---|\n",
                   folder.c_str());
     }
-    std::printf("| %s | %d × %d | %s | %s |\n", spec.Name.c_str(), spec.Width, spec.Height,
-                spec.Shows.c_str(), spec.UsedBy.c_str());
+    std::printf("| %s | %d × %d | %s | %s |\n", picture.Name.c_str(), picture.Width, picture.Height,
+                picture.Shows.c_str(), picture.UsedBy.c_str());
   }
 }
 
 int WriteAll(const std::filesystem::path& root) {
   std::uintmax_t total = 0;
   int written = 0;
-  for (const TPictureSpec& spec : vek::draw::PictureCatalogue()) {
-    const std::filesystem::path folder = root / spec.Folder;
-    const std::filesystem::path file = folder / spec.Name;
+  for (const TPictureRecipe& picture : vek::draw::PictureCatalogue()) {
+    const std::filesystem::path folder = root / picture.Folder;
+    const std::filesystem::path file = folder / picture.Name;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error || !vek::draw::WriteJpegFile(Render(spec), file, kJpegQuality)) {
+    if (error || !vek::draw::WriteJpegFile(Render(picture), file, kJpegQuality)) {
       std::fprintf(stderr, "vek_draw_pictures: cannot write %s\n", file.string().c_str());
       return 1;
     }
     const std::uintmax_t bytes = std::filesystem::file_size(file, error);
     total += error ? 0 : bytes;
     ++written;
-    std::printf("%-36s %4d x %-4d %7ju bytes\n", (spec.Folder + "/" + spec.Name).c_str(),
-                spec.Width, spec.Height, bytes);
+    std::printf("%-36s %4d x %-4d %7ju bytes\n", (picture.Folder + "/" + picture.Name).c_str(),
+                picture.Width, picture.Height, bytes);
   }
   std::printf("%d pictures, %ju bytes in all\n", written, total);
   return 0;
