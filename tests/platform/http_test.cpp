@@ -4,95 +4,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <mutex>
-#include <thread>
 
+#include "loopback_server.h"
 #include "platform/http.h"
 
 using namespace platform;
+using vektest::HttpReply;
+using vektest::LoopbackServer;
 
 namespace {
 
 constexpr int kPatience = 20000;  // ms; only reached when something is broken
-
-// A one-connection HTTP server on 127.0.0.1. It answers with `reply`, or,
-// given nothing, keeps the connection open until the client hangs up.
-class LoopbackServer {
- public:
-  explicit LoopbackServer(std::optional<std::string> reply) : reply_(std::move(reply)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    auto* raw = reinterpret_cast<sockaddr*>(&address);
-    if (::bind(listener_, raw, size) != 0 || ::listen(listener_, 4) != 0 ||
-        ::getsockname(listener_, raw, &size) != 0) {
-      ADD_FAILURE() << "cannot listen on the loopback interface";
-    }
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~LoopbackServer() {
-    ::shutdown(listener_, SHUT_RDWR);
-    if (const int client = client_.load(); client >= 0) ::shutdown(client, SHUT_RDWR);
-    thread_.join();
-    ::close(listener_);
-  }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-  std::string Request() {
-    std::lock_guard lock(mutex_);
-    return request_;
-  }
-
- private:
-  void Serve() {
-    const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) return;
-    client_ = client;
-    std::string received;
-    char buffer[4096];
-    ssize_t n = 0;
-    while (received.find("\r\n\r\n") == std::string::npos &&
-           (n = ::recv(client, buffer, sizeof buffer, 0)) > 0) {
-      received.append(buffer, static_cast<size_t>(n));
-    }
-    {
-      std::lock_guard lock(mutex_);
-      request_ = received;
-    }
-    if (reply_) {
-      size_t sent = 0;
-      while (sent < reply_->size() &&
-             (n = ::send(client, reply_->data() + sent, reply_->size() - sent, MSG_NOSIGNAL)) > 0) {
-        sent += static_cast<size_t>(n);
-      }
-    } else {
-      while (::recv(client, buffer, sizeof buffer, 0) > 0) {
-      }
-    }
-    client_ = -1;
-    ::close(client);
-  }
-
-  std::optional<std::string> reply_;
-  int listener_ = -1;
-  uint16_t port_ = 0;
-  std::atomic<int> client_{-1};
-  std::thread thread_;
-  std::mutex mutex_;
-  std::string request_;
-};
-
-std::string Reply(const std::string& status, const std::string& body, bool withLength) {
-  std::string head = "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n";
-  if (withLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-  return head + "\r\n" + body;
-}
 
 class HttpTest : public ::testing::Test {
  protected:
@@ -107,7 +30,7 @@ class HttpTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(HttpTest, FetchesTheBodyWithAnHttp10Get) {
-  LoopbackServer server(Reply("200 OK", "<LatestVersionString>1.00\r\n", true));
+  LoopbackServer server(HttpReply("200 OK", "<LatestVersionString>1.00\r\n", true));
   const auto request = HttpGet(server.Url("/LiveData/VEK2003.pui"));
   ASSERT_TRUE(request->Wait(kPatience));
   EXPECT_TRUE(request->Done());
@@ -120,7 +43,7 @@ TEST_F(HttpTest, FetchesTheBodyWithAnHttp10Get) {
 }
 
 TEST_F(HttpTest, StatusesOtherThan2xxFail) {
-  LoopbackServer server(Reply("404 Not Found", "gone", true));
+  LoopbackServer server(HttpReply("404 Not Found", "gone", true));
   const auto request = HttpGet(server.Url("/x"));
   ASSERT_TRUE(request->Wait(kPatience));
   EXPECT_FALSE(request->Succeeded());
@@ -160,7 +83,7 @@ TEST_F(HttpTest, BodiesOverTheCapFail) {
       {3 * HttpBodyCap, false, false},
   };
   for (const auto& c : cases) {
-    LoopbackServer server(Reply("200 OK", std::string(c.Size, 'x'), c.WithLength));
+    LoopbackServer server(HttpReply("200 OK", std::string(c.Size, 'x'), c.WithLength));
     const auto request = HttpGet(server.Url("/big"));
     ASSERT_TRUE(request->Wait(kPatience));
     EXPECT_EQ(request->Succeeded(), c.Succeeds) << c.Size << " " << request->Error();
@@ -168,14 +91,14 @@ TEST_F(HttpTest, BodiesOverTheCapFail) {
       EXPECT_EQ(request->Body().size(), c.Size);
     }
   }
-  LoopbackServer server(Reply("200 OK", "12345", false));
+  LoopbackServer server(HttpReply("200 OK", "12345", false));
   const auto small = HttpGet(server.Url("/"), 4);
   ASSERT_TRUE(small->Wait(kPatience));
   EXPECT_FALSE(small->Succeeded());
 }
 
 TEST_F(HttpTest, AbandonStopsAWaitingRequest) {
-  LoopbackServer server(std::nullopt);
+  LoopbackServer server("", /*holdReplies=*/true);  // silent until it ends
   const auto request = HttpGet(server.Url("/slow"));
   EXPECT_FALSE(request->Wait(0));
   EXPECT_FALSE(request->Done());
@@ -186,7 +109,7 @@ TEST_F(HttpTest, AbandonStopsAWaitingRequest) {
 }
 
 TEST_F(HttpTest, ASilentServerTimesOut) {
-  LoopbackServer server(std::nullopt);
+  LoopbackServer server("", /*holdReplies=*/true);  // silent until it ends
   const auto request = HttpGet(server.Url("/silent"), HttpBodyCap, 200);
   ASSERT_TRUE(request->Wait(kPatience));
   EXPECT_FALSE(request->Succeeded());
@@ -204,6 +127,6 @@ TEST_F(HttpTest, OnlyHttpAddressesAreFetched) {
 TEST_F(HttpTest, ADroppedRequestDoesNotKeepTheProgramAlive) {
   // Dropped while the server still holds the connection: the worker is
   // abandoned, and exit waits for it cleanly.
-  LoopbackServer server(std::nullopt);
+  LoopbackServer server("", /*holdReplies=*/true);  // silent until it ends
   HttpGet(server.Url("/dropped")).reset();
 }

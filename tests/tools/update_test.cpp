@@ -19,8 +19,8 @@
 
 namespace {
 
-using toolstest::HttpReply;
-using toolstest::LoopbackServer;
+using vektest::HttpReply;
+using vektest::LoopbackServer;
 using vek::Form22;
 
 constexpr int kPatience = 20000;  // ms of real time; only reached when something is broken

@@ -1,6 +1,7 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 for the update check's tests. It answers
-// every connection with one fixed reply, at once or only when released, and
+// A small HTTP server on 127.0.0.1 for the tests of the HTTP client and the
+// update check. It answers every connection with one fixed reply, at once or
+// only when released (a held connection stays open, silent, until then), and
 // counts the requests it has seen.
 
 #include <condition_variable>
@@ -9,7 +10,7 @@
 #include <string>
 #include <thread>
 
-namespace toolstest {
+namespace vektest {
 
 class LoopbackServer {
  public:
@@ -21,6 +22,8 @@ class LoopbackServer {
 
   std::string Url(const std::string& path) const;
   int Requests();
+  // The head of the latest request.
+  std::string Request();
   // Waits until `count` requests have come in, at most `timeoutMs`.
   bool WaitForRequests(int count, int timeoutMs);
   // Lets held replies go.
@@ -39,10 +42,11 @@ class LoopbackServer {
   bool held_ = false;
   bool stopping_ = false;
   int requests_ = 0;
+  std::string request_;
   std::thread thread_;
 };
 
-// "HTTP/1.0 <status>" with a plain-text body.
-std::string HttpReply(const std::string& status, const std::string& body);
+// "HTTP/1.0 <status>" with a plain-text body, its length given or not.
+std::string HttpReply(const std::string& status, const std::string& body, bool withLength = true);
 
-}  // namespace toolstest
+}  // namespace vektest

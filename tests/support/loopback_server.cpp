@@ -9,7 +9,7 @@
 #include <chrono>
 #include <vector>
 
-namespace toolstest {
+namespace vektest {
 
 LoopbackServer::LoopbackServer(std::string reply, bool holdReplies)
     : reply_(std::move(reply)), held_(holdReplies) {
@@ -45,6 +45,11 @@ std::string LoopbackServer::Url(const std::string& path) const {
 int LoopbackServer::Requests() {
   std::lock_guard lock(mutex_);
   return requests_;
+}
+
+std::string LoopbackServer::Request() {
+  std::lock_guard lock(mutex_);
+  return request_;
 }
 
 bool LoopbackServer::WaitForRequests(int count, int timeoutMs) {
@@ -90,6 +95,7 @@ void LoopbackServer::Answer(int client) {
     received.append(buffer, static_cast<size_t>(n));
   }
   std::unique_lock lock(mutex_);
+  request_ = received;
   released_.wait(lock, [this] { return !held_ || stopping_; });
   if (stopping_) return;
   lock.unlock();
@@ -100,10 +106,10 @@ void LoopbackServer::Answer(int client) {
   }
 }
 
-std::string HttpReply(const std::string& status, const std::string& body) {
-  return "HTTP/1.0 " + status +
-         "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-         "\r\n\r\n" + body;
+std::string HttpReply(const std::string& status, const std::string& body, bool withLength) {
+  std::string head = "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n";
+  if (withLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+  return head + "\r\n" + body;
 }
 
-}  // namespace toolstest
+}  // namespace vektest
