@@ -51,6 +51,16 @@ fs::path MakeFile(const fs::path& path, std::string_view text) {
   return MakeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+void UsePrivateHome(const TempDir& home) {
+  const std::string h = home.path().string();
+  for (const char* folder : {"config", "data", "runtime"}) fs::create_directories(home / folder);
+  fs::permissions(home / "runtime", fs::perms::owner_all);
+  setenv("HOME", h.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (h + "/config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (h + "/runtime").c_str(), 1);
+}
+
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed) {
   std::vector<uint8_t> bytes(size);
   uint32_t x = seed * 2654435761u + 12345u;

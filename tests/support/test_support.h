@@ -27,6 +27,10 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Points HOME and the XDG folders into `home` for the rest of the process, so
+// no test can reach the user's real files, settings or registry store.
+void UsePrivateHome(const TempDir& home);
+
 // Fixture form of TempDir for tests that want `dir` at hand.
 class TempDirTest : public ::testing::Test {
  protected:

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "test_support.h"
@@ -49,15 +48,7 @@ void RestartUiApplication() {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   vektest::TempDir home;
-  const std::string h = home.path().string();
-  std::filesystem::create_directories(home.path() / "config");
-  std::filesystem::create_directories(home.path() / "data");
-  std::filesystem::create_directories(home.path() / "runtime");
-  std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
-  setenv("HOME", h.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (h + "/config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (h + "/runtime").c_str(), 1);
+  vektest::UsePrivateHome(home);
   // Run by hand, the windows still stay off the screen.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
