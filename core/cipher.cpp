@@ -65,6 +65,20 @@ void Stir(TKeyState& key, uint8_t* sums) {
   key.Index = Byte(index);
 }
 
+// Every form of the cipher: before each byte a stirring pass, then the state
+// byte under the index added to it (or, deciphering, subtracted). The prefix
+// sums are carried from one pass to the next.
+template <bool Decipher>
+void CipherBytes(TKeyState& key, uint8_t* data, size_t length) {
+  uint8_t sums[KeyStateSize + 1];
+  SumPrefixes(key, sums);
+  for (size_t i = 0; i < length; ++i) {
+    Stir(key, sums);
+    const uint8_t stream = key.State[key.Index];
+    data[i] = Decipher ? Byte(data[i] - stream) : Byte(data[i] + stream);
+  }
+}
+
 }  // namespace
 
 void TKeyState::ClearKeyState() {
@@ -83,13 +97,13 @@ void TKeyState::StirKeyState() {
 }
 
 uint8_t TKeyState::EncipherByte(uint8_t value) {
-  StirKeyState();
-  return Byte(value + State[Index]);
+  CipherBytes<false>(*this, &value, 1);
+  return value;
 }
 
 uint8_t TKeyState::DecipherByte(uint8_t value) {
-  StirKeyState();
-  return Byte(value - State[Index]);
+  CipherBytes<true>(*this, &value, 1);
+  return value;
 }
 
 void TKeyState::PremixKeyState() {
@@ -109,23 +123,12 @@ void TKeyState::SetKey(std::string_view key) {
   PremixKeyState();
 }
 
-// The block forms carry the prefix sums from one pass to the next.
 void TKeyState::EncipherBlock(uint8_t* data, size_t length) {
-  uint8_t sums[KeyStateSize + 1];
-  SumPrefixes(*this, sums);
-  for (size_t i = 0; i < length; ++i) {
-    Stir(*this, sums);
-    data[i] = Byte(data[i] + State[Index]);
-  }
+  CipherBytes<false>(*this, data, length);
 }
 
 void TKeyState::DecipherBlock(uint8_t* data, size_t length) {
-  uint8_t sums[KeyStateSize + 1];
-  SumPrefixes(*this, sums);
-  for (size_t i = 0; i < length; ++i) {
-    Stir(*this, sums);
-    data[i] = Byte(data[i] - State[Index]);
-  }
+  CipherBytes<true>(*this, data, length);
 }
 
 }  // namespace vek
