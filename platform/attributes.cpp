@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/internal.h"
+#include "platform/paths.h"
 
 namespace platform {
 namespace {
@@ -119,9 +120,7 @@ std::optional<uint32_t> GetAttributes(std::string_view path) {
   while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) {
     trimmed.remove_suffix(1);
   }
-  const size_t cut = trimmed.find_last_of("\\/:");
-  const std::string_view name = cut == std::string_view::npos ? trimmed : trimmed.substr(cut + 1);
-  return detail::AttributesOf(*host, name, entry->Mode);
+  return detail::AttributesOf(*host, ExtractFileName(trimmed), entry->Mode);
 }
 
 bool SetAttributes(std::string_view path, uint32_t attributes) {

@@ -57,8 +57,7 @@ std::optional<detail::MountEntry> MountBehind(const std::string& hostRoot) {
 std::optional<struct statvfs> StatVolume(const std::string& hostRoot) {
   struct statvfs st {};
   if (::statvfs(hostRoot.c_str(), &st) != 0) {
-    detail::SetLastError(errno == ENOENT ? err::PathNotFound
-                                         : detail::WinError(errno, err::NotReady));
+    detail::SetLastError(detail::FolderError(errno, err::NotReady));
     return std::nullopt;
   }
   return st;

@@ -80,6 +80,10 @@ int PathError(int errnum, const std::string& hostPath) {
   return errnum == ENOENT ? MissingError(hostPath) : WinError(errnum);
 }
 
+int FolderError(int errnum, int fallback) {
+  return errnum == ENOENT ? err::PathNotFound : WinError(errnum, fallback);
+}
+
 std::optional<std::string> HostPathOrFail(std::string_view windowsPath) {
   auto host = ToHostPath(windowsPath);
   if (!host) SetLastError(err::PathNotFound);

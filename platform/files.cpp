@@ -1,7 +1,6 @@
 // File streams with Windows sharing rules, and the file and folder operations.
 #include "platform/files.h"
 
-#include <cctype>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,6 +20,7 @@ namespace platform {
 namespace {
 
 using detail::Fail;
+using detail::FolderError;
 using detail::TakeFault;
 using faults::Op;
 
@@ -130,12 +130,6 @@ std::optional<std::pair<std::string, std::string>> RenamePaths(std::string_view 
   return std::pair{std::move(*hostFrom), std::move(*hostTo)};
 }
 
-// For calls whose own name is known to exist or is being made, ENOENT means
-// a folder on the way is missing.
-int FolderError(int errnum) {
-  return errnum == ENOENT ? err::PathNotFound : detail::WinError(errnum);
-}
-
 std::string WithoutTrailingBackslash(std::string_view path) {
   std::string result(path);
   while (result.size() > 3 && result.back() == '\\') result.pop_back();
@@ -151,12 +145,10 @@ namespace {
 // runnable (the umask still applies). Every other file is created plain.
 mode_t CreationMode(std::string_view path) {
   constexpr std::string_view kProgramSuffix = ".exe";
-  if (path.size() < kProgramSuffix.size()) return 0666;
-  const std::string_view tail = path.substr(path.size() - kProgramSuffix.size());
-  for (size_t i = 0; i < tail.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(tail[i])) != kProgramSuffix[i]) return 0666;
-  }
-  return 0777;
+  const bool program =
+      path.size() >= kProgramSuffix.size() &&
+      detail::EqualsNoCase(path.substr(path.size() - kProgramSuffix.size()), kProgramSuffix);
+  return program ? 0777 : 0666;
 }
 }  // namespace
 

@@ -1,8 +1,10 @@
-// Small host helpers: home and XDG folders, whole-file reads, path tests.
+// Small host helpers: home and XDG folders, whole-file reads, text and path tests.
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -13,16 +15,21 @@
 
 namespace platform::detail {
 
-std::string HomeFolder() {
-  const char* env = std::getenv("HOME");
-  if (env && env[0] == '/') return env;
+std::optional<UserRecord> UserDatabaseRecord() {
   std::vector<char> buffer(16384);
   passwd entry{};
   passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-      found->pw_dir && found->pw_dir[0] == '/') {
-    return found->pw_dir;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) {
+    return std::nullopt;
   }
+  return UserRecord{found->pw_dir ? found->pw_dir : "", found->pw_gecos ? found->pw_gecos : ""};
+}
+
+std::string HomeFolder() {
+  const char* env = std::getenv("HOME");
+  if (env && env[0] == '/') return env;
+  const auto user = UserDatabaseRecord();
+  if (user && !user->HomeFolder.empty() && user->HomeFolder[0] == '/') return user->HomeFolder;
   return "/";
 }
 
@@ -55,6 +62,12 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     start = end + 1;
   }
   return lines;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string CanonicalHostPath(const std::string& hostPath) {

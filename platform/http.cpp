@@ -7,12 +7,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <list>
 #include <mutex>
 #include <thread>
+
+#include "platform/internal.h"
 
 namespace platform {
 namespace {
@@ -224,10 +225,8 @@ class Request final : public HttpRequest {
 
 bool IsHttpAddress(std::string_view url) {
   constexpr std::string_view kScheme = "http://";
-  if (url.size() <= kScheme.size()) return false;
-  return std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) {
-    return a == static_cast<char>(std::tolower(static_cast<unsigned char>(b)));
-  });
+  return url.size() > kScheme.size() &&
+         detail::EqualsNoCase(url.substr(0, kScheme.size()), kScheme);
 }
 
 }  // namespace

@@ -25,6 +25,11 @@ int WinError(int errnum, int fallback = err::AccessDenied);
 int MissingError(const std::string& hostPath);
 // The Windows error of a failed call on `hostPath`: MissingError for ENOENT, else WinError.
 int PathError(int errnum, const std::string& hostPath);
+// For calls whose own name is known to exist or is being made, ENOENT means
+// a folder on the way is missing (3); anything else is WinError.
+int FolderError(int errnum, int fallback = err::AccessDenied);
+// "X:\..." or "X:/...": a drive letter, ":" and a separator (mapped or not).
+bool IsAbsoluteWindowsPath(std::string_view path);
 // ToHostPath, failing with 3 when the path maps to no drive.
 std::optional<std::string> HostPathOrFail(std::string_view windowsPath);
 
@@ -37,6 +42,13 @@ struct InjectedFault {
 InjectedFault TakeFault(faults::Op op);
 
 // --- Host folders and files --------------------------------------------------
+// The user's entry in the password database (fields the database leaves
+// out are empty), or nothing when there is none.
+struct UserRecord {
+  std::string HomeFolder;
+  std::string Gecos;  // full name, then other details after ","
+};
+std::optional<UserRecord> UserDatabaseRecord();
 // The user's home folder: $HOME when absolute, else the password database's.
 std::string HomeFolder();
 // An XDG base folder: $variable when absolute, else home + "/" + fallbackBelowHome.
@@ -45,6 +57,8 @@ std::string XdgFolder(const char* variable, std::string_view fallbackBelowHome);
 std::optional<std::string> ReadHostFile(const std::string& hostPath);
 // The lines of a text, without their "\n".
 std::vector<std::string_view> SplitLines(std::string_view text);
+// Whether two texts are equal when ASCII letters are compared without case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
 // realpath(), or the path unchanged when it cannot be resolved.
 std::string CanonicalHostPath(const std::string& hostPath);
 // Whether `path` is `root` or lies below it, comparing whole names.

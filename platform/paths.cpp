@@ -21,9 +21,6 @@ char UpperLetter(char c) {
 bool IsLetter(char c) {
   return std::isalpha(static_cast<unsigned char>(c)) != 0;
 }
-bool IsWindowsSeparator(char c) {
-  return c == '\\' || c == '/';
-}
 
 // The names of a path, split at any of `separators`. Empty names and "." are
 // dropped; ".." removes the name before it but never climbs above the top.
@@ -163,9 +160,18 @@ std::optional<std::string> DriveRoot(char letter) {
   return std::nullopt;
 }
 
+namespace detail {
+
+bool IsAbsoluteWindowsPath(std::string_view path) {
+  return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' &&
+         (path[2] == '\\' || path[2] == '/');
+}
+
+}  // namespace detail
+
 std::optional<std::string> ToHostPath(std::string_view windowsPath) {
-  if (windowsPath.size() < 3 || !IsLetter(windowsPath[0]) || windowsPath[1] != ':' ||
-      !IsWindowsSeparator(windowsPath[2]) || windowsPath.find('\0') != std::string_view::npos) {
+  if (!detail::IsAbsoluteWindowsPath(windowsPath) ||
+      windowsPath.find('\0') != std::string_view::npos) {
     return std::nullopt;
   }
   auto root = DriveRoot(windowsPath[0]);

@@ -9,7 +9,6 @@
 // rename, so a reader sees either the old store or the new one.
 #include "platform/registry.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,16 +26,13 @@
 namespace platform {
 namespace {
 
+using detail::EqualsNoCase;
+
 constexpr std::array<std::string_view, 3> kRootNames{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
                                                      "HKEY_LOCAL_MACHINE"};
 
 char Lower(char c) {
   return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 bool NameBefore(std::string_view a, std::string_view b) {
@@ -56,7 +52,7 @@ struct Key {
 
   Key* Find(std::string_view name) {
     for (auto& k : Subkeys) {
-      if (SameName(k.Name, name)) return &k;
+      if (EqualsNoCase(k.Name, name)) return &k;
     }
     return nullptr;
   }
@@ -68,13 +64,13 @@ struct Key {
   }
   const Value* FindValue(std::string_view name) const {
     for (const auto& v : Values) {
-      if (SameName(v.Name, name)) return &v;
+      if (EqualsNoCase(v.Name, name)) return &v;
     }
     return nullptr;
   }
   void SetValue(std::string_view name, std::string_view data) {
     for (auto& v : Values) {
-      if (SameName(v.Name, name)) {
+      if (EqualsNoCase(v.Name, name)) {
         v.Data = std::string(data);
         return;
       }
@@ -218,7 +214,7 @@ Key* KeyOfHeader(Roots& roots, std::string_view header) {
   const auto names = SplitKeyPath(header);
   if (!names || names->empty()) return nullptr;
   for (auto& root : roots) {
-    if (!SameName(root.Name, names->front())) continue;
+    if (!EqualsNoCase(root.Name, names->front())) continue;
     Key* key = &root;
     for (size_t i = 1; i < names->size(); ++i) key = &key->FindOrAdd((*names)[i]);
     return key;
@@ -270,15 +266,9 @@ std::optional<std::string> HostName() {
 }
 
 std::optional<std::string> OwnerName() {
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-      !found->pw_gecos) {
-    return std::nullopt;
-  }
-  const std::string gecos = found->pw_gecos;
-  return NonEmpty(gecos.substr(0, gecos.find(',')));
+  const auto user = detail::UserDatabaseRecord();
+  if (!user) return std::nullopt;
+  return NonEmpty(user->Gecos.substr(0, user->Gecos.find(',')));
 }
 
 // XDG_DESKTOP_DIR from user-dirs.dirs, else ~/Desktop.
@@ -338,7 +328,7 @@ bool LeadsTo(RootKey root, const std::vector<std::string>& names, const HostAnsw
   const auto answerNames = NamesOf(answer);
   return answer.Root == root && names.size() <= answerNames.size() &&
          std::equal(names.begin(), names.end(), answerNames.begin(),
-                    [](const std::string& a, const std::string& b) { return SameName(a, b); });
+                    [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); });
 }
 
 // --- The store ------------------------------------------------------------------
@@ -508,7 +498,7 @@ std::optional<std::string> RegReadString(RootKey root, std::string_view keyPath,
     }
   }
   for (const auto& answer : kHostAnswers) {
-    if (SameName(answer.ValueName, valueName) && LeadsTo(root, *names, answer) &&
+    if (EqualsNoCase(answer.ValueName, valueName) && LeadsTo(root, *names, answer) &&
         names->size() == NamesOf(answer).size()) {
       return answer.Answer();
     }
@@ -534,7 +524,7 @@ std::vector<std::string> RegSubKeys(RootKey root, std::string_view keyPath) {
   std::vector<std::string> subkeys;
   const auto add = [&subkeys](const std::string& name) {
     const bool known = std::any_of(subkeys.begin(), subkeys.end(),
-                                   [&](const std::string& s) { return SameName(s, name); });
+                                   [&](const std::string& s) { return EqualsNoCase(s, name); });
     if (!known) subkeys.push_back(name);
   };
   {

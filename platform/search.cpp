@@ -67,8 +67,7 @@ std::vector<SearchRec> FindFiles(std::string_view pathWithMask, uint32_t attrFil
   if (!folder) return found;
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder->c_str()));
   if (!dir) {
-    const bool missing = errno == ENOENT || errno == ENOTDIR;
-    detail::SetLastError(missing ? err::PathNotFound : detail::WinError(errno));
+    detail::SetLastError(detail::FolderError(errno));
     return found;
   }
   while (const dirent* entry = ::readdir(dir.get())) {

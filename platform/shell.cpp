@@ -27,11 +27,8 @@ ShellHook& Hook() {
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-  }
-  return true;
+  return text.size() >= prefix.size() &&
+         detail::EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 // "http://...", "mailto:..." and the like: a scheme of two or more characters
@@ -47,11 +44,6 @@ bool IsAddress(std::string_view target) {
     }
   }
   return true;
-}
-
-bool IsWindowsAbsolute(std::string_view path) {
-  return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-         (path[2] == '\\' || path[2] == '/');
 }
 
 // The program's full path along $PATH (a path as it is), or "" when there is none.
@@ -126,7 +118,7 @@ std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target)
     return std::vector<std::string>{"xdg-email", std::string(target)};
   }
   if (IsAddress(target)) return std::vector<std::string>{"xdg-open", std::string(target)};
-  if (!IsWindowsAbsolute(target)) {
+  if (!IsAbsoluteWindowsPath(target)) {
     SetLastError(err::FileNotFound);
     return std::nullopt;
   }
@@ -146,7 +138,7 @@ std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target)
 }  // namespace detail
 
 bool ShellExecute(std::string_view verb, std::string_view target) {
-  if (!verb.empty() && !(verb.size() == 4 && StartsWithNoCase(verb, "open"))) {
+  if (!verb.empty() && !detail::EqualsNoCase(verb, "open")) {
     return detail::Fail(err::InvalidParameter);
   }
   if (Hook()) {
@@ -164,7 +156,7 @@ void SetShellHookForTest(ShellHook hook) {
 std::string ResolveCommandLinePath(std::string_view argument) {
   if (argument.empty()) return {};
   std::string host;
-  if (IsWindowsAbsolute(argument)) {
+  if (detail::IsAbsoluteWindowsPath(argument)) {
     host = ToHostPath(argument).value_or(std::string());
   } else if (argument[0] == '/') {
     host = std::string(argument);

@@ -388,17 +388,23 @@ void SetMemoWordWrap(TMemo& memo, bool on) {
 
 namespace {
 
+// List and combo box items keep the program's text as given, bytes and all,
+// under this role; what they show is its display form.
 constexpr int kProgramTextRole = Qt::UserRole;
+
+QByteArray ProgramBytes(std::string_view text) {
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ProgramText(const QVariant& data) {
+  const QByteArray bytes = data.toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
 
 QListWidgetItem* ProgramItem(std::string_view text) {
   auto* item = new QListWidgetItem(detail::ToQString(text));
-  item->setData(kProgramTextRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  item->setData(kProgramTextRole, ProgramBytes(text));
   return item;
-}
-
-std::string ProgramText(const QListWidgetItem* item) {
-  const QByteArray bytes = item->data(kProgramTextRole).toByteArray();
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 }  // namespace
@@ -421,7 +427,7 @@ int TListBox::Count() const {
 
 std::string TListBox::Item(int index) const {
   const QListWidgetItem* item = As<detail::ListWidget>(this)->item(index);
-  return item != nullptr ? ProgramText(item) : std::string();
+  return item != nullptr ? ProgramText(item->data(kProgramTextRole)) : std::string();
 }
 
 void TListBox::AddItem(std::string_view text) {
@@ -518,16 +524,12 @@ int TComboBox::ItemCount() const {
 std::string TComboBox::Item(int index) const {
   auto* combo = As<ComboWidget>(this);
   if (index < 0 || index >= combo->count()) return {};
-  const QByteArray bytes = combo->itemData(index, kProgramTextRole).toByteArray();
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+  return ProgramText(combo->itemData(index, kProgramTextRole));
 }
 
 void TComboBox::AddItem(std::string_view text) {
   auto* combo = As<ComboWidget>(this);
-  combo->KeepSelection([&] {
-    combo->addItem(detail::ToQString(text),
-                   QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-  });
+  combo->KeepSelection([&] { combo->addItem(detail::ToQString(text), ProgramBytes(text)); });
 }
 
 void TComboBox::ClearItems() {

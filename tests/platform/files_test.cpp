@@ -239,6 +239,23 @@ TEST_F(FileStreamTest, CreateNewNeverTouchesAnExistingName) {
   EXPECT_EQ(ReadText(dir / "new.txt"), "abc");
 }
 
+TEST_F(FileStreamTest, NewProgramFilesAreCreatedRunnable) {
+  struct Case {
+    const char* Name;
+    bool Runnable;
+  };
+  const Case cases[] = {
+      {"a.exe", true}, {"B.EXE", true},      {"c.ExE", true}, {".exe", true},
+      {"exe", false},  {"d.exe.txt", false}, {"e.ex", false}, {"fexe", false},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(OpenOrDie(Win(c.Name), FileMode::Create)) << c.Name;
+    struct stat st {};
+    ASSERT_EQ(::stat(Host(c.Name).c_str(), &st), 0) << c.Name;
+    EXPECT_EQ((st.st_mode & S_IXUSR) != 0, c.Runnable) << c.Name;
+  }
+}
+
 using FileOpsTest = PlatformTest;
 
 TEST_F(FileOpsTest, ExistenceTellsFilesFromFolders) {

@@ -116,6 +116,16 @@ TEST_F(HttpTest, ASilentServerTimesOut) {
   EXPECT_FALSE(request->Error().empty());
 }
 
+TEST_F(HttpTest, TheSchemeIsReadWithoutCase) {
+  LoopbackServer server(HttpReply("200 OK", "fine", true));
+  const std::string url = server.Url("/x");
+  ASSERT_EQ(url.rfind("http://", 0), 0u) << url;
+  const auto request = HttpGet("HTTP://" + url.substr(7));
+  ASSERT_TRUE(request->Wait(kPatience));
+  EXPECT_TRUE(request->Succeeded()) << request->Error();
+  EXPECT_EQ(request->Body(), "fine");
+}
+
 TEST_F(HttpTest, OnlyHttpAddressesAreFetched) {
   for (const char* url : {"https://127.0.0.1/", "ftp://127.0.0.1/", "127.0.0.1/x", ""}) {
     const auto request = HttpGet(url);

@@ -74,10 +74,14 @@ TEST_F(ShellTest, TheHookRecordsInsteadOfStarting) {
   });
   EXPECT_TRUE(ShellExecute("open", "http://example.org/"));
   EXPECT_TRUE(ShellExecute("", "mailto:a@b"));
-  EXPECT_FALSE(ShellExecute("print", "C:\\x"));
-  EXPECT_EQ(LastError(), err::InvalidParameter);
+  EXPECT_TRUE(ShellExecute("OPEN", "C:\\y"));  // the verb is read without case
+  for (const char* verb : {"print", "opens", "ope"}) {
+    EXPECT_FALSE(ShellExecute(verb, "C:\\x")) << verb;
+    EXPECT_EQ(LastError(), err::InvalidParameter) << verb;
+  }
   SetShellHookForTest(nullptr);
-  EXPECT_EQ(calls, (std::vector<std::string>{"open|http://example.org/", "|mailto:a@b"}));
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"open|http://example.org/", "|mailto:a@b", "OPEN|C:\\y"}));
 }
 
 TEST_F(ShellTest, StartsTheHelperDetachedWithPlainArguments) {

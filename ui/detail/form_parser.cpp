@@ -8,6 +8,12 @@
 namespace ui::detail {
 namespace {
 
+// The value of a hexadecimal digit (a decimal one included).
+int DigitValue(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return std::isdigit(u) ? c - '0' : std::tolower(u) - 'a' + 10;
+}
+
 struct Token {
   enum class Type { String, Number, Word, Equals, Colon, Open, Close, Comma, LineBreak };
   Type type;
@@ -195,9 +201,7 @@ class Parser {
       const char c = ++i < text.size() ? text[i] : '\0';
       if (!std::isxdigit(static_cast<unsigned char>(c)))
         Fail("\"\\x\" takes two hexadecimal digits");
-      value =
-          value * 16 +
-          (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::tolower(c) - 'a' + 10));
+      value = value * 16 + DigitValue(c);
     }
     return value;
   }
@@ -213,9 +217,7 @@ class Parser {
     const size_t digits = i;
     int64_t value = 0;
     while (i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i]))) {
-      const char c = text[i];
-      const int digit =
-          std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
+      const int digit = DigitValue(text[i]);
       if (digit >= base) break;
       if (value > (INT64_MAX - digit) / base) Fail("number too large");
       value = value * base + digit;
