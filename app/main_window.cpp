@@ -261,13 +261,7 @@ void TForm2::AddCurrentFileToJobList() {
     // What encryption will write: the options as they are now.
     JobList.PreserveAttributes[n] = PreserveAttributes;
     JobList.ContentSize[n] = CurrentFile.Size;
-    TEmbeddedData& owner = JobList.Owner[n];
-    owner.OwnerFirstName = OwnerFirstName;
-    owner.OwnerLastName = OwnerLastName;
-    owner.OwnerCompany = OwnerCompany;
-    owner.OwnerLocation = OwnerLocation;
-    owner.OwnerEmail = OwnerEmail;
-    owner.InfoLines = {InfoLine1, InfoLine2, InfoLine3};
+    JobList.Owner[n] = OptionsOwner();
     JobList.HasTimestamp[n] = TimestampEncryption;
     JobList.Timestamp[n] = {};
     JobList.HasWindowsInfo[n] = WindowsInformation;

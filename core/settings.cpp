@@ -274,6 +274,17 @@ void ApplyDefaultSettings() {
   InsaneModeThreshold = DefaultInsaneModeThreshold;
 }
 
+TEmbeddedData OptionsOwner() {
+  TEmbeddedData owner;
+  owner.OwnerFirstName = OwnerFirstName;
+  owner.OwnerLastName = OwnerLastName;
+  owner.OwnerCompany = OwnerCompany;
+  owner.OwnerLocation = OwnerLocation;
+  owner.OwnerEmail = OwnerEmail;
+  owner.InfoLines = {InfoLine1, InfoLine2, InfoLine3};
+  return owner;
+}
+
 uint16_t SettingsChecksum() {
   const unsigned sum =
       std::accumulate(SharedBuffer.begin(), SharedBuffer.begin() + ChecksummedBytes, 0u,

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/constants.h"
+#include "core/state.h"
 
 namespace vek {
 
@@ -28,6 +29,10 @@ inline constexpr uint8_t DefaultInsaneModeThreshold = 0;
 // Every option and StartCount to the value above (texts empty, the layout
 // and screen-lock switches off); the window positions keep their values.
 void ApplyDefaultSettings();
+
+// The owner data of the options: what encryption writes into the header of
+// a plain file, and the editor's default information.
+TEmbeddedData OptionsOwner();
 
 // The sum of record positions 1..1021 of SharedBuffer, modulo 65536.
 uint16_t SettingsChecksum();

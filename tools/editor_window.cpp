@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/options_dialog.h"
+#include "core/settings.h"
 #include "core/texts.h"
 #include "tools/memory_wipe.h"
 #include "tools/viewer_window.h"
@@ -56,7 +57,18 @@ std::string_view Trim(std::string_view text) {
 void TForm18::FormShow() {
   SetCaption("VEK 2003 - Embedded information for " + EditedEntry.Name + " [" +
              SizeToText(EditedEntry.Size) + "]");
-  const TEmbeddedData& owner = EditedEntry.Owner;
+  ShowInControls(EditedEntry.Owner, EditedEntry.HasTimestamp, EditedEntry.PreserveAttributes,
+                 EditedEntry.HasWindowsInfo);
+
+  const uint16_t row = JobList.SelectedRow;
+  const bool rowHoldsEntry =
+      row >= 1 && row <= JobList.JobCount && JobList.Name[row] == EditedEntry.Name;
+  entryName_ = rowHoldsEntry ? JobList.Name[row] : std::string();
+  entryFolder_ = rowHoldsEntry ? JobList.Folder[row] : std::string();
+}
+
+void TForm18::ShowInControls(const TEmbeddedData& owner, bool hasTimestamp, bool preserveAttributes,
+                             bool hasWindowsInfo) {
   Edit1->SetText(owner.OwnerFirstName.Text());
   Edit2->SetText(owner.OwnerLastName.Text());
   Edit3->SetText(owner.OwnerCompany.Text());
@@ -65,15 +77,9 @@ void TForm18::FormShow() {
   Edit5->SetText(owner.InfoLines[0].Text());
   Edit6->SetText(owner.InfoLines[1].Text());
   Edit7->SetText(owner.InfoLines[2].Text());
-  CheckBox1->SetChecked(EditedEntry.HasTimestamp);
-  CheckBox2->SetChecked(EditedEntry.PreserveAttributes);
-  CheckBox3->SetChecked(EditedEntry.HasWindowsInfo);
-
-  const uint16_t row = JobList.SelectedRow;
-  const bool rowHoldsEntry =
-      row >= 1 && row <= JobList.JobCount && JobList.Name[row] == EditedEntry.Name;
-  entryName_ = rowHoldsEntry ? JobList.Name[row] : std::string();
-  entryFolder_ = rowHoldsEntry ? JobList.Folder[row] : std::string();
+  CheckBox1->SetChecked(hasTimestamp);
+  CheckBox2->SetChecked(preserveAttributes);
+  CheckBox3->SetChecked(hasWindowsInfo);
 }
 
 uint16_t TForm18::FindEditedEntry() const {
@@ -115,18 +121,9 @@ void TForm18::Button1Click() {
   for (ui::TCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) box->SetChecked(false);
 }
 
+// What a plain entry added now would carry.
 void TForm18::Button2Click() {
-  Edit1->SetText(OwnerFirstName.Text());
-  Edit2->SetText(OwnerLastName.Text());
-  Edit3->SetText(OwnerCompany.Text());
-  ComboBox1->SetText(OwnerLocation.Text());
-  Edit4->SetText(OwnerEmail.Text());
-  Edit5->SetText(InfoLine1.Text());
-  Edit6->SetText(InfoLine2.Text());
-  Edit7->SetText(InfoLine3.Text());
-  CheckBox1->SetChecked(TimestampEncryption);
-  CheckBox2->SetChecked(PreserveAttributes);
-  CheckBox3->SetChecked(WindowsInformation);
+  ShowInControls(OptionsOwner(), TimestampEncryption, PreserveAttributes, WindowsInformation);
 }
 
 void TForm18::Button3Click() {

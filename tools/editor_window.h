@@ -54,6 +54,9 @@ class TForm18 : public ui::TForm {
  private:
   // The entry being edited in the job list now; 0 when it is gone.
   uint16_t FindEditedEntry() const;
+  // The eight texts and the three boxes, as given.
+  void ShowInControls(const TEmbeddedData& owner, bool hasTimestamp, bool preserveAttributes,
+                      bool hasWindowsInfo);
   TEmbeddedData OwnerFromControls(bool trimInfoLines) const;
   // The eight texts, trimmed and cut to their widths, and the three boxes.
   void WriteControlsInto(size_t entry) const;

@@ -197,7 +197,12 @@ TEST_F(ToolsEditorTest, ReviewShowsTheEntryAsItsEncryptionWouldDescribeIt) {
 
 TEST_F(ToolsEditorTest, DefaultInformationComesFromTheOptions) {
   vek::OwnerFirstName.Assign("Def");
+  vek::OwnerLastName.Assign("Ault");
+  vek::OwnerCompany.Assign("Options Ltd");
   vek::OwnerLocation.Assign(" ftp://x ");
+  vek::OwnerEmail.Assign("def@example.com");
+  vek::InfoLine1.Assign("l1");
+  vek::InfoLine2.Assign("l2");
   vek::InfoLine3.Assign("l3");
   vek::TimestampEncryption = false;
   vek::PreserveAttributes = true;
@@ -205,7 +210,12 @@ TEST_F(ToolsEditorTest, DefaultInformationComesFromTheOptions) {
   OpenEditor(2);
   Form18->Button2->Click();
   EXPECT_EQ(Form18->Edit1->Text(), "Def");
+  EXPECT_EQ(Form18->Edit2->Text(), "Ault");
+  EXPECT_EQ(Form18->Edit3->Text(), "Options Ltd");
   EXPECT_EQ(Form18->ComboBox1->Text(), " ftp://x ");
+  EXPECT_EQ(Form18->Edit4->Text(), "def@example.com");
+  EXPECT_EQ(Form18->Edit5->Text(), "l1");
+  EXPECT_EQ(Form18->Edit6->Text(), "l2");
   EXPECT_EQ(Form18->Edit7->Text(), "l3");
   EXPECT_FALSE(Form18->CheckBox1->Checked());
   EXPECT_TRUE(Form18->CheckBox2->Checked());
