@@ -34,10 +34,6 @@ constexpr std::string_view NotGenuineMessage =
 constexpr std::string_view EncryptedExtension = ".vek";
 constexpr std::string_view TempFileText = "(VEK temporary file)";
 
-std::string SourcePath() {
-  return JobFolder + SourceName;
-}
-
 // The plain name: without a final ".vek" (exactly so, and not the whole
 // name), else marked as not having that extension.
 std::string DecryptedName(const std::string& name) {
@@ -64,9 +60,7 @@ void TForm8::StepDecryptTotals() {
   for (uint16_t i = 1; i <= JobEntryCount(); ++i) {
     if (!JobList.IsVekFile[i]) continue;
     OverallTotal += JobList.ContentSize[i];
-    if (DeleteEncryptedAfterDecrypt) {
-      OverallTotal += KilobytesRoundedUp(JobList.Size[i]) * 1024 * OverwritePasses(DeleteMethod);
-    }
+    if (DeleteEncryptedAfterDecrypt) OverallTotal += OverwriteProgressBytes(JobList.Size[i]);
   }
   OverallStep = OverallTotal / ProgressSteps;
   SetNextState(StateDecryptNextFile);
@@ -284,8 +278,7 @@ void TForm8::StepPlaceDecryptedFile() {
     RaiseError(platform::err::WriteFault, StatePlaceDecryptedFile);
     return;
   }
-  const std::string target = JobFolder + TargetName;
-  if (preservedAttributes_ && !platform::SetAttributes(target, *preservedAttributes_)) {
+  if (preservedAttributes_ && !platform::SetAttributes(TargetPath(), *preservedAttributes_)) {
     LogAction("The file's attributes could not be restored");
   }
   SetNextState(StateDeleteEncrypted);

@@ -1,6 +1,5 @@
 #include "engine/delete_confirmation.h"
 
-#include <algorithm>
 #include <string>
 
 #include "app/main_window.h"
@@ -91,7 +90,7 @@ TDeleteChoice TForm9::CurrentChoice() {
   TDeleteChoice choice;
   choice.JobList = Form2->BitBtn6->Caption() == JobListDeleteCaption;
   if (choice.JobList) {
-    for (uint16_t i = 1; i <= std::min(JobList.JobCount, JobListCapacityMax); ++i) {
+    for (uint16_t i = 1; i <= TForm8::JobEntryCount(); ++i) {
       choice.Entries.push_back(JobList.Folder[i] + JobList.Name[i]);
     }
     choice.TotalSize = JobList.JobTotalSize;

@@ -45,13 +45,6 @@ void AppendShortText(std::string& header, uint8_t tag, std::string_view text) {
   header += cut;
 }
 
-std::string SourcePath() {
-  return JobFolder + SourceName;
-}
-std::string TargetPath() {
-  return JobFolder + TargetName;
-}
-
 }  // namespace
 
 // --- Field encoders ---------------------------------------------------------------

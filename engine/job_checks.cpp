@@ -41,7 +41,7 @@ void TForm8::BeginJob(uint16_t next) {
 
 void TForm8::FindSource(uint16_t found, uint16_t retry, uint16_t missing) {
   Label1->SetCaption("Searching for source file..");
-  SourceExists = platform::FileExists(JobFolder + SourceName);
+  SourceExists = platform::FileExists(SourcePath());
   if (SourceExists) {
     SetNextState(found);
   } else if (ErrorReportsOn) {
@@ -65,7 +65,7 @@ void TForm8::RetrySourceAnswer(uint16_t find, uint16_t skip) {
 
 void TForm8::CheckTarget(uint16_t absent, uint16_t answer) {
   Label1->SetCaption("Searching for destination file..");
-  TargetExists = platform::FileExists(JobFolder + TargetName);
+  TargetExists = platform::FileExists(TargetPath());
   if (!TargetExists || !WarningsOn) {
     SetNextState(absent);
     return;
@@ -143,7 +143,7 @@ bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool&
 }
 
 bool TForm8::PlaceTempFile() {
-  const std::string target = JobFolder + TargetName;
+  const std::string target = TargetPath();
   const std::string temp = JobFolder + tempName_;
   const bool placed =
       TargetExists ? platform::ReplaceFile(temp, target) : platform::RenameFile(temp, target);

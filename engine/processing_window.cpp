@@ -430,8 +430,7 @@ void TForm8::StepEncryptTotals() {
     const int64_t size = JobList.Size[i];
     OverallTotal += size;
     if (VerifyAfterEncrypt) OverallTotal += size;
-    if (DeletePlaintextAfterEncrypt)
-      OverallTotal += KilobytesRoundedUp(size) * 1024 * OverwritePasses(DeleteMethod);
+    if (DeletePlaintextAfterEncrypt) OverallTotal += OverwriteProgressBytes(size);
   }
   OverallStep = OverallTotal / ProgressSteps;
   SetNextState(StateEncryptNextFile);
@@ -440,6 +439,10 @@ void TForm8::StepEncryptTotals() {
 int64_t TForm8::KilobytesRoundedUp(int64_t size) {
   const int64_t q = size / 1024;
   return q % 1024 > 0 ? q + 1 : q;
+}
+
+int64_t TForm8::OverwriteProgressBytes(int64_t size) {
+  return KilobytesRoundedUp(size) * 1024 * OverwritePasses(DeleteMethod);
 }
 
 // --- Progress ---------------------------------------------------------------------

@@ -96,6 +96,9 @@ class TForm8 : public ui::TForm {
   void ShowFileProgress();
   void ShowOverallProgress();
   static int64_t KilobytesRoundedUp(int64_t size);
+  // What the overall progress counts for the overwrite passes of a file of
+  // `size` bytes with DeleteMethod: its kilobytes, rounded up, each pass.
+  static int64_t OverwriteProgressBytes(int64_t size);
   // The boost rule: whether a file of `size` bytes runs with raised priority
   // under the option InsaneModeThreshold.
   static bool BoostApplies(int64_t size);
@@ -106,6 +109,9 @@ class TForm8 : public ui::TForm {
   uint8_t DecipherByte(uint8_t value);
   void ClearKeyState();
   void ResetKeyStream();
+
+  // Entries of the job list that a run visits (never beyond its arrays).
+  static uint16_t JobEntryCount();
 
   // --- Warnings and error reports (reports.cpp) --------------------------------
   void RaiseWarning(bool allowContinue, const std::string& subject, uint16_t continuation,
@@ -206,6 +212,9 @@ class TForm8 : public ui::TForm {
 
  private:
   static void SetNextState(uint16_t state) { EngineState.Next = state; }
+  // The current job's source and target, in JobFolder.
+  static std::string SourcePath() { return JobFolder + SourceName; }
+  static std::string TargetPath() { return JobFolder + TargetName; }
   // Frees the stream and clears its flag.
   void CloseSource();
   void CloseTarget();
@@ -214,8 +223,6 @@ class TForm8 : public ui::TForm {
   // current state.
   bool OpenForReading(std::unique_ptr<platform::FileStream>& stream, bool& open,
                       const std::string& path, const std::string& file, uint16_t code);
-  // Entries of the job list that a run visits (never beyond its arrays).
-  static uint16_t JobEntryCount();
   // Removes the file the run was writing and has not completed, if any. One
   // that cannot be removed now is tried again at every later clean-up of
   // this run; the finish logs any that is still there.
