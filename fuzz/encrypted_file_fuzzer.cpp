@@ -20,11 +20,11 @@
 namespace {
 
 using vek::TCurrentFile;
+using vekfuzz::BannerLineLength;
 using vekfuzz::Check;
+using vekfuzz::KeyCheckLength;
 
 constexpr std::string_view CraftedName = "crafted.vek";
-constexpr int64_t BannerLineLength = 53;
-constexpr int64_t KeyCheckLength = 128;
 
 // Reads the regions as the decrypt run places them: the data region ends
 // where the key-check block starts, 128 bytes before the end of the file.

@@ -16,9 +16,9 @@
 namespace {
 
 using vek::TCurrentFile;
+using vekfuzz::BannerLineLength;
 using vekfuzz::Check;
 
-constexpr int64_t BannerLineLength = 53;
 constexpr size_t MaxProductLineLength = 255;
 
 void CheckAcceptedHeader(std::span<const uint8_t> bytes, const TCurrentFile& file) {

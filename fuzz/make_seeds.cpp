@@ -24,13 +24,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
+using vekfuzz::BannerLineLength;
 using vekfuzz::Check;
+using vekfuzz::KeyCheckLength;
 
 constexpr std::string_view Banner = "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
 constexpr std::string_view ProductLine =
     "VEK 2003 for Microsoft Windows 95/98/ME/NT/2000/XP (c)2003 Quarne T. Velso";
-constexpr size_t BannerLineLength = 53;
-constexpr size_t KeyCheckLength = 128;
 
 // --- Encrypted files ---------------------------------------------------------------
 

@@ -69,12 +69,13 @@ void TForm1::FormCreate() {
 // self-check then fails on its own).
 void TForm1::ReadTrailer() {
   TrailerBytes = {};
+  TTrailer read{};
   auto file = OpenSetupFile();
   if (file && SetupSize >= static_cast<int64_t>(TrailerSize) &&
       file->Seek(SetupSize - static_cast<int64_t>(TrailerSize)) &&
-      file->Read(ChunkBuffer.data(), static_cast<int64_t>(TrailerSize)) ==
+      file->Read(read.data(), static_cast<int64_t>(TrailerSize)) ==
           static_cast<int64_t>(TrailerSize)) {
-    std::copy_n(ChunkBuffer.begin(), TrailerSize, TrailerBytes.begin());
+    TrailerBytes = read;
   }
   ExpectedSum = TrailerValue(TrailerBytes);
 }
@@ -173,13 +174,12 @@ void TForm1::PlaceMarquee(int x) {
 
 void TForm1::MeasureDriveSpace(char letter) {
   const std::string root = std::string(1, letter) + ":\\";
-  platform::DiskFreeSpace clusters;
-  const bool haveClusters = platform::GetDiskFreeSpace(root, &clusters);
   platform::DiskFreeSpaceEx space;
+  platform::DiskFreeSpace clusters;
   if (platform::GetDiskFreeSpaceEx(root, &space)) {
     FreeSpace = static_cast<int64_t>(
         std::min<uint64_t>(space.FreeBytesAvailable, std::numeric_limits<int64_t>::max()));
-  } else if (haveClusters) {
+  } else if (platform::GetDiskFreeSpace(root, &clusters)) {
     FreeSpace =
         int64_t{clusters.FreeClusters} * clusters.SectorsPerCluster * clusters.BytesPerSector;
   } else {

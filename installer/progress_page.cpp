@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "installer/error_page.h"
@@ -27,6 +28,14 @@ std::string Hex4(uint16_t code) {
   std::string text = "0x";
   for (int shift = 12; shift >= 0; shift -= 4) text += digits[(code >> shift) & 0xF];
   return text;
+}
+
+// The installer file opened for reading; the system's refusal raises.
+std::unique_ptr<platform::FileStream> OpenSetupFileOrRaise() {
+  int error = 0;
+  auto stream = OpenSetupFile(&error);
+  if (!stream) RaiseSystemError(error);
+  return stream;
 }
 
 }  // namespace
@@ -160,10 +169,7 @@ void TForm5::StepPrecheck() {
 }
 
 void TForm5::StepOpenForChecksum() {
-  int error = 0;
-  auto stream = OpenSetupFile(&error);
-  if (!stream) RaiseSystemError(error);
-  SourceStream = std::move(stream);
+  SourceStream = OpenSetupFileOrRaise();
   SumCount = 0;
   ComputedSum = 0;
   NextStep = step::SumChunk;
@@ -230,9 +236,7 @@ void TForm5::StepCreateFolder() {
 }
 
 void TForm5::StepOpenPayload() {
-  int error = 0;
-  auto stream = OpenSetupFile(&error);
-  if (!stream) RaiseSystemError(error);
+  auto stream = OpenSetupFileOrRaise();
   if (!stream->Seek(PayloadOffset)) RaiseSystemError(stream->LastError());
   SourceStream = std::move(stream);
   FileIndex = 0;

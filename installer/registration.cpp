@@ -105,10 +105,8 @@ void TForm5::CreateShortcut(int kind) {
   if (kind == StartMenuShortcut) folder += "\\Programs\\VEK 2003";
   // With every missing parent: a fresh menu folder has no "Programs" yet.
   platform::ForceDirectories(folder);
-  if (!link.Save(folder + "\\" + std::string(kShortcutName))) {
-    throw TStepFailure("Could not write the shortcut " + folder + "\\" +
-                       std::string(kShortcutName));
-  }
+  const std::string path = folder + "\\" + std::string(kShortcutName);
+  if (!link.Save(path)) throw TStepFailure("Could not write the shortcut " + path);
 }
 
 }  // namespace vek::installer

@@ -64,9 +64,6 @@ class InstallerStepTest : public vektest::InstallerTest {
     EXPECT_EQ(Form7->Label4->Caption(), InstallError(code).Description);
     EXPECT_EQ(Form7->Label5->Caption(), InstallError(code).Help);
   }
-  bool Installed(std::string_view name) const {
-    return fs::exists(HostPath("Program Files\\VEK 2003\\" + std::string(name)));
-  }
 };
 
 TEST_F(InstallerStepTest, ACorrectInstallerGoesThroughEveryStepAndInstallsItsFiles) {

@@ -144,19 +144,20 @@ bool TXDisplay::WaitUntil(const std::function<bool()>& done, milliseconds timeou
 
 void TXDisplay::PumpEvents(milliseconds wait) {
   xcb_flush(connection_);
+  if (HandleQueuedEvents()) return;
+  pollfd ready{xcb_get_file_descriptor(connection_), POLLIN, 0};
+  ::poll(&ready, 1, static_cast<int>(wait.count()));
+  HandleQueuedEvents();
+}
+
+bool TXDisplay::HandleQueuedEvents() {
   bool handled = false;
   for (xcb_generic_event_t* event; (event = xcb_poll_for_event(connection_)) != nullptr;) {
     Handle(*event);
     std::free(event);
     handled = true;
   }
-  if (handled) return;
-  pollfd ready{xcb_get_file_descriptor(connection_), POLLIN, 0};
-  ::poll(&ready, 1, static_cast<int>(wait.count()));
-  for (xcb_generic_event_t* event; (event = xcb_poll_for_event(connection_)) != nullptr;) {
-    Handle(*event);
-    std::free(event);
-  }
+  return handled;
 }
 
 void TXDisplay::Handle(const xcb_generic_event_t& event) {

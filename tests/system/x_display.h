@@ -80,6 +80,8 @@ class TXDisplay {
                  std::chrono::milliseconds step);
   // Handles the events that have come in, waiting at most `wait` for the first.
   void PumpEvents(std::chrono::milliseconds wait);
+  // Handles the events that are there already; false when there were none.
+  bool HandleQueuedEvents();
   void Handle(const xcb_generic_event_t& event);
   void Follow(TWindowId window);
   std::string ReadTitle(TWindowId window) const;
