@@ -1,11 +1,9 @@
 #include "app/options_dialog.h"
 
-#include <string>
-#include <string_view>
-
 #include "app/main_window.h"
 #include "app/start_window.h"
 #include "core/settings.h"
+#include "core/texts.h"
 #include "engine/delete_confirmation.h"
 #include "engine/key_entry_window.h"
 #include "engine/processing_window.h"
@@ -16,14 +14,6 @@ namespace vek {
 namespace {
 
 constexpr int HintPauseItems = 7;  // 0.1 .. 6.4 seconds
-
-// The text without the blanks and control characters at either end.
-std::string Trimmed(std::string_view text) {
-  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return std::string(text);
-}
 
 // Item i of the hint pause list is 100 x 2^i milliseconds.
 uint16_t HintPauseOfItem(int index) {
@@ -133,14 +123,14 @@ void TForm4::Button1Click() {
   Hide();
   Form2->Repaint();
 
-  OwnerFirstName.Assign(Trimmed(Edit1->Text()));
-  OwnerLastName.Assign(Trimmed(Edit2->Text()));
-  OwnerCompany.Assign(Trimmed(Edit3->Text()));
+  OwnerFirstName.Assign(TrimBlanks(Edit1->Text()));
+  OwnerLastName.Assign(TrimBlanks(Edit2->Text()));
+  OwnerCompany.Assign(TrimBlanks(Edit3->Text()));
   OwnerLocation.Assign(ComboBox1->Text());
-  OwnerEmail.Assign(Trimmed(Edit4->Text()));
-  InfoLine1.Assign(Trimmed(Edit5->Text()));
-  InfoLine2.Assign(Trimmed(Edit6->Text()));
-  InfoLine3.Assign(Trimmed(Edit7->Text()));
+  OwnerEmail.Assign(TrimBlanks(Edit4->Text()));
+  InfoLine1.Assign(TrimBlanks(Edit5->Text()));
+  InfoLine2.Assign(TrimBlanks(Edit6->Text()));
+  InfoLine3.Assign(TrimBlanks(Edit7->Text()));
   TimestampEncryption = CheckBox1->Checked();
   PreserveAttributes = CheckBox2->Checked();
   WindowsInformation = CheckBox3->Checked();

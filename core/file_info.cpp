@@ -15,11 +15,8 @@ namespace vek {
 
 namespace {
 
-constexpr std::string_view Banner = "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
 constexpr uint8_t CR = 0x0D;
 constexpr uint8_t LF = 0x0A;
-constexpr size_t BannerLineLength = 53;  // the banner and CR LF
-constexpr int64_t KeyCheckLength = 128;
 constexpr size_t MaxProductLineLength = 255;
 
 // Header tags.
@@ -61,7 +58,7 @@ class THeaderParser {
       if (!ReadField(tag, file)) return TCurrentFile::StatusNotVek;
     }
     file.ContentSize = QWord();
-    file.DataStart = static_cast<int64_t>(BannerLineLength) + next_ - 1;
+    file.DataStart = BannerLineLength + next_ - 1;
     return TCurrentFile::StatusVekFile;
   }
 
@@ -145,16 +142,9 @@ class THeaderParser {
 };
 
 bool IsBannerLine(std::span<const uint8_t, BannerLineLength> line) {
-  return std::equal(Banner.begin(), Banner.end(), line.begin(),
+  return std::equal(HeaderBanner.begin(), HeaderBanner.end(), line.begin(),
                     [](char c, uint8_t byte) { return static_cast<uint8_t>(c) == byte; }) &&
-         line[Banner.size()] == CR && line[Banner.size() + 1] == LF;
-}
-
-// Whether the file has room for the data the header announces and the
-// key-check block after it.
-bool SizeFieldFits(const TCurrentFile& header, int64_t fileSize) {
-  return header.ContentSize >= 0 &&
-         header.ContentSize <= fileSize - header.DataStart - KeyCheckLength;
+         line[HeaderBanner.size()] == CR && line[HeaderBanner.size() + 1] == LF;
 }
 
 // Name, size, attributes and times from the directory entry of the file.
@@ -182,17 +172,9 @@ void TakeDirectoryEntry(std::string_view path, std::string_view name, TCurrentFi
 uint8_t ExamineHeader(const std::string& path, TCurrentFile& file) {
   const auto stream =
       platform::FileStream::Open(path, platform::FileMode::OpenRead, platform::ShareMode::DenyNone);
-  std::array<uint8_t, BannerLineLength> bannerLine{};
-  if (!stream || stream->Read(bannerLine.data(), BannerLineLength) != BannerLineLength) {
-    return TCurrentFile::StatusShort;
-  }
-  if (!IsBannerLine(bannerLine)) return TCurrentFile::StatusNotVek;
-  const int64_t count = stream->Read(SharedBuffer.data(), SharedBufferSize);
-  if (count < 0) return TCurrentFile::StatusShort;
-
+  if (!stream) return TCurrentFile::StatusShort;
   TCurrentFile header = file;
-  const uint8_t status = ParseHeaderFields(
-      std::span<const uint8_t>(SharedBuffer.data(), static_cast<size_t>(count)), header);
+  const uint8_t status = ReadHeader(*stream, header).value_or(TCurrentFile::StatusShort);
   if (status != TCurrentFile::StatusVekFile) return status;
   if (!SizeFieldFits(header, stream->Size())) return TCurrentFile::StatusNotVek;
   file = std::move(header);
@@ -203,6 +185,23 @@ uint8_t ExamineHeader(const std::string& path, TCurrentFile& file) {
 
 uint8_t ParseHeaderFields(std::span<const uint8_t> bytes, TCurrentFile& file) {
   return THeaderParser(bytes).Parse(file);
+}
+
+std::optional<uint8_t> ReadHeader(platform::FileStream& stream, TCurrentFile& header) {
+  std::array<uint8_t, BannerLineLength> bannerLine{};
+  const int64_t lineRead = stream.Read(bannerLine.data(), BannerLineLength);
+  if (lineRead < 0) return std::nullopt;
+  if (lineRead != BannerLineLength) return TCurrentFile::StatusShort;
+  if (!IsBannerLine(bannerLine)) return TCurrentFile::StatusNotVek;
+  const int64_t count = stream.Read(SharedBuffer.data(), SharedBufferSize);
+  if (count < 0) return std::nullopt;
+  return ParseHeaderFields(
+      std::span<const uint8_t>(SharedBuffer.data(), static_cast<size_t>(count)), header);
+}
+
+bool SizeFieldFits(const TCurrentFile& header, int64_t fileSize) {
+  return header.ContentSize >= 0 &&
+         header.ContentSize <= fileSize - header.DataStart - KeyCheckLength;
 }
 
 void ReadFileInfo(std::string_view folder, std::string_view name) {

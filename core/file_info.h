@@ -11,12 +11,26 @@
 // "not an encrypted file".
 
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <span>
 #include <string_view>
 
 #include "core/state.h"
 
+namespace platform {
+class FileStream;
+}
+
 namespace vek {
+
+// The banner that opens every encrypted file, and its line: the banner and
+// CR LF.
+inline constexpr std::string_view HeaderBanner =
+    "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
+inline constexpr int64_t BannerLineLength = std::ssize(HeaderBanner) + 2;  // 53
+// Bytes of the key-check block that ends every encrypted file.
+inline constexpr int64_t KeyCheckLength = 128;
 
 // Examines folder + name (folder ends in "\") and fills CurrentFile:
 // - Status 1 (missing): no such file; only Name and Folder are set.
@@ -44,5 +58,16 @@ void ReadFileInfo(std::string_view folder, std::string_view name);
 // set; on 2 (the bytes end inside the header) or 3 (not a header) `file`
 // may hold a part of them. Reads nothing outside `bytes`.
 uint8_t ParseHeaderFields(std::span<const uint8_t> bytes, TCurrentFile& file);
+
+// Reads the header from the start of `stream`: the banner line, then up to
+// 8192 bytes into SharedBuffer, parsed into `header` by ParseHeaderFields.
+// Gives status 2 when the stream ends inside the banner line, 3 when that
+// line differs, else ParseHeaderFields' status; nothing when the stream
+// reports a failed read. The size field is not checked (see SizeFieldFits).
+std::optional<uint8_t> ReadHeader(platform::FileStream& stream, TCurrentFile& header);
+
+// Whether a file of `fileSize` bytes has room for the data the parsed
+// `header` announces and the key-check block after it.
+bool SizeFieldFits(const TCurrentFile& header, int64_t fileSize);
 
 }  // namespace vek

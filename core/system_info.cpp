@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/state.h"
+#include "core/texts.h"
 #include "platform/drives.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -23,12 +24,8 @@ constexpr uint32_t LongNameLength = 255;  // maximum component length of long-na
 // The service-pack text without leading and trailing blanks and control
 // characters.
 std::string_view TrimmedServicePack(const platform::OsVersionInfo& info) {
-  std::string_view text(info.CSDVersion, sizeof info.CSDVersion);
-  text = text.substr(0, text.find('\0'));
-  const auto isPadding = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!text.empty() && isPadding(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isPadding(text.back())) text.remove_suffix(1);
-  return text;
+  const std::string_view text(info.CSDVersion, sizeof info.CSDVersion);
+  return TrimBlanks(text.substr(0, text.find('\0')));
 }
 
 uint8_t NtVersionCode(const platform::OsVersionInfo& info) {

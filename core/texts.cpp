@@ -47,12 +47,6 @@ std::string_view OrdinalSuffix(uint16_t day) {
   }
 }
 
-std::string TwoDigits(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02u", value);
-  return text;
-}
-
 // The 12-hour clock's hour (0 shows as 12) and its suffix.
 std::string Hour12(uint16_t hour) {
   const unsigned shown = hour % 12u;
@@ -73,6 +67,19 @@ char AsciiLower(char c) {
 }
 
 }  // namespace
+
+std::string TwoDigits(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02u", value);
+  return text;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
 
 void CaptureNow() {
   const platform::CalendarTime now = platform::LocalNow();

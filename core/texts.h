@@ -26,6 +26,13 @@ std::string FormatTimeForFileName(uint16_t hour, uint16_t minute, uint16_t secon
 // Captures the moment, then "3:07:05pm, Tuesday 9th of December 2003".
 std::string NowText();
 
+// At least two digits, with a leading zero below 10: "07".
+std::string TwoDigits(unsigned value);
+
+// `text` without the blanks and control characters (bytes up to 0x20) at
+// either end.
+std::string_view TrimBlanks(std::string_view text);
+
 // Description of a file's type from its extension (the text after the last
 // "."), looked up case-blind in the file-type table; "Unknown" when no row
 // matches or the name has no "." at all.

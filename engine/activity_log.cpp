@@ -15,11 +15,7 @@ namespace vek {
 
 void TForm8::LogLine(const std::string& text) {
   CaptureNow();
-  const auto twoDigits = [](uint16_t value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
-           static_cast<char>('0' + value % 10);
-  };
-  Form21->ListBox1->AddItem(twoDigits(NowHour) + ":" + twoDigits(NowMin) + ":" + twoDigits(NowSec) +
+  Form21->ListBox1->AddItem(TwoDigits(NowHour) + ":" + TwoDigits(NowMin) + ":" + TwoDigits(NowSec) +
                             " " + text);
 }
 

@@ -11,10 +11,8 @@
 // to it (or switched the question off).
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "core/file_info.h"
@@ -42,13 +40,6 @@ std::string DecryptedName(const std::string& name) {
     return name.substr(0, name.size() - n);
   }
   return "(Encrypted extension not .vek) " + name;
-}
-
-bool IsBannerLine(std::span<const uint8_t> line) {
-  const std::string expected = std::string(HeaderBanner) + "\r\n";
-  return line.size() == expected.size() &&
-         std::equal(line.begin(), line.end(), expected.begin(),
-                    [](uint8_t byte, char c) { return byte == static_cast<uint8_t>(c); });
 }
 
 }  // namespace
@@ -148,7 +139,7 @@ void TForm8::StepDecryptOpenSource() {
       RaiseWarning(false, SourceName, StateDecryptNextFile, std::string(NotGenuineMessage));
       return;
   }
-  const int64_t dataStart = SourceSize - JobList.ContentSize[JobPos] - int64_t{KeyCheckBlockSize};
+  const int64_t dataStart = SourceSize - JobList.ContentSize[JobPos] - KeyCheckLength;
   if (!SourceStream->Seek(dataStart)) {
     CloseSource();
     ErrorFileText = SourceName;
@@ -163,22 +154,14 @@ TForm8::TListedCheck TForm8::SourceStillAsListed() {
   const int64_t size = SourceStream->Size();
   if (size < 0) return TListedCheck::Unreadable;
   if (size != JobList.Size[JobPos]) return TListedCheck::Changed;
-  std::array<uint8_t, HeaderBanner.size() + 2> line{};
-  const int64_t lineRead = SourceStream->Read(line.data(), std::ssize(line));
-  if (lineRead < 0) return TListedCheck::Unreadable;
-  if (lineRead != std::ssize(line) || !IsBannerLine(line)) return TListedCheck::Changed;
-  const int64_t count = SourceStream->Read(SharedBuffer.data(), SharedBufferSize);
-  if (count < 0) return TListedCheck::Unreadable;
   TCurrentFile header;
-  if (ParseHeaderFields(std::span<const uint8_t>(SharedBuffer.data(), static_cast<size_t>(count)),
-                        header) != TCurrentFile::StatusVekFile) {
-    return TListedCheck::Changed;
-  }
+  const std::optional<uint8_t> status = ReadHeader(*SourceStream, header);
+  if (!status) return TListedCheck::Unreadable;
+  if (*status != TCurrentFile::StatusVekFile) return TListedCheck::Changed;
   preservedAttributes_ =
       header.PreserveAttributes ? std::optional<uint32_t>(header.HeaderAttributes) : std::nullopt;
-  const int64_t content = header.ContentSize;
-  const bool asListed = content == JobList.ContentSize[JobPos] && content >= 0 &&
-                        content <= size - header.DataStart - int64_t{KeyCheckBlockSize};
+  const bool asListed =
+      header.ContentSize == JobList.ContentSize[JobPos] && SizeFieldFits(header, size);
   return asListed ? TListedCheck::AsListed : TListedCheck::Changed;
 }
 
@@ -227,11 +210,11 @@ void TForm8::StepDecryptAdvance() {
 }
 
 void TForm8::StepReadKeyCheck() {
-  if (ReadExactly(*SourceStream, SharedBuffer.data(), KeyCheckBlockSize, SourceName,
+  if (ReadExactly(*SourceStream, SharedBuffer.data(), KeyCheckLength, SourceName,
                   platform::err::FileNotFound) < 0) {
     return;
   }
-  KeyAuthenticated = std::memcmp(SharedBuffer.data(), KeyState.State, KeyCheckBlockSize) == 0;
+  KeyAuthenticated = std::memcmp(SharedBuffer.data(), KeyState.State, KeyCheckLength) == 0;
   SetNextState(StateDecryptCloseSource);
 }
 

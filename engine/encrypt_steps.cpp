@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/file_info.h"
 #include "core/short_string.h"
 #include "core/texts.h"
 #include "engine/engine_tables.h"
@@ -166,7 +167,7 @@ void TForm8::BuildHeaderText() {
 }
 
 void TForm8::StepEncryptCheckSpace() {
-  CheckFreeSpace(int64_t{HeaderLength} + SourceSize + int64_t{KeyCheckBlockSize}, TargetName,
+  CheckFreeSpace(int64_t{HeaderLength} + SourceSize + KeyCheckLength, TargetName,
                  StateEncryptSetKey, StateEncryptNextFile);
 }
 
@@ -289,7 +290,7 @@ void TForm8::StepEncryptCloseSource() {
 }
 
 void TForm8::StepWriteKeyCheck() {
-  if (WriteOrRaise(*TargetStream, KeyState.State, KeyCheckBlockSize, TargetName)) {
+  if (WriteOrRaise(*TargetStream, KeyState.State, KeyCheckLength, TargetName)) {
     SetNextState(StateEncryptCloseTarget);
   }
 }
@@ -419,8 +420,8 @@ void TForm8::StepVerifyAdvance() {
 }
 
 void TForm8::StepVerifyKeyCheck() {
-  if (!ReadTargetBlock(KeyCheckBlockSize)) return;
-  if (std::memcmp(SharedBuffer2.data(), KeyState.State, KeyCheckBlockSize) != 0) {
+  if (!ReadTargetBlock(KeyCheckLength)) return;
+  if (std::memcmp(SharedBuffer2.data(), KeyState.State, KeyCheckLength) != 0) {
     LeaveFileWithWarning("File key integrity error (storage media maybe unreliable)");
     return;
   }

@@ -13,12 +13,6 @@
 
 namespace vek {
 
-// The plain banner line that opens every encrypted file (without its CR LF).
-inline constexpr std::string_view HeaderBanner =
-    "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
-// Bytes of the key-check block that ends every encrypted file.
-inline constexpr size_t KeyCheckBlockSize = 128;
-
 // The progress bars' steps.
 inline constexpr int ProgressSteps = 400;
 

@@ -81,12 +81,7 @@ uint8_t KeyLengthChoice(int index) {
 }
 
 std::string TrimKeyText(std::string_view text) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && blank(text[first])) ++first;
-  while (last > first && blank(text[last - 1])) --last;
-  return std::string(text.substr(first, last - first));
+  return std::string(TrimBlanks(text));
 }
 
 size_t KeyTextLength(std::string_view text) {

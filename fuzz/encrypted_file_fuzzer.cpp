@@ -19,10 +19,10 @@
 
 namespace {
 
+using vek::BannerLineLength;
+using vek::KeyCheckLength;
 using vek::TCurrentFile;
-using vekfuzz::BannerLineLength;
 using vekfuzz::Check;
-using vekfuzz::KeyCheckLength;
 
 constexpr std::string_view CraftedName = "crafted.vek";
 

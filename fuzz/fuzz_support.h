@@ -35,11 +35,6 @@ const TScratchDrive& Drive();
 // The drive's root as the program names it.
 inline constexpr std::string_view DriveRoot = "C:\\";
 
-// The encrypted file's frame around its header and data: the banner line
-// before them and the key-check block after them.
-inline constexpr int64_t BannerLineLength = 53;
-inline constexpr int64_t KeyCheckLength = 128;
-
 // The bytes of a host file; the check fails when it cannot be read.
 std::vector<uint8_t> ReadHostFile(const std::filesystem::path& path);
 

@@ -15,8 +15,8 @@
 
 namespace {
 
+using vek::BannerLineLength;
 using vek::TCurrentFile;
-using vekfuzz::BannerLineLength;
 using vekfuzz::Check;
 
 constexpr size_t MaxProductLineLength = 255;

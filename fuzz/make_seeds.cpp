@@ -24,11 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
-using vekfuzz::BannerLineLength;
+using vek::BannerLineLength;
+using vek::HeaderBanner;
+using vek::KeyCheckLength;
 using vekfuzz::Check;
-using vekfuzz::KeyCheckLength;
 
-constexpr std::string_view Banner = "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
 constexpr std::string_view ProductLine =
     "VEK 2003 for Microsoft Windows 95/98/ME/NT/2000/XP (c)2003 Quarne T. Velso";
 
@@ -55,7 +55,7 @@ void AppendText(Bytes& bytes, uint8_t tag, std::string_view text) {
 // the key-check block.
 Bytes EncryptedFile(const THeaderFields& fields, std::string_view content) {
   Bytes bytes;
-  Append(bytes, Banner);
+  Append(bytes, HeaderBanner);
   Append(bytes, "\r\n");
   Append(bytes, ProductLine);
   bytes.insert(bytes.end(), {0x0D, 0x0A, 0x14, 0x00, 1, 0, 0x01, 1, 0});

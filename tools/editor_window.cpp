@@ -42,18 +42,6 @@ void TForm18::DeclareBindings(ui::TFormBinder& binder) {
   binder.Handler("Button7Click", this, &TForm18::Button7Click);
 }
 
-namespace {
-
-// Without leading and trailing blanks (and control characters).
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
-
 void TForm18::FormShow() {
   SetCaption("VEK 2003 - Embedded information for " + EditedEntry.Name + " [" +
              SizeToText(EditedEntry.Size) + "]");
@@ -94,14 +82,14 @@ uint16_t TForm18::FindEditedEntry() const {
 // the information lines only when `trimInfoLines`.
 TEmbeddedData TForm18::OwnerFromControls(bool trimInfoLines) const {
   const auto infoLine = [trimInfoLines](const std::string& text) {
-    return trimInfoLines ? Trim(text) : std::string_view(text);
+    return trimInfoLines ? TrimBlanks(text) : std::string_view(text);
   };
   TEmbeddedData owner;
-  owner.OwnerFirstName.Assign(Trim(Edit1->Text()));
-  owner.OwnerLastName.Assign(Trim(Edit2->Text()));
-  owner.OwnerCompany.Assign(Trim(Edit3->Text()));
-  owner.OwnerLocation.Assign(Trim(ComboBox1->Text()));
-  owner.OwnerEmail.Assign(Trim(Edit4->Text()));
+  owner.OwnerFirstName.Assign(TrimBlanks(Edit1->Text()));
+  owner.OwnerLastName.Assign(TrimBlanks(Edit2->Text()));
+  owner.OwnerCompany.Assign(TrimBlanks(Edit3->Text()));
+  owner.OwnerLocation.Assign(TrimBlanks(ComboBox1->Text()));
+  owner.OwnerEmail.Assign(TrimBlanks(Edit4->Text()));
   owner.InfoLines[0].Assign(infoLine(Edit5->Text()));
   owner.InfoLines[1].Assign(infoLine(Edit6->Text()));
   owner.InfoLines[2].Assign(infoLine(Edit7->Text()));
