@@ -199,9 +199,7 @@ void TForm1::RestoreWindowPositions() {
 void TForm1::CenterAllWindows() {
   for (int number = 1; number <= LastWindow; ++number) {
     ui::TForm* form = ProgramWindow(number);
-    if (form == nullptr) continue;
-    form->SetLeft((ui::Screen->Width() - form->Width()) / 2);
-    form->SetTop((ui::Screen->Height() - form->Height()) / 2);
+    if (form != nullptr) form->CenterOnScreen();
   }
 }
 

@@ -1,7 +1,6 @@
 #include "installer/error_page.h"
 
 #include "installer/backdrop.h"
-#include "installer/pages.h"
 #include "installer/state.h"
 
 namespace vek::installer {
@@ -19,7 +18,7 @@ void TForm7::DeclareBindings(ui::TFormBinder& binder) {
 }
 
 void TForm7::FormShow() {
-  CenterOnScreen(*this);
+  CenterOnScreen();
 }
 
 void TForm7::Button1Click() {

@@ -4,7 +4,6 @@
 
 #include "installer/backdrop.h"
 #include "installer/image.h"
-#include "installer/pages.h"
 #include "installer/state.h"
 #include "platform/shell.h"
 
@@ -20,7 +19,7 @@ void TForm6::DeclareBindings(ui::TFormBinder& binder) {
 }
 
 void TForm6::FormShow() {
-  CenterOnScreen(*this);
+  CenterOnScreen();
 }
 
 // What the shell makes of the requests is its own business: the

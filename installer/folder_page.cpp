@@ -3,7 +3,6 @@
 #include <string>
 
 #include "installer/backdrop.h"
-#include "installer/pages.h"
 #include "installer/shortcuts_page.h"
 #include "installer/state.h"
 #include "installer/welcome_page.h"
@@ -54,7 +53,7 @@ void TForm3::DeclareBindings(ui::TFormBinder& binder) {
 
 // Another drive selected until now counts as a change to C (and suggests a folder there).
 void TForm3::FormShow() {
-  CenterOnScreen(*this);
+  CenterOnScreen();
   DriveComboBox1->SetDrive('C');
   Label3->SetCaption(KilobytesText(PayloadTotal));
   ShowDriveSpace();

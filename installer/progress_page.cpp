@@ -8,7 +8,6 @@
 #include "installer/error_page.h"
 #include "installer/finish_page.h"
 #include "installer/install_errors.h"
-#include "installer/pages.h"
 #include "installer/state.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -59,7 +58,7 @@ void TForm5::DeclareBindings(ui::TFormBinder& binder) {
 }
 
 void TForm5::FormShow() {
-  CenterOnScreen(*this);
+  CenterOnScreen();
   TaskIndex = 1;
   TaskTick = 0;
   StepFailures = 0;

@@ -23,10 +23,7 @@ constexpr uint16_t kShortcutHotkey = 0x027B;  // Ctrl+F12
 constexpr std::string_view kShortcutName = "VEK 2003.lnk";
 
 std::string KeyName(RootKey root, std::string_view key) {
-  const std::string_view rootName = root == RootKey::ClassesRoot   ? "HKEY_CLASSES_ROOT"
-                                    : root == RootKey::CurrentUser ? "HKEY_CURRENT_USER"
-                                                                   : "HKEY_LOCAL_MACHINE";
-  return std::string(rootName) + "\\" + std::string(key);
+  return std::string(platform::RootKeyName(root)) + "\\" + std::string(key);
 }
 
 void CreateKeyOrRaise(RootKey root, std::string_view key) {

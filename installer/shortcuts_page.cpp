@@ -2,7 +2,6 @@
 
 #include "installer/backdrop.h"
 #include "installer/folder_page.h"
-#include "installer/pages.h"
 #include "installer/progress_page.h"
 #include "installer/state.h"
 
@@ -21,7 +20,7 @@ void TForm4::DeclareBindings(ui::TFormBinder& binder) {
 }
 
 void TForm4::FormShow() {
-  CenterOnScreen(*this);
+  CenterOnScreen();
 }
 
 void TForm4::Button1Click() {

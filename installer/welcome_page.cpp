@@ -2,7 +2,6 @@
 
 #include "installer/backdrop.h"
 #include "installer/folder_page.h"
-#include "installer/pages.h"
 #include "installer/state.h"
 
 namespace vek::installer {
@@ -29,7 +28,7 @@ void TForm2::DeclareBindings(ui::TFormBinder& binder) {
 }
 
 void TForm2::FormShow() {
-  CenterOnScreen(*this);
+  CenterOnScreen();
 }
 
 void TForm2::Button1Click() {

@@ -454,6 +454,10 @@ Key& MakeKey(Roots& roots, RootKey root, const std::vector<std::string>& names) 
 
 }  // namespace
 
+std::string_view RootKeyName(RootKey root) {
+  return kRootNames[static_cast<size_t>(root)];
+}
+
 bool RegKeyExists(RootKey root, std::string_view keyPath) {
   const auto names = SplitKeyPath(keyPath);
   if (!names) return false;

@@ -21,6 +21,9 @@ namespace platform {
 
 enum class RootKey { ClassesRoot, CurrentUser, LocalMachine };
 
+// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
+std::string_view RootKeyName(RootKey root);
+
 bool RegKeyExists(RootKey root, std::string_view keyPath);
 // Creates the key and its missing parents; true when it exists afterwards.
 bool RegCreateKey(RootKey root, std::string_view keyPath);

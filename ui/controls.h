@@ -440,7 +440,7 @@ class TImage : public TControl {
 // running while its form is hidden.
 class TTimer : public TComponent {
  public:
-  TTimer(std::string name, TForm* form);
+  explicit TTimer(std::string name);
   ~TTimer() override;
   int Interval() const { return interval_; }
   void SetInterval(int ms);  // restarts the count when enabled
@@ -454,7 +454,6 @@ class TTimer : public TComponent {
   void Fire();
 
  private:
-  TForm* form_;
   int interval_ = 1000;
   bool enabled_ = true;
   int64_t dueAt_ = 0;

@@ -105,6 +105,11 @@ void TForm::BringToFront() {
   detail::RaiseWindow(widget_);
 }
 
+void TForm::CenterOnScreen() {
+  SetLeft((Screen->Width() - Width()) / 2);
+  SetTop((Screen->Height() - Height()) / 2);
+}
+
 void TForm::SendSysCommand(uint32_t command) {
   Qt::WindowStates state = widget_->windowState();
   if (command == SC_MINIMIZE) state |= Qt::WindowMinimized;

@@ -76,6 +76,8 @@ class TForm : public TWinControl {
   // Returns whether the form closed.
   bool Close();
   void BringToFront();
+  // Places the form in the middle of the primary screen (halves rounded toward zero).
+  void CenterOnScreen();
   // SC_MINIMIZE, SC_RESTORE.
   void SendSysCommand(uint32_t command);
   bool Minimized() const;

@@ -60,6 +60,20 @@ TEST_F(RegistryTest, KeysAndValuesPersistInReadableText) {
   EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
 }
 
+TEST_F(RegistryTest, EachRootGoesByItsNameInTheFile) {
+  const std::pair<RootKey, std::string_view> roots[] = {
+      {HKCR, "HKEY_CLASSES_ROOT"}, {HKCU, "HKEY_CURRENT_USER"}, {HKLM, "HKEY_LOCAL_MACHINE"}};
+  for (const auto& [root, name] : roots) {
+    EXPECT_EQ(RootKeyName(root), name);
+    ASSERT_TRUE(RegCreateKey(root, "Named"));
+    ASSERT_TRUE(RegWriteString(root, "Named", "", "x"));
+  }
+  const std::string text = ReadText(file);
+  for (const auto& [root, name] : roots) {
+    EXPECT_NE(text.find("[" + std::string(name) + "\\Named]"), std::string::npos) << text;
+  }
+}
+
 TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirSpelling) {
   ASSERT_TRUE(RegCreateKey(HKCU, "Vendor\\Foo"));
   ASSERT_TRUE(RegWriteString(HKCU, "VENDOR\\FOO", "Name", "one"));

@@ -14,7 +14,7 @@ namespace {
 class UiClockTest : public ::testing::Test {
  protected:
   ui::TTimer* AddTimer(const std::string& name, int interval) {
-    timers_.push_back(std::make_unique<ui::TTimer>(name, nullptr));
+    timers_.push_back(std::make_unique<ui::TTimer>(name));
     ui::TTimer* timer = timers_.back().get();
     timer->SetInterval(interval);
     timer->OnTimer = [this, name] { log.push_back(name + "@" + std::to_string(Elapsed())); };

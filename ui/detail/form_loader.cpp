@@ -1,7 +1,6 @@
 #include "ui/detail/form_loader.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 
 #include <algorithm>
 #include <map>
@@ -131,7 +130,8 @@ class TFormLoader::Build {
     form_.DeclareBindings(binder);
     FillSlots(binder, node);
     BindEvents(binder);
-    if (centre_) Centre();
+    // Without a screen the form stays where its description put it.
+    if (centre_ && QGuiApplication::primaryScreen() != nullptr) form_.CenterOnScreen();
     if (form_.OnCreate) form_.OnCreate();
     if (showAtStart_) form_.Show();
   }
@@ -180,7 +180,7 @@ class TFormLoader::Build {
       Fail(child.line, "a second component named \"" + child.name + "\"");
     if (child.className == "TTimer") {
       if (!child.children.empty()) Fail(child.children.front().line, "a TTimer holds no controls");
-      form_.timers_.push_back(std::make_unique<TTimer>(child.name, &form_));
+      form_.timers_.push_back(std::make_unique<TTimer>(child.name));
       BuildNode(*form_.timers_.back(), nullptr, child);
       return;
     }
@@ -282,14 +282,6 @@ class TFormLoader::Build {
              what + ": the handler \"" + event.handler + "\" must be " + SignatureOf(event.slot));
       }
     }
-  }
-
-  void Centre() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect area = screen->geometry();
-    form_.SetLeft((area.width() - form_.Width()) / 2);
-    form_.SetTop((area.height() - form_.Height()) / 2);
   }
 
   TForm& form_;
