@@ -1,8 +1,9 @@
 # Two entry points for a fresh machine:
 #   make run   installs what is missing, builds and starts the program
 #   make test  installs what is missing, builds and runs every test: the CI
-#              build's tests, the same tests under the sanitizers, then a
-#              short run of each fuzz target
+#              build's tests (one test per process, then each test
+#              executable whole), the same tests under the sanitizers, then
+#              a short run of each fuzz target
 PRESET ?= dev
 
 .PHONY: all deps build run test asan fuzz clean
@@ -28,6 +29,7 @@ run: build
 
 test: deps
 	$(call preset_tests,ci)
+	scripts/run-whole-tests build/ci
 	$(call preset_tests,asan)
 	$(call preset_tests,fuzz)
 

@@ -41,6 +41,26 @@ void CreateProgramWindows() {
   ui::Application->CreateForm(Form22, "Form22");
 }
 
+void DestroyProgramWindows() {
+  ui::Application->DestroyForms();
+  Form1 = nullptr;
+  Form2 = nullptr;
+  Form4 = nullptr;
+  Form6 = nullptr;
+  Form7 = nullptr;
+  Form8 = nullptr;
+  Form9 = nullptr;
+  Form14 = nullptr;
+  Form15 = nullptr;
+  Form16 = nullptr;
+  Form17 = nullptr;
+  Form18 = nullptr;
+  Form19 = nullptr;
+  Form20 = nullptr;
+  Form21 = nullptr;
+  Form22 = nullptr;
+}
+
 ui::TForm* ProgramWindow(int number) {
   switch (number) {
     case 1:

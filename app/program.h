@@ -12,6 +12,10 @@ namespace vek {
 // variable of the state module. The ui application must exist.
 void CreateProgramWindows();
 
+// Ends every window of the program and clears their form variables, so the
+// next CreateProgramWindows starts a fresh set.
+void DestroyProgramWindows();
+
 // The window with number `number` (TForm1 is 1, TForm22 is 22), or nullptr
 // when the program has no window of that number or it is not created yet.
 ui::TForm* ProgramWindow(int number);

@@ -113,9 +113,14 @@ void TApplication::Shutdown() {
 }
 
 TApplication::~TApplication() {
+  DestroyForms();
+}
+
+void TApplication::DestroyForms() {
   formOrder_.clear();
   mainForm_ = nullptr;
   while (!forms_.empty()) forms_.pop_back();
+  terminated_ = false;
 }
 
 void TApplication::SetTitle(std::string_view title) {

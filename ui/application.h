@@ -34,6 +34,9 @@ class TApplication {
   }
   TForm* MainForm() const { return mainForm_; }
   const std::vector<TForm*>& Forms() const { return formOrder_; }
+  // Ends every form, the newest first. The application is then as before
+  // its first CreateForm: no main form, not terminated.
+  void DestroyForms();
 
   // Shows the main form and runs the message loop until it is closed. In
   // virtual clock mode the loop advances the clock 1 ms at a time instead

@@ -19,6 +19,7 @@ class AppTest : public vektest::ProgramTest {
   // Ends the program's windows and state and creates them afresh in the
   // same current folder, as the next start of the program would.
   static void RestartProgram() {
+    vek::DestroyProgramWindows();
     vektest::RestartUiApplication();
     vek::ResetProgramState();
     vek::CreateProgramWindows();

@@ -35,6 +35,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+  vek::DestroyProgramWindows();
   platform::faults::Reset();
   platform::SetLocalNowForTest(std::nullopt);
 }

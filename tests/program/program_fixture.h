@@ -2,7 +2,8 @@
 // A test fixture that runs the whole program's windows: a fresh temporary
 // folder mapped as drive C: and made the current folder, a fixed clock
 // moment, program-wide state at its start, and every window created (but
-// none shown: a test shows the start window or whichever it needs).
+// none shown: a test shows the start window or whichever it needs). The
+// windows end with the test.
 
 #include <gtest/gtest.h>
 
