@@ -82,6 +82,31 @@ TEST_F(ShellDesktopTest, AFileTypeIsKnownByNameAndByContentAndOpensWithItsEntry)
             "vektest.desktop\n");
 }
 
+TEST_F(ShellDesktopTest, TheEntryStartsItsProgramInItsFolderWithTheOpenedFile) {
+  // A program whose path needs every kind of quoting an entry knows; it
+  // says where it runs and what it was given on the output it inherits.
+  const std::string folder = "it's \"odd\" $dir `x`";
+  fs::create_directories(dir / folder);
+  vektest::MakeFile(dir / folder / "stand in.exe",
+                    "#!/bin/sh\nprintf '%s|%s|%s\\n' \"$PWD\" \"$#\" \"$1\"\n");
+  fs::permissions(dir / folder / "stand in.exe", fs::perms::owner_all);
+  ShellLink link;
+  link.SetPath(Win(folder + "\\stand in.exe"));
+  link.SetWorkingDirectory(Win(folder));
+  link.SetFileType(kType);
+  const auto entriesFolder = DesktopEntriesFolder();
+  ASSERT_TRUE(entriesFolder);
+  ForceDirectories(*entriesFolder);
+  ASSERT_TRUE(link.Save(*entriesFolder + "\\starter.desktop"));
+  const fs::path entry = fs::path(DesktopDataFolder()) / "applications" / "starter.desktop";
+  EXPECT_EQ(vektest::RunCommand({"desktop-file-validate", entry}).Output, "");
+
+  const std::string opened = Host("a b$c 'd'.vektest");
+  vektest::MakeFile(opened, "x");
+  const auto launch = vektest::RunCommand({"gio", "launch", entry, opened});
+  EXPECT_EQ(launch.Output, Host(folder) + "|1|" + opened + "\n");
+}
+
 TEST_F(ShellDesktopTest, IconsGoIntoTheThemeBySizeAndKind) {
   const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G'};
   ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::Application, "vektest", 16, png));
