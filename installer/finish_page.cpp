@@ -26,8 +26,11 @@ void TForm6::FormShow() {
 // installation is done either way.
 void TForm6::Button1Click() {
   if (CheckBox1->Checked()) platform::ShellExecute("open", ProductWebSite);
-  if (CheckBox2->Checked())
-    platform::ShellExecute("open", InstallDir + std::string(ProgramFileName));
+  // The program starts in its own folder, as its shortcuts start it.
+  if (CheckBox2->Checked()) {
+    platform::ShellExecute("open", InstallDir + std::string(ProgramFileName),
+                           InstallWorkingFolder());
+  }
   Form1->CloseAllForms();
 }
 

@@ -92,6 +92,10 @@ class TForm5 : public ui::TForm {
 
   void RegisterExtension();
   void RegisterFileType();
+  // Tells the desktop of the program and of its file type: icons, the
+  // file type's description, the entry that opens such files. What cannot
+  // be done goes into the install log; the installation goes on.
+  void RegisterWithDesktop();
   void CreateShortcut(int kind);
 
  protected:

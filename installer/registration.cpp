@@ -1,5 +1,6 @@
 // The installation's last tasks: the .vek file type and the shortcuts.
 #include <string>
+#include <vector>
 
 #include "installer/image.h"
 #include "installer/install_errors.h"
@@ -8,7 +9,9 @@
 #include "installer/state.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/shell_desktop.h"
 #include "platform/shell_link.h"
+#include "ui/picture.h"
 
 namespace vek::installer {
 namespace {
@@ -20,7 +23,20 @@ constexpr std::string_view kFileType = "VEK2003.File";
 constexpr std::string_view kShellFolders =
     "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr uint16_t kShortcutHotkey = 0x027B;  // Ctrl+F12
-constexpr std::string_view kShortcutName = "VEK 2003.lnk";
+constexpr std::string_view kShortcutName = "VEK 2003";
+constexpr std::string_view kShortcutDescription = "Shortcut to the VEK 2003 application";
+
+// The desktop's names for the program and its file type: the entry file
+// (in the menu folder and on the desktop alike), the icons, the type.
+constexpr std::string_view kDesktopId = "vek2003";
+constexpr std::string_view kEntryFile = "vek2003.desktop";
+constexpr std::string_view kMimeType = "application/x-vek2003";
+constexpr std::string_view kFileTypeIcon = "application-x-vek2003";
+constexpr std::string_view kMenuCategories = "Utility;";
+// The line every encrypted file starts with, which tells the desktop such a
+// file by its content whatever its name.
+constexpr std::string_view kFileBanner = "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso\r\n";
+constexpr std::string_view kInstallLogName = "install.log";
 
 std::string KeyName(RootKey root, std::string_view key) {
   return std::string(platform::RootKeyName(root)) + "\\" + std::string(key);
@@ -37,7 +53,92 @@ void RemoveKey(RootKey root, std::string_view key) {
   if (platform::RegKeyExists(root, key)) platform::RegDeleteKey(root, key);
 }
 
+// The entry that starts the installed program in its folder, with the
+// .vek files it opens; a shortcut of either kind, or the hidden entry
+// that only opens files.
+platform::ShellLink ProgramEntry() {
+  const std::string program = InstallDir + std::string(ProgramFileName);
+  platform::ShellLink link;
+  link.SetPath(program);
+  link.SetHotkey(kShortcutHotkey);
+  link.SetWorkingDirectory(InstallWorkingFolder());
+  link.SetDescription(kShortcutDescription);
+  link.SetIconLocation(program, 0);
+  link.SetName(kShortcutName);
+  link.SetIconName(kDesktopId);
+  link.SetFileType(kMimeType);
+  link.SetCategories(kMenuCategories);
+  return link;
+}
+
+// Adds lines to the install log in the install folder, which is written
+// anew with all of them.
+void NoteInInstallLog(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  InstallNotes.insert(InstallNotes.end(), lines.begin(), lines.end());
+  std::string text;
+  for (const std::string& line : InstallNotes) text += line + "\n";
+  auto log = platform::FileStream::Open(InstallDir + std::string(kInstallLogName),
+                                        platform::FileMode::Create, platform::ShareMode::Exclusive);
+  if (!log) return;  // the notes stay for the next try
+  log->Write(text.data(), static_cast<int64_t>(text.size()));
+  log->Close();
+}
+
+// A small file's bytes; nothing when it cannot be read whole.
+std::optional<std::vector<uint8_t>> ReadSmallFile(const std::string& path) {
+  constexpr int64_t kLargest = 1 << 20;
+  auto file =
+      platform::FileStream::Open(path, platform::FileMode::OpenRead, platform::ShareMode::DenyNone);
+  const int64_t size = file ? file->Size() : -1;
+  if (size < 0 || size > kLargest) return std::nullopt;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (file->Read(bytes.data(), size) != size) return std::nullopt;
+  return bytes;
+}
+
+// The program's icon, made from the installed icon file, at every size the
+// desktop asks for, for the program and for its file type.
+std::vector<std::string> InstallIcons() {
+  const std::string iconFile = InstallDir + std::string(IconFileName);
+  const auto bytes = ReadSmallFile(iconFile);
+  for (const int size : platform::ThemeIconSizes) {
+    const auto png = bytes ? ui::ScaledPng(*bytes, size) : std::nullopt;
+    if (!png) return {"icons: no picture in " + iconFile};
+    if (!platform::InstallThemeIcon(platform::ThemeIconKind::Application, kDesktopId, size, *png) ||
+        !platform::InstallThemeIcon(platform::ThemeIconKind::FileType, kFileTypeIcon, size, *png)) {
+      return {"icons: could not be written (" + SystemErrorMessage(platform::LastError()) + ")"};
+    }
+  }
+  return {};
+}
+
 }  // namespace
+
+void TForm5::RegisterWithDesktop() {
+  std::vector<std::string> notes = InstallIcons();
+  const platform::TFileTypeDefinition type{std::string(kMimeType), "VEK 2003 encrypted file",
+                                           "*" + std::string(kExtension), std::string(kFileBanner),
+                                           std::string(kFileTypeIcon)};
+  if (!platform::InstallFileType(kDesktopId, type)) {
+    notes.push_back("file type: could not be written (" +
+                    SystemErrorMessage(platform::LastError()) + ")");
+  }
+  // The entry that opens the files stays out of the menus until a Start
+  // menu shortcut (the same entry, shown) is asked for.
+  platform::ShellLink handler = ProgramEntry();
+  handler.SetHidden(true);
+  const std::string folder = platform::DesktopEntriesFolder().value_or(std::string());
+  platform::ForceDirectories(folder);
+  const std::string entry = folder + "\\" + std::string(kEntryFile);
+  if (!handler.Save(entry)) {
+    notes.push_back("entry " + entry + ": could not be written (" +
+                    SystemErrorMessage(platform::LastError()) + ")");
+  }
+  const auto toolNotes = platform::UpdateDesktopDatabases(kEntryFile, kMimeType);
+  notes.insert(notes.end(), toolNotes.begin(), toolNotes.end());
+  NoteInInstallLog(notes);
+}
 
 void TForm5::WriteRegistryValue(RootKey root, std::string_view key, std::string_view valueName,
                                 int kind, std::string_view value) {
@@ -56,6 +157,7 @@ void TForm5::WriteRegistryValue(RootKey root, std::string_view key, std::string_
 void TForm5::StepAssociate() {
   RegisterExtension();
   RegisterFileType();
+  RegisterWithDesktop();
   NextStep = step::ToShortcutsTask;
 }
 
@@ -85,25 +187,15 @@ void TForm5::StepShortcuts() {
 }
 
 void TForm5::CreateShortcut(int kind) {
-  // A drive root keeps its backslash; other folders lose it.
-  const std::string workingDirectory =
-      InstallDir.size() <= 3 ? InstallDir : InstallDir.substr(0, InstallDir.size() - 1);
-  const std::string program = InstallDir + std::string(ProgramFileName);
-  platform::ShellLink link;
-  link.SetPath(program);
-  link.SetHotkey(kShortcutHotkey);
-  link.SetWorkingDirectory(workingDirectory);
-  link.SetDescription("Shortcut to the VEK 2003 application");
-  link.SetIconLocation(program, 0);
-
-  std::string folder = platform::RegReadString(RootKey::CurrentUser, kShellFolders,
-                                               kind == StartMenuShortcut ? "Start Menu" : "Desktop")
-                           .value_or(std::string());
-  if (kind == StartMenuShortcut) folder += "\\Programs\\VEK 2003";
-  // With every missing parent: a fresh menu folder has no "Programs" yet.
+  const platform::ShellLink link = ProgramEntry();
+  const std::string folder =
+      platform::RegReadString(RootKey::CurrentUser, kShellFolders,
+                              kind == StartMenuShortcut ? "Start Menu" : "Desktop")
+          .value_or(std::string());
   platform::ForceDirectories(folder);
-  const std::string path = folder + "\\" + std::string(kShortcutName);
+  const std::string path = folder + "\\" + std::string(kEntryFile);
   if (!link.Save(path)) throw TStepFailure("Could not write the shortcut " + path);
+  if (kind == DesktopShortcut) platform::TrustLauncher(path);
 }
 
 }  // namespace vek::installer

@@ -11,6 +11,10 @@ std::unique_ptr<platform::FileStream> OpenSetupFile(int* error) {
                                     platform::ShareMode::DenyNone, error);
 }
 
+std::string InstallWorkingFolder() {
+  return InstallDir.size() <= 3 ? InstallDir : InstallDir.substr(0, InstallDir.size() - 1);
+}
+
 void ResetInstallerState() {
   SetupDir.clear();
   SetupName.clear();
@@ -33,6 +37,7 @@ void ResetInstallerState() {
   FileIndex = 0;
   FileRemaining = CopiedTotal = 0;
   StepFailures = 0;
+  InstallNotes.clear();
   SetupFileOverride.reset();
   PayloadTableOverride.reset();
 }

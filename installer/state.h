@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "installer/image.h"
 #include "platform/files.h"
@@ -62,6 +63,8 @@ inline uint8_t FileIndex = 0;  // payload file being copied, 1..3
 inline int32_t FileRemaining = 0;
 inline int32_t CopiedTotal = 0;
 inline uint16_t StepFailures = 0;  // failed runs of the current step in a row
+// What the install log holds: what the desktop could not be told, line by line.
+inline std::vector<std::string> InstallNotes;
 
 // --- Windows ---------------------------------------------------------------------------
 inline TForm1* Form1 = nullptr;  // backdrop, the main form
@@ -85,6 +88,10 @@ const TPayloadTable& PayloadTable();
 // The installer file (SetupDir + SetupName) opened for reading, shared with
 // every other reader; nothing, with `error` set, when it cannot be opened.
 std::unique_ptr<platform::FileStream> OpenSetupFile(int* error = nullptr);
+
+// The install folder as a working folder: a drive root keeps its backslash,
+// other folders lose it.
+std::string InstallWorkingFolder();
 
 // Back to the start state (the windows are not touched).
 void ResetInstallerState();

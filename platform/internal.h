@@ -95,6 +95,9 @@ bool IsUnderRemovableFolder(std::string_view mountPoint);
 void SetSysBlockRootForTest(std::optional<std::string> root);
 
 // --- Shell -----------------------------------------------------------------------
+// The program's full path along $PATH (a path with a "/" as it is), or ""
+// when there is no such program.
+std::string FindProgram(const std::string& name);
 // The argument vector that opens `target` ("xdg-open" or "xdg-email" first),
 // or nothing (LastError set) when the target cannot be opened.
 std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target);

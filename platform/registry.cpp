@@ -22,6 +22,7 @@
 
 #include "platform/internal.h"
 #include "platform/paths.h"
+#include "platform/shell_desktop.h"
 
 namespace platform {
 namespace {
@@ -292,10 +293,6 @@ std::optional<std::string> DesktopFolder() {
   return ToWindowsPath(DesktopHostFolder());
 }
 
-std::optional<std::string> StartMenuFolder() {
-  return ToWindowsPath(detail::XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications");
-}
-
 struct HostAnswer {
   RootKey Root;
   std::string_view KeyPath;
@@ -316,7 +313,7 @@ constexpr std::array kHostAnswers{
     HostAnswer{RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                "RegisteredOwner", OwnerName},
     HostAnswer{RootKey::CurrentUser, kShellFolders, "Desktop", DesktopFolder},
-    HostAnswer{RootKey::CurrentUser, kShellFolders, "Start Menu", StartMenuFolder},
+    HostAnswer{RootKey::CurrentUser, kShellFolders, "Start Menu", DesktopEntriesFolder},
 };
 
 std::vector<std::string> NamesOf(const HostAnswer& answer) {

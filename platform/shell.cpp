@@ -21,8 +21,8 @@
 namespace platform {
 namespace {
 
-ShellHook& Hook() {
-  static ShellHook hook;
+ShellFolderHook& Hook() {
+  static ShellFolderHook hook;
   return hook;
 }
 
@@ -46,25 +46,11 @@ bool IsAddress(std::string_view target) {
   return true;
 }
 
-// The program's full path along $PATH (a path as it is), or "" when there is none.
-std::string FindProgram(const std::string& name) {
-  if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0 ? name : "";
-  const char* env = std::getenv("PATH");
-  std::string_view dirs = env ? env : "/usr/local/bin:/usr/bin:/bin";
-  while (true) {
-    const size_t colon = dirs.find(':');
-    const std::string dir(dirs.substr(0, colon));
-    const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    if (colon == std::string_view::npos) return {};
-    dirs.remove_prefix(colon + 1);
-  }
-}
-
 // Runs in the forked child: a new session, a grandchild that becomes the
 // helper, and an exit, so the helper belongs to no one here. Only calls that
 // are safe after fork() in a threaded process.
-[[noreturn]] void LaunchDetached(const char* program, char* const* argv, int reportFd) {
+[[noreturn]] void LaunchDetached(const char* program, char* const* argv, const char* folder,
+                                 int reportFd) {
   ::setsid();
   const pid_t helper = ::fork();
   if (helper != 0) ::_exit(helper < 0 ? 1 : 0);
@@ -73,14 +59,14 @@ std::string FindProgram(const std::string& name) {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   const int null = ::open("/dev/null", O_RDONLY);
   if (null >= 0) ::dup2(null, STDIN_FILENO);
-  ::execv(program, argv);
+  if (folder == nullptr || ::chdir(folder) == 0) ::execv(program, argv);
   const int code = errno;
   [[maybe_unused]] const ssize_t n = ::write(reportFd, &code, sizeof code);
   ::_exit(127);
 }
 
-bool Spawn(const std::vector<std::string>& args) {
-  const std::string program = FindProgram(args.front());
+bool Spawn(const std::vector<std::string>& args, const std::optional<std::string>& folder) {
+  const std::string program = detail::FindProgram(args.front());
   if (program.empty()) return detail::Fail(err::FileNotFound);
   std::vector<char*> argv;
   for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -90,7 +76,9 @@ bool Spawn(const std::vector<std::string>& args) {
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) return detail::Fail(detail::WinError(errno));
   const pid_t child = ::fork();
-  if (child == 0) LaunchDetached(program.c_str(), argv.data(), report[1]);
+  if (child == 0) {
+    LaunchDetached(program.c_str(), argv.data(), folder ? folder->c_str() : nullptr, report[1]);
+  }
   ::close(report[1]);
   int status = 0;
   bool launched = child > 0;
@@ -112,6 +100,20 @@ bool Spawn(const std::vector<std::string>& args) {
 }  // namespace
 
 namespace detail {
+
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* env = std::getenv("PATH");
+  std::string_view dirs = env ? env : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const size_t colon = dirs.find(':');
+    const std::string dir(dirs.substr(0, colon));
+    const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (colon == std::string_view::npos) return {};
+    dirs.remove_prefix(colon + 1);
+  }
+}
 
 std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target) {
   if (StartsWithNoCase(target, "mailto:")) {
@@ -137,19 +139,30 @@ std::optional<std::vector<std::string>> ShellCommandFor(std::string_view target)
 
 }  // namespace detail
 
-bool ShellExecute(std::string_view verb, std::string_view target) {
+bool ShellExecute(std::string_view verb, std::string_view target, std::string_view folder) {
   if (!verb.empty() && !detail::EqualsNoCase(verb, "open")) {
     return detail::Fail(err::InvalidParameter);
   }
   if (Hook()) {
-    Hook()(std::string(verb), std::string(target));
+    Hook()(std::string(verb), std::string(target), std::string(folder));
     return true;
   }
+  std::optional<std::string> hostFolder;
+  if (!folder.empty()) {
+    hostFolder = detail::HostPathOrFail(folder);
+    if (!hostFolder) return false;
+  }
   const auto command = detail::ShellCommandFor(target);
-  return command && Spawn(*command);
+  return command && Spawn(*command, hostFolder);
 }
 
 void SetShellHookForTest(ShellHook hook) {
+  if (!hook) return SetShellFolderHookForTest(nullptr);
+  Hook() = [hook = std::move(hook)](const std::string& verb, const std::string& target,
+                                    const std::string&) { hook(verb, target); };
+}
+
+void SetShellFolderHookForTest(ShellFolderHook hook) {
   Hook() = std::move(hook);
 }
 

@@ -1,6 +1,9 @@
 // Shortcuts as desktop-entry files.
 #include "platform/shell_link.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/files.h"
@@ -79,6 +82,14 @@ bool WriteAll(std::string_view windowsPath, const std::string& text) {
   return detail::Fail(writeError != 0 ? writeError : file->LastError());
 }
 
+// Desktops start an entry on the desktop only when it is executable.
+bool MakeLauncher(std::string_view windowsPath) {
+  const auto host = detail::HostPathOrFail(windowsPath);
+  if (!host) return false;
+  if (::chmod(host->c_str(), 0755) == 0) return true;
+  return detail::Fail(detail::WinError(errno));
+}
+
 }  // namespace
 
 void ShellLink::SetPath(std::string_view program) {
@@ -97,28 +108,51 @@ void ShellLink::SetIconLocation(std::string_view iconFile, int index) {
 void ShellLink::SetHotkey(uint16_t keys) {
   hotkey_ = keys;
 }
+void ShellLink::SetName(std::string_view name) {
+  name_ = std::string(name);
+}
+void ShellLink::SetIconName(std::string_view themeName) {
+  iconName_ = std::string(themeName);
+}
+void ShellLink::SetFileType(std::string_view mimeType) {
+  fileType_ = std::string(mimeType);
+}
+void ShellLink::SetCategories(std::string_view categories) {
+  categories_ = std::string(categories);
+}
+void ShellLink::SetHidden(bool hidden) {
+  hidden_ = hidden;
+}
 
 std::optional<std::string> ShellLink::DesktopEntry(std::string_view name) const {
   if (program_.empty()) {
     detail::SetLastError(err::InvalidParameter);
     return std::nullopt;
   }
-  std::string text = "[Desktop Entry]\nType=Application\nName=" + EntryValue(name) + "\n";
+  std::string text = "[Desktop Entry]\nType=Application\nName=" +
+                     EntryValue(name_.empty() ? name : std::string_view(name_)) + "\n";
   if (!description_.empty()) text += "Comment=" + EntryValue(description_) + "\n";
   const auto program = detail::HostPathOrFail(program_);
   if (!program) return std::nullopt;
-  text += "Exec=" + EntryValue(ExecArgument(*program)) + "\n";
+  // "%f": the one file opened, as a local path.
+  text += "Exec=" + EntryValue(ExecArgument(*program) + (fileType_.empty() ? "" : " %f")) + "\n";
   if (!folder_.empty()) {
     const auto folder = detail::HostPathOrFail(folder_);
     if (!folder) return std::nullopt;
     text += "Path=" + EntryValue(*folder) + "\n";
   }
-  if (!icon_.empty()) {
+  if (!iconName_.empty()) {
+    text += "Icon=" + EntryValue(iconName_) + "\n";
+  } else if (!icon_.empty()) {
     const auto icon = detail::HostPathOrFail(icon_);
     if (!icon) return std::nullopt;
     text += "Icon=" + EntryValue(*icon) + "\n";
     if (iconIndex_ != 0) text += "# IconIndex=" + std::to_string(iconIndex_) + "\n";
   }
+  text += "Terminal=false\n";
+  if (!fileType_.empty()) text += "MimeType=" + EntryValue(fileType_) + ";\n";
+  if (!categories_.empty()) text += "Categories=" + EntryValue(categories_) + "\n";
+  if (hidden_) text += "NoDisplay=true\n";
   if (hotkey_ != 0) text += "# Hotkey=" + HotkeyText(hotkey_) + "\n";
   return text;
 }
@@ -130,7 +164,8 @@ bool ShellLink::Save(std::string_view windowsPath) const {
   // Written beside the shortcut and renamed over it, so a failed write
   // leaves the old shortcut (or none) behind, never half a file.
   const std::string temporary = std::string(windowsPath) + ".new";
-  if (WriteAll(temporary, *text) && ReplaceFile(temporary, windowsPath)) return true;
+  if (WriteAll(temporary, *text) && MakeLauncher(temporary) && ReplaceFile(temporary, windowsPath))
+    return true;
   const int error = LastError();
   DeleteFile(temporary);
   return detail::Fail(error);

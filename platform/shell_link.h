@@ -2,8 +2,9 @@
 // Shortcuts. A shortcut is stored as a desktop-entry text file at the path
 // the caller gives (its name is the caller's choice), holding what the
 // setters say: the program to start (Exec), its working folder (Path), a
-// description (Comment) and the icon (Icon), all as host paths. The hotkey
-// has no place in a desktop entry and is kept as a comment line.
+// description (Comment) and the icon (Icon), paths as host paths. The hotkey
+// has no place in a desktop entry and is kept as a comment line. A saved
+// entry is executable, as desktops want of a launcher.
 
 #include <cstdint>
 #include <optional>
@@ -27,18 +28,32 @@ class ShellLink {
   void SetDescription(std::string_view text);
   void SetIconLocation(std::string_view iconFile, int index);
   void SetHotkey(uint16_t keys);
+  // The name menus show; empty (the default): the shortcut file's name.
+  void SetName(std::string_view name);
+  // An icon of the desktop's icon theme, by its name, in place of an icon file.
+  void SetIconName(std::string_view themeName);
+  // The file type (a MIME type) the program opens: the entry then lists it
+  // and hands the program the opened file as its one argument.
+  void SetFileType(std::string_view mimeType);
+  // Menu categories, each followed by ";" ("Utility;Security;").
+  void SetCategories(std::string_view categories);
+  // An entry that opens files but is not listed in menus.
+  void SetHidden(bool hidden);
 
-  // The desktop entry for a shortcut named `name`; nothing (LastError 3) when
-  // the program, folder or icon path maps to no drive.
+  // The desktop entry for a shortcut named `name` (SetName's name when one
+  // was set); nothing (LastError 3) when the program, folder or icon path
+  // maps to no drive.
   std::optional<std::string> DesktopEntry(std::string_view name) const;
   // Writes the shortcut file at `windowsPath` (replacing one that is there),
-  // named after its file name without the extension. False (LastError set)
+  // named by SetName or else after its file name without the extension. False (LastError set)
   // when a path maps to no drive or the file cannot be written; an existing
   // file stays as it was then.
   bool Save(std::string_view windowsPath) const;
 
  private:
   std::string program_, folder_, description_, icon_;
+  std::string name_, iconName_, fileType_, categories_;
+  bool hidden_ = false;
   int iconIndex_ = 0;
   uint16_t hotkey_ = 0;
 };

@@ -1,7 +1,9 @@
 #include "ui/picture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 
 #include <csetjmp>
 #include <cstdio>
@@ -125,6 +127,53 @@ std::optional<std::vector<uint8_t>> PictureResource(std::string_view name) {
   // "logo" stands for "logo.jpg".
   if (name.find('.') == std::string_view::npos) return ReadResource(path + QStringLiteral(".jpg"));
   return std::nullopt;
+}
+
+namespace {
+
+uint32_t Little32(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
+}
+
+// The largest image an icon file holds, read from its directory; the
+// bytes themselves when they are no icon file.
+QImage LoadImageOrIcon(const std::vector<uint8_t>& bytes) {
+  constexpr size_t kHeader = 6;
+  constexpr size_t kEntry = 16;
+  const bool icon =
+      bytes.size() >= kHeader && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0;
+  if (!icon) return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
+  const size_t count = bytes[4] | size_t{bytes[5]} << 8;
+  QImage best;
+  for (size_t i = 0; i < count && kHeader + (i + 1) * kEntry <= bytes.size(); ++i) {
+    const size_t entry = kHeader + i * kEntry;
+    const uint32_t size = Little32(bytes, entry + 8);
+    const uint32_t offset = Little32(bytes, entry + 12);
+    if (offset > bytes.size() || size > bytes.size() - offset) continue;
+    QImage image = QImage::fromData(bytes.data() + offset, static_cast<int>(size));
+    if (!image.isNull() && image.width() * image.height() > best.width() * best.height())
+      best = std::move(image);
+  }
+  return best;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ScaledPng(const std::vector<uint8_t>& image, int size) {
+  const QImage picture = LoadImageOrIcon(image);
+  if (picture.isNull() || size < 1) return std::nullopt;
+  const QImage scaled = picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QImage square(size, size, QImage::Format_ARGB32);
+  square.fill(Qt::transparent);
+  {
+    QPainter painter(&square);
+    painter.drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2, scaled);
+  }
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!square.save(&buffer, "PNG")) return std::nullopt;
+  return std::vector<uint8_t>(png.begin(), png.end());
 }
 
 bool QuantizePictures() {

@@ -24,6 +24,10 @@ std::optional<TPictureData> DecodeJpeg(const std::vector<uint8_t>& bytes, bool q
 std::optional<std::vector<uint8_t>> PictureResource(std::string_view name);
 // Whether pictures are quantised: the display has 256 colours or fewer, or a test forced it.
 bool QuantizePictures();
+// An image file's bytes (a PNG, or an icon file holding PNG images: its
+// largest) as a PNG of size x size pixels: the picture scaled smoothly to fit,
+// centred on a transparent square. Nothing when the bytes hold no such picture.
+std::optional<std::vector<uint8_t>> ScaledPng(const std::vector<uint8_t>& image, int size);
 void ForceQuantizeForTest(bool on);
 
 }  // namespace ui

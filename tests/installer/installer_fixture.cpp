@@ -97,9 +97,10 @@ void InstallerTest::SetUp() {
                            "C:\\Start Menu");
   fs::create_directories(dir / "Desktop");
   fs::create_directories(dir / "Start Menu");
-  platform::SetShellHookForTest([this](const std::string& verb, const std::string& target) {
-    shellCalls.push_back(verb + "|" + target);
-  });
+  platform::SetShellFolderHookForTest(
+      [this](const std::string& verb, const std::string& target, const std::string& folder) {
+        shellCalls.push_back(verb + "|" + target + (folder.empty() ? "" : "|" + folder));
+      });
 
   fs::create_directories(dir / "setup");
   MakeFile(dir / "setup" / "vek2003-setup", setup.File());

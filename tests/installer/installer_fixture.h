@@ -67,7 +67,11 @@ class InstallerTest : public TempDirTest {
 
   static constexpr std::string_view kSetupFile = "C:\\setup\\vek2003-setup";
   TestSetup setup;
-  std::vector<std::string> shellCalls;  // "verb|target"
+  // The user's data and settings folders in the test's folder, where the
+  // installer tells the desktop of the program.
+  ScopedEnvironment environment{
+      {{"XDG_DATA_HOME", (dir / "data").string()}, {"XDG_CONFIG_HOME", (dir / "config").string()}}};
+  std::vector<std::string> shellCalls;  // "verb|target", and "|folder" when one is given
 
  private:
   TempDir registry_;

@@ -207,7 +207,7 @@ TEST_F(InstallerWizardTest, FinishOpensWhatIsCheckedThenCloses) {
   const Case cases[] = {
       {false, false, {}},
       {true, false, {"open|http://www.vek2003.example/"}},
-      {true, true, {"open|http://www.vek2003.example/", "open|C:\\Apps\\VEK 2003.exe"}},
+      {true, true, {"open|http://www.vek2003.example/", "open|C:\\Apps\\VEK 2003.exe|C:\\Apps"}},
   };
   for (const Case& c : cases) {
     CreateWindows();

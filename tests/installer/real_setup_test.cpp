@@ -9,12 +9,30 @@
 #include "installer/wizard.h"
 #include "installer_fixture.h"
 #include "platform/paths.h"
+#include "platform/registry.h"
+#include "platform/shell_desktop.h"
 #include "platform/system.h"
 
 using namespace vek::installer;
 namespace fs = std::filesystem;
 
 using InstallerRealSetupTest = vektest::InstallerTest;
+
+namespace {
+
+// The width a PNG file's header gives; 0 when it is no PNG.
+uint32_t PngWidth(const fs::path& file) {
+  const auto bytes = vektest::ReadFileBytes(file);
+  if (bytes.size() < 24 || bytes[1] != 'P' || bytes[2] != 'N' || bytes[3] != 'G') return 0;
+  return uint32_t{bytes[16]} << 24 | uint32_t{bytes[17]} << 16 | uint32_t{bytes[18]} << 8 |
+         bytes[19];
+}
+
+std::string Output(const std::vector<std::string>& command) {
+  return vektest::RunCommand(command).Output;
+}
+
+}  // namespace
 
 TEST_F(InstallerRealSetupTest, TheBuiltInstallerChecksAndInstallsItsPayload) {
 #ifndef VEK_SETUP_FILE
@@ -41,6 +59,9 @@ TEST_F(InstallerRealSetupTest, TheBuiltInstallerChecksAndInstallsItsPayload) {
   }
   EXPECT_EQ(PayloadTotal, files);
 
+  // The menu in the folder where the desktop reads it.
+  ASSERT_TRUE(platform::RegWriteString(platform::RootKey::CurrentUser, vektest::kShellFolders,
+                                       "Start Menu", *platform::DesktopEntriesFolder()));
   RunInstallation("C:\\VEK 2003");
   ASSERT_TRUE(Form6->IsShown()) << "self-check or copy failed";
   for (const TPayloadEntry& entry : ShippedPayloadTable()) {
@@ -48,6 +69,34 @@ TEST_F(InstallerRealSetupTest, TheBuiltInstallerChecksAndInstallsItsPayload) {
     EXPECT_EQ(vektest::ReadFileBytes(dir / "VEK 2003" / name),
               vektest::ReadFileBytes(payload / name))
         << name;
+  }
+
+  // The desktop knows the program, its icon and its file type, by name and
+  // by the banner line it starts with, and opens the files with the entry
+  // in the menu.
+  for (const int size : platform::ThemeIconSizes) {
+    const fs::path theme =
+        dir / "data" / "icons" / "hicolor" / (std::to_string(size) + "x" + std::to_string(size));
+    EXPECT_EQ(PngWidth(theme / "apps" / "vek2003.png"), static_cast<uint32_t>(size));
+    EXPECT_EQ(PngWidth(theme / "mimetypes" / "application-x-vek2003.png"),
+              static_cast<uint32_t>(size));
+  }
+  EXPECT_FALSE(fs::exists(dir / "VEK 2003" / "install.log"));  // nothing to note
+  vektest::MakeFile(dir / "x.vek", "anything");
+  vektest::MakeFile(dir / "renamed.dat",
+                    "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso\r\nthe rest");
+  for (const char* name : {"x.vek", "renamed.dat"}) {
+    EXPECT_EQ(Output({"xdg-mime", "query", "filetype", dir / name}), "application/x-vek2003\n")
+        << name;
+  }
+  EXPECT_EQ(Output({"xdg-mime", "query", "default", "application/x-vek2003"}), "vek2003.desktop\n");
+  const fs::path menuEntry = dir / "data" / "applications" / "vek2003.desktop";
+  const fs::path launcher = dir / "Desktop" / "vek2003.desktop";
+  for (const fs::path& entry : {menuEntry, launcher}) {
+    const auto validation = vektest::RunCommand({"desktop-file-validate", entry});
+    EXPECT_EQ(validation.Status, 0) << entry << validation.Output;
+    const auto text = vektest::ReadFileBytes(entry);
+    EXPECT_EQ(std::string(text.begin(), text.end()).find("NoDisplay"), std::string::npos);
   }
 #endif
 }

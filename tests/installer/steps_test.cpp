@@ -109,18 +109,35 @@ TEST_F(InstallerStepTest, ACorrectInstallerGoesThroughEveryStepAndInstallsItsFil
   EXPECT_EQ(Default("VEK2003.File\\shell\\open\\command"),
             "C:\\Program Files\\VEK 2003\\VEK 2003.exe \"%1\"");
 
-  EXPECT_TRUE(fs::exists(HostPath("Desktop\\VEK 2003.lnk")));
-  EXPECT_TRUE(fs::exists(HostPath("Start Menu\\Programs\\VEK 2003\\VEK 2003.lnk")));
-  const std::string shortcut = Text(vektest::ReadFileBytes(HostPath("Desktop\\VEK 2003.lnk")));
-  EXPECT_NE(
-      shortcut.find("Exec=\"" + HostPath("Program Files/VEK 2003/VEK 2003.exe").string() + "\"\n"),
-      std::string::npos)
-      << shortcut;
-  EXPECT_NE(shortcut.find("Path=" + HostPath("Program Files/VEK 2003").string() + "\n"),
-            std::string::npos)
-      << shortcut;
-  EXPECT_NE(shortcut.find("# Hotkey=Ctrl+F12\n"), std::string::npos);
-  EXPECT_NE(shortcut.find("Comment=Shortcut to the VEK 2003 application\n"), std::string::npos);
+  // The same entry on the desktop and in the menu, and hidden for the file
+  // type alone; the desktop's tools find all of it valid.
+  const std::string program = HostPath("Program Files/VEK 2003/VEK 2003.exe").string();
+  const std::string shortcut =
+      "[Desktop Entry]\nType=Application\nName=VEK 2003\n"
+      "Comment=Shortcut to the VEK 2003 application\n"
+      "Exec=\"" +
+      program +
+      "\" %f\n"
+      "Path=" +
+      HostPath("Program Files/VEK 2003").string() +
+      "\n"
+      "Icon=vek2003\nTerminal=false\nMimeType=application/x-vek2003;\nCategories=Utility;\n";
+  const fs::path hidden = dir / "data" / "applications" / "vek2003.desktop";
+  EXPECT_EQ(Text(vektest::ReadFileBytes(hidden)), shortcut + "NoDisplay=true\n# Hotkey=Ctrl+F12\n");
+  for (const fs::path& entry :
+       {HostPath("Desktop\\vek2003.desktop"), HostPath("Start Menu\\vek2003.desktop"), hidden}) {
+    if (entry != hidden) {
+      EXPECT_EQ(Text(vektest::ReadFileBytes(entry)), shortcut + "# Hotkey=Ctrl+F12\n") << entry;
+    }
+    EXPECT_EQ(fs::status(entry).permissions(), static_cast<fs::perms>(0755)) << entry;
+    const auto validation = vektest::RunCommand({"desktop-file-validate", entry});
+    EXPECT_EQ(validation.Status, 0) << entry << validation.Output;
+  }
+  // The test's icon file holds no picture: the install log says so, and the
+  // installation goes on without icons.
+  EXPECT_EQ(Text(vektest::ReadFileBytes(HostPath("Program Files\\VEK 2003\\install.log"))),
+            "icons: no picture in C:\\Program Files\\VEK 2003\\VEK 2003.ico\n");
+  EXPECT_FALSE(fs::exists(dir / "data" / "icons"));
 }
 
 TEST_F(InstallerStepTest, ExistingFileTypeKeysAreReplacedWithAllTheirVerbs) {
@@ -202,7 +219,7 @@ TEST_F(InstallerStepTest, AShellFolderThatIsNotRecordedEndsOnTheErrorPage) {
   const auto steps = RunInstallation("C:\\VEK 2003");
   EXPECT_EQ(RunLengths(steps).back(), std::make_pair(uint16_t{0x2A00}, size_t{StepRetryLimit}));
   EXPECT_TRUE(Form7->IsShown());
-  EXPECT_EQ(Form7->Label4->Caption(), "Could not write the shortcut \\VEK 2003.lnk");
+  EXPECT_EQ(Form7->Label4->Caption(), "Could not write the shortcut \\vek2003.desktop");
   EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2A00]");
   // What was done before stays done.
   EXPECT_EQ(vektest::ReadFileBytes(HostPath("VEK 2003\\VEK 2003.exe")), setup.Files[0]);
@@ -215,8 +232,8 @@ TEST_F(InstallerStepTest, ShortcutsFollowTheBoxesAndADriveRootStaysWhole) {
   };
   for (const Case c :
        {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
-    fs::remove_all(HostPath("Desktop\\VEK 2003.lnk"));
-    fs::remove_all(HostPath("Start Menu\\Programs"));
+    fs::remove_all(HostPath("Desktop\\vek2003.desktop"));
+    fs::remove_all(HostPath("Start Menu\\vek2003.desktop"));
     Form4->CheckBox1->SetChecked(c.Desktop);
     Form4->CheckBox2->SetChecked(c.StartMenu);
     InstallDir = "C:\\";
@@ -224,8 +241,8 @@ TEST_F(InstallerStepTest, ShortcutsFollowTheBoxesAndADriveRootStaysWhole) {
     EXPECT_EQ(InstallDir, "C:\\");
     Form5->StepShortcuts();
     EXPECT_EQ(NextStep, 0x2B00);  // passes on with or without shortcuts
-    EXPECT_EQ(fs::exists(HostPath("Desktop\\VEK 2003.lnk")), c.Desktop);
-    const auto menu = HostPath("Start Menu\\Programs\\VEK 2003\\VEK 2003.lnk");
+    EXPECT_EQ(fs::exists(HostPath("Desktop\\vek2003.desktop")), c.Desktop);
+    const auto menu = HostPath("Start Menu\\vek2003.desktop");
     EXPECT_EQ(fs::exists(menu), c.StartMenu);
     if (c.StartMenu) {
       // The root is the working folder as it is.

@@ -70,12 +70,20 @@ TEST_F(ShellProgramTest, AProgramFileStartsItselfDetachedWithoutArguments) {
   EXPECT_EQ(detail::ShellCommandFor(Win("where am i.exe")),
             std::vector<std::string>{Host("where am i.exe")});
 
-  CapturedOutput output;
-  const bool started = ShellExecute("open", Win("where am i.exe"));
-  const std::string printed = output.Collect();
+  // In this process's folder, or in the folder asked for.
+  fs::create_directories(dir / "its folder");
+  const std::string here = fs::canonical(dir.path()).string();
+  for (const auto& [folder, expected] :
+       {std::pair<std::string, std::string>{"", here}, {Win("its folder"), here + "/its folder"}}) {
+    CapturedOutput output;
+    const bool started = ShellExecute("open", Win("where am i.exe"), folder);
+    const std::string printed = output.Collect();
+    EXPECT_TRUE(started) << folder;
+    EXPECT_EQ(printed, expected + "\n");
+  }
   fs::current_path(before);
-  EXPECT_TRUE(started);
-  EXPECT_EQ(printed, fs::canonical(dir.path()).string() + "\n");
+  EXPECT_FALSE(ShellExecute("open", Win("where am i.exe"), "Q:\\nowhere"));
+  EXPECT_EQ(LastError(), err::PathNotFound);
 }
 
 TEST_F(ShellProgramTest, OnlyRunnableProgramFilesStartThemselves) {
@@ -118,6 +126,7 @@ TEST_F(ShellLinkTest, SavesADesktopEntryWithHostPaths) {
       "Icon=" +
       program +
       "\n"
+      "Terminal=false\n"
       "# Hotkey=Ctrl+F12\n";
   const auto bytes = vektest::ReadFileBytes(dir / "VEK 2003.lnk");
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);

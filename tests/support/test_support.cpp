@@ -1,8 +1,12 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -18,8 +22,8 @@ std::atomic<unsigned> g_dirCounter{0};
 TempDir::TempDir() {
   const fs::path base = fs::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = base / ("vektest-" + std::to_string(::getpid()) + "-" +
-                                 std::to_string(g_dirCounter++));
+    fs::path candidate =
+        base / ("vektest-" + std::to_string(::getpid()) + "-" + std::to_string(g_dirCounter++));
     std::error_code ec;
     if (fs::create_directory(candidate, ec)) {
       path_ = fs::canonical(candidate);
@@ -42,7 +46,8 @@ TempDir::~TempDir() {
 fs::path MakeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot create " + path.string());
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
   return path;
 }
@@ -86,6 +91,53 @@ fs::path OutputDir() {
   fs::path dir = env && *env ? fs::path(env) : fs::path(VEK_DEFAULT_TEST_OUTPUT);
   fs::create_directories(dir);
   return dir;
+}
+
+TCommandResult RunCommand(const std::vector<std::string>& arguments) {
+  TCommandResult result;
+  int out[2];
+  if (arguments.empty() || ::pipe2(out, O_CLOEXEC) != 0) return result;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  char buffer[4096];
+  ssize_t n = 0;
+  while (spawned == 0 &&
+         ((n = ::read(out[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)))
+    if (n > 0) result.Output.append(buffer, static_cast<size_t>(n));
+  ::close(out[0]);
+  int status = 0;
+  if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    result.Status = WEXITSTATUS(status);
+  return result;
+}
+
+ScopedEnvironment::ScopedEnvironment(
+    const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [name, value] : values) {
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+    if (it->second) {
+      ::setenv(it->first.c_str(), it->second->c_str(), 1);
+    } else {
+      ::unsetenv(it->first.c_str());
+    }
+  }
 }
 
 }  // namespace vektest

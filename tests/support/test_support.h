@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vektest {
@@ -31,6 +33,18 @@ class TempDir {
 // no test can reach the user's real files, settings or registry store.
 void UsePrivateHome(const TempDir& home);
 
+// Sets environment variables while it lives, and puts back what they were.
+class ScopedEnvironment {
+ public:
+  explicit ScopedEnvironment(const std::vector<std::pair<std::string, std::string>>& values);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 // Fixture form of TempDir for tests that want `dir` at hand.
 class TempDirTest : public ::testing::Test {
  protected:
@@ -38,7 +52,8 @@ class TempDirTest : public ::testing::Test {
 };
 
 // Writes `bytes` to `path` (creating or replacing it) and returns the path.
-std::filesystem::path MakeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+std::filesystem::path MakeFile(const std::filesystem::path& path,
+                               const std::vector<uint8_t>& bytes);
 std::filesystem::path MakeFile(const std::filesystem::path& path, std::string_view text);
 // Writes `size` bytes following a simple repeating pattern seeded by `seed`.
 std::filesystem::path MakePatternFile(const std::filesystem::path& path, size_t size,
@@ -50,5 +65,16 @@ std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed = 1);
 // Folder under the build tree where tests leave pictures and other artefacts
 // (VEK_TEST_OUTPUT when set, else test-output/ in the build folder).
 std::filesystem::path OutputDir();
+
+// What a program run to its end said: its standard output and error
+// together, and its exit status (-1 when it could not be started or did
+// not exit by itself).
+struct TCommandResult {
+  int Status = -1;
+  std::string Output;
+};
+// Runs a program, looked up along PATH, with these arguments (the first is
+// its name) in this process's environment, and waits for its end.
+TCommandResult RunCommand(const std::vector<std::string>& arguments);
 
 }  // namespace vektest

@@ -2,6 +2,10 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+
 #include <memory>
 #include <set>
 #include <string>
@@ -98,6 +102,59 @@ TEST(UiPicture, ABadJpegFailsCleanly) {
   std::vector<uint8_t> header = vektest::GradientJpeg(8, 8);
   header.resize(20);
   EXPECT_FALSE(ui::DecodeJpeg(header, true).has_value());
+}
+
+namespace {
+
+std::vector<uint8_t> PngOf(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return {bytes.begin(), bytes.end()};
+}
+
+// An icon file's directory entry for `size` bytes at `offset`.
+void PutIconEntry(std::vector<uint8_t>& icon, uint32_t size, uint32_t offset) {
+  const uint8_t head[8] = {0, 0, 0, 0, 1, 0, 32, 0};
+  icon.insert(icon.end(), head, head + 8);
+  for (const uint32_t value : {size, offset}) {
+    for (int shift = 0; shift < 32; shift += 8)
+      icon.push_back(static_cast<uint8_t>(value >> shift));
+  }
+}
+
+}  // namespace
+
+TEST(UiPicture, ScalesAPngOrTheLargestIconPictureIntoATransparentSquare) {
+  QImage wide(8, 4, QImage::Format_ARGB32);
+  wide.fill(Qt::red);
+  QImage small(2, 2, QImage::Format_ARGB32);
+  small.fill(Qt::blue);
+  const std::vector<uint8_t> widePng = PngOf(wide), smallPng = PngOf(small);
+  // Three entries: one pointing past the end, the small picture, the wide one.
+  std::vector<uint8_t> icon = {0, 0, 1, 0, 3, 0};
+  const auto start = static_cast<uint32_t>(6 + 3 * 16);
+  PutIconEntry(icon, 100, 0xFFFFFF00u);
+  PutIconEntry(icon, static_cast<uint32_t>(smallPng.size()), start);
+  PutIconEntry(icon, static_cast<uint32_t>(widePng.size()),
+               start + static_cast<uint32_t>(smallPng.size()));
+  icon.insert(icon.end(), smallPng.begin(), smallPng.end());
+  icon.insert(icon.end(), widePng.begin(), widePng.end());
+
+  for (const auto& bytes : {widePng, icon}) {
+    const auto png = ui::ScaledPng(bytes, 16);
+    ASSERT_TRUE(png);
+    const QImage square = QImage::fromData(png->data(), static_cast<int>(png->size()), "PNG");
+    ASSERT_EQ(square.size(), QSize(16, 16));
+    EXPECT_EQ(square.pixelColor(8, 8), QColor(Qt::red));  // the picture, 16 x 8, in the middle
+    EXPECT_EQ(square.pixelColor(8, 1).alpha(), 0);        // above it nothing
+    EXPECT_EQ(square.pixelColor(8, 14).alpha(), 0);
+  }
+  std::vector<uint8_t> cut(icon.begin(), icon.begin() + 20);  // the directory ends early
+  EXPECT_FALSE(ui::ScaledPng(cut, 16));
+  EXPECT_FALSE(ui::ScaledPng({'n', 'o', 'n', 'e'}, 16));
+  EXPECT_FALSE(ui::ScaledPng(widePng, 0));
 }
 
 TEST(UiPicture, ComesFromTheProgramsResources) {
