@@ -144,7 +144,11 @@ size_t TKeystreamStore::Decipher(TKeyState& key, uint8_t* data, size_t length) {
 
 void TKeystreamStore::Wipe() {
   if (memory_ != nullptr) {
-    explicit_bzero(memory_, Touched());
+    // What was written: the states up to the last interval reached, and the
+    // keystream bytes.
+    const size_t states = StateCount(capacity_) * sizeof(TKeyState);
+    explicit_bzero(memory_, std::min(states, (kept_ / StateInterval + 1) * sizeof(TKeyState)));
+    explicit_bzero(memory_ + states, kept_);
     platform::VirtualFree(memory_, mapped_);
     memory_ = nullptr;
   }
