@@ -1,19 +1,37 @@
 #include "core/cipher.h"
 
+#include <array>
+
 namespace vek {
 
 namespace {
 
-constexpr unsigned IndexMask = KeyStateSize - 1;
+constexpr unsigned StateSize = KeyStateSize;
+constexpr unsigned IndexMask = StateSize - 1;
+// The prefix table runs over the state three times: a run of up to 255
+// steps from an index below 128 ends before position 383.
+constexpr unsigned TableLength = 3 * StateSize;
 
-uint8_t Byte(unsigned value) {
+constexpr uint8_t Byte(unsigned value) {
   return static_cast<uint8_t>(value);
 }
 
-// sums[k] := State[0] + ... + State[k - 1], k = 0..128 (mod 256).
+// 1 + 2 + ... + n, modulo 256.
+constexpr std::array<uint8_t, 256> MakeTriangles() {
+  std::array<uint8_t, 256> t{};
+  for (unsigned n = 0; n < 256; ++n) t[n] = Byte(n * (n + 1) / 2);
+  return t;
+}
+constexpr std::array<uint8_t, 256> Triangles = MakeTriangles();
+
+// sums[k] := the sum of the state bytes at positions 0 .. k - 1, taken
+// circularly (position j is State[j mod 128]), k = 0 .. 383, modulo 256.
 void SumPrefixes(const TKeyState& key, uint8_t* sums) {
-  sums[0] = 0;
-  for (unsigned k = 0; k < KeyStateSize; ++k) sums[k + 1] = Byte(sums[k] + key.State[k]);
+  unsigned sum = 0;
+  for (unsigned k = 0; k < TableLength; ++k) {
+    sums[k] = Byte(sum);
+    sum += key.State[k & IndexMask];
+  }
 }
 
 // One stirring pass.
@@ -23,54 +41,54 @@ void SumPrefixes(const TKeyState& key, uint8_t* sums) {
 // counting 1, 2, ..., n while I steps on circularly; finally S[p] := A.
 // That is about 16,000 inner steps per byte. The state does not change
 // during the inner loop, so the n steps together add the sum of the n
-// state bytes from I on (wrapping at 128) plus 1 + 2 + ... + n = n(n+1)/2,
-// and move I on by n. With prefix sums of the state each position costs a
-// few operations.
+// state bytes from I on (wrapping at 128) plus 1 + 2 + ... + n, and move I
+// on by n. With the prefix table over three lengths of the state that sum
+// is sums[I + n] - sums[I]: no wrap to handle.
 //
-// The prefix sums must follow the state as the pass rewrites it: positions
-// below p already hold their new values, the rest still hold the values
-// from the start of the pass. `sums` is kept in place: entries 0..p are the
-// sums over the rewritten state, entries above p the sums from the start
-// of the pass, which differ from the current ones by `shift`, the change of
-// the rewritten bytes. When the pass ends every entry is current, ready for
-// the next pass. All sums are modulo 256; unsigned wrap-around keeps that.
+// The table must follow the state as the pass rewrites it, yet updating
+// every entry after each rewritten byte would cost more than it saves. So
+// the table holds the sums from the start of the pass, and `shift`, the
+// change of the bytes rewritten so far, is added beside the load: an entry
+// k counts ((k + 128 - p) >> 7) times the rewritten part of the state (the
+// number of times the prefix up to k passes over position p). Only the
+// entries of position p itself are brought up to date as it is rewritten,
+// which keeps that count right for the positions behind p. After the pass
+// the second and third copies take the whole change once and twice, and
+// the table is current for the next pass. All sums are modulo 256;
+// unsigned wrap-around keeps that.
 void Stir(TKeyState& key, uint8_t* sums) {
   unsigned a = key.Accumulator;
   unsigned index = key.Index;
   unsigned shift = 0;
-  for (unsigned p = 0; p < KeyStateSize; ++p) {
-    // Current sum of the first k bytes, k = 0..128. No branch: which side
-    // of p a position lies on is random.
-    const auto prefix = [&](unsigned k) -> unsigned {
-      return sums[k] + (shift & (0u - static_cast<unsigned>(k > p)));
-    };
-    const unsigned total = prefix(KeyStateSize);
-
-    a = Byte(a + key.State[p]);
-    const unsigned n = a;
-    // The run covers positions index .. index + n - 1 (n <= 255): it wraps
-    // past 127 (end >> 7) times and stops just before the new index.
+  for (unsigned p = 0; p < StateSize; ++p) {
+    const unsigned before = key.State[p];
+    const unsigned n = Byte(a + before);
     const unsigned end = index + n;
-    const unsigned next = end & IndexMask;
-    const unsigned run = (end >> 7) * total + prefix(next) - prefix(index);
-    a = Byte(n + run + ((n * (n + 1)) >> 1));
-    index = next;
-
+    // Everything but the load at `end` is ready early; the dependency from
+    // one position to the next is add, load, add.
+    const unsigned side =
+        n + Triangles[n] - sums[index] - ((index + StateSize - p) >> 7) * shift;
+    const unsigned correction = ((end + StateSize - p) >> 7) * shift;
+    a = sums[end] + (side + correction);
+    index = end & IndexMask;
     key.State[p] = Byte(a);
-    const unsigned rewritten = Byte(sums[p] + a);
-    shift = rewritten - sums[p + 1];
-    sums[p + 1] = Byte(rewritten);
+    for (unsigned copy = 0; copy < TableLength; copy += StateSize) {
+      sums[p + copy] = Byte(sums[p + copy] + shift);
+    }
+    shift += a - before;
   }
+  for (unsigned k = StateSize; k < 2 * StateSize; ++k) sums[k] = Byte(sums[k] + shift);
+  for (unsigned k = 2 * StateSize; k < TableLength; ++k) sums[k] = Byte(sums[k] + 2 * shift);
   key.Accumulator = Byte(a);
   key.Index = Byte(index);
 }
 
 // Every form of the cipher: before each byte a stirring pass, then the state
 // byte under the index added to it (or, deciphering, subtracted). The prefix
-// sums are carried from one pass to the next.
+// table is carried from one pass to the next.
 template <bool Decipher>
 void CipherBytes(TKeyState& key, uint8_t* data, size_t length) {
-  uint8_t sums[KeyStateSize + 1];
+  uint8_t sums[TableLength];
   SumPrefixes(key, sums);
   for (size_t i = 0; i < length; ++i) {
     Stir(key, sums);
@@ -91,7 +109,7 @@ void TKeyState::ResetKeyStream() {
 }
 
 void TKeyState::StirKeyState() {
-  uint8_t sums[KeyStateSize + 1];
+  uint8_t sums[TableLength];
   SumPrefixes(*this, sums);
   Stir(*this, sums);
 }

@@ -158,6 +158,7 @@ void ResetCompanionWindows() {
 
 void ResetProgramState() {
   KeyState = {};
+  RunKeystream.Wipe();
   SharedBuffer = {};
   SharedBuffer2 = {};
   NowYear = NowMonth = NowDay = NowDayOfWeek = 0;

@@ -20,6 +20,7 @@
 
 #include "core/cipher.h"
 #include "core/constants.h"
+#include "core/keystream.h"
 #include "core/short_string.h"
 
 namespace vek {
@@ -248,6 +249,10 @@ inline TForm22* Form22 = nullptr;
 // engine (per file, again for verification, per decrypted file) and the
 // settings writer and reader. The engine's cancel clears it.
 inline TKeyState KeyState;
+// The keystream an engine run has computed under its key, kept for the
+// later files of the run and their verification. Wiped at the end of every
+// run, on every way out of one, and by the exit wipe.
+inline TKeystreamStore RunKeystream;
 
 // Work buffers, addressed by positions 1..8192 through the settings
 // accessors (position p is element p - 1). SharedBuffer holds one use at a

@@ -188,7 +188,7 @@ void TForm8::StepDecryptReadBlock() {
 }
 
 void TForm8::StepDecipherBlock() {
-  KeyState.DecipherBlock(SharedBuffer.data(), BlockLength);
+  DecipherWithRunKeystream(SharedBuffer.data(), BlockLength);
   SetNextState(StateDecryptWriteBlock);
 }
 

@@ -263,7 +263,7 @@ void TForm8::StepEncryptReadBlock() {
 }
 
 void TForm8::StepEncipherBlock() {
-  KeyState.EncipherBlock(SharedBuffer.data(), BlockLength);
+  EncipherWithRunKeystream(SharedBuffer.data(), BlockLength);
   SetNextState(StateEncryptWriteBlock);
 }
 
@@ -363,6 +363,7 @@ void TForm8::LeaveFileWithWarning(const std::string& message) {
 // Reads `count` bytes of the encrypted file into SharedBuffer2: false after
 // a read error or (fewer bytes) the length warning.
 bool TForm8::ReadTargetBlock(int64_t count) {
+  ChargeTransfer(count);
   const int64_t got = TargetStream->Read(SharedBuffer2.data(), count);
   if (got < 0) {
     ErrorFileText = TargetName;
@@ -401,7 +402,7 @@ void TForm8::StepVerifyReadTarget() {
 }
 
 void TForm8::StepVerifyEncipher() {
-  KeyState.EncipherBlock(SharedBuffer.data(), BlockLength);
+  EncipherWithRunKeystream(SharedBuffer.data(), BlockLength);
   SetNextState(StateVerifyCompare);
 }
 

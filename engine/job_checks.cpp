@@ -97,6 +97,7 @@ void TForm8::CheckFreeSpace(int64_t need, const std::string& errorFile, uint16_t
 
 int64_t TForm8::ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64_t count,
                             const std::string& file, uint16_t failureCode) {
+  ChargeTransfer(count);
   const int64_t got = stream.Read(buffer, count);
   if (got == count) return got;
   if (got >= 0) LogLine("*** " + file + " ended before the size it had when it was opened");
@@ -109,6 +110,7 @@ bool TForm8::WriteOrRaise(platform::FileStream& stream, const uint8_t* data, siz
                           const std::string& file) {
   const int64_t at = stream.Position();
   const auto length = static_cast<int64_t>(count);
+  ChargeTransfer(length);
   if (stream.Write(data, length) == length) return true;
   stream.Seek(at);
   ErrorFileText = file;

@@ -5,6 +5,7 @@
 #include "engine/processing_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "tools/editor_window.h"
+#include "ui/clock.h"
 
 namespace vek {
 
@@ -29,6 +31,12 @@ constexpr int BlinkIconA = 3;
 constexpr int BlinkIconB = 4;
 constexpr int FinishedIcon = 5;
 constexpr int WarningIcon = 24;
+
+// Moving this many bytes from or to a file counts as much tick work as one
+// keystream byte computed.
+constexpr int64_t TransferBytesPerUnit = 256;
+// On the real clock a tick also ends after this long.
+constexpr std::chrono::milliseconds TickTimeLimit{8};
 
 constexpr std::string_view ReadyCaption = "VEK 2003 - Ready";
 constexpr std::string_view CancelCaption = "&Cancel";
@@ -216,6 +224,7 @@ void TForm8::FormHide() {
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(false);
   CloseAllStreams();
+  RunKeystream.Wipe();
   // What is still there now is past this run's care: a later run must not
   // remove a file that someone else may have put under that name since.
   leftovers_.clear();
@@ -232,10 +241,39 @@ void TForm8::FormClose(ui::TCloseAction& action) {
   }
 }
 
+// One tick runs steps, each as the state machine gives it, until a step
+// waits (for the user, for a retry, at the finish) or the tick has done its
+// work: about one block of fresh keystream. Steps that cost next to nothing
+// (reads, writes, compares, progress) run on in the same tick; a click
+// lands between two ticks, so always between two steps.
 void TForm8::Timer1Timer() {
-  EngineState.Next = EngineState.Current;
-  if (const TStep step = StepFor(EngineState.Current)) (this->*step)();
-  EngineState.Current = EngineState.Next;
+  // The engine state is the program's, moved by its one processing window
+  // while that window's run lasts; a finished run's ticks have nothing to do.
+  if (Form8 != this || !runActive_) return;
+  tickWork_ = 0;
+  const auto started = std::chrono::steady_clock::now();
+  while (true) {
+    const uint16_t state = EngineState.Current;
+    EngineState.Next = state;
+    if (const TStep step = StepFor(state)) (this->*step)();
+    EngineState.Current = EngineState.Next;
+    if (EngineState.Current == EngineIdle || EngineState.Current == state) return;
+    if (!Timer1->Enabled() || tickWork_ >= tickBudget_) return;
+    // On the real clock a slow device ends the tick too, so that the
+    // window stays responsive.
+    if (ui::clock::Mode() == ui::ClockMode::Real &&
+        std::chrono::steady_clock::now() - started >= TickTimeLimit) {
+      return;
+    }
+  }
+}
+
+void TForm8::ChargeTick(int64_t keystreamBytes) {
+  tickWork_ += keystreamBytes;
+}
+
+void TForm8::ChargeTransfer(int64_t bytes) {
+  tickWork_ += bytes / TransferBytesPerUnit;
 }
 
 void TForm8::Timer2Timer() {
@@ -247,6 +285,7 @@ void TForm8::Button1Click() {
   platform::SetPriorityClass(platform::NormalPriorityClass);
   ClearKeyState();
   ResetKeyStream();
+  RunKeystream.Wipe();
   if (Button1->Caption() == CancelCaption) {
     LogAction("*** User requested to cancel operations");
     StopRequested = true;
@@ -532,6 +571,8 @@ void TForm8::StepFinish() {
   platform::SetPriorityClass(platform::NormalPriorityClass);
   fileBoostClass_ = platform::NormalPriorityClass;
   CloseAllStreams();
+  // Nothing of the run's keystream outlives it.
+  RunKeystream.Wipe();
   for (const std::string& path : leftovers_) {
     LogAction("*** The unfinished file " + path + " could not be removed");
   }
@@ -596,6 +637,14 @@ void TForm8::ResetKeyStream() {
   KeyState.ResetKeyStream();
 }
 
+void TForm8::EncipherWithRunKeystream(uint8_t* data, size_t length) {
+  ChargeTick(static_cast<int64_t>(RunKeystream.Encipher(KeyState, data, length)));
+}
+
+void TForm8::DecipherWithRunKeystream(uint8_t* data, size_t length) {
+  ChargeTick(static_cast<int64_t>(RunKeystream.Decipher(KeyState, data, length)));
+}
+
 bool TForm8::SetKeyFromKeyEntry() {
   const std::string key = TrimKeyText(Form7->Edit1->Text());
   if (key.empty()) {
@@ -607,6 +656,8 @@ bool TForm8::SetKeyFromKeyEntry() {
     return false;
   }
   SetKey(key);
+  ChargeTick(static_cast<int64_t>(KeyStateSize));  // the premix: a pass per state byte
+  RunKeystream.Begin(KeyState);
   return true;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The processing window: the engine that runs a job over the job list
 // (encrypt with verify, decrypt, deletes) as a state machine on a 1 ms
-// timer, one small step a tick, with its progress display, CPU boost,
-// status animation, warnings and error reports, and the activity log.
+// timer, small steps run a tick's worth at a time, with its progress
+// display, CPU boost, status animation, warnings and error reports, and the
+// activity log.
 //
 // The state codes are in core/constants.h; every state with a handler runs
 // the step member of the same name (StateX runs StepX). A step moves the
@@ -77,6 +78,13 @@ class TForm8 : public ui::TForm {
   void Button2Click();
   void Button3Click();
   void Button4Click();
+
+  // The work one tick may do, in keystream bytes computed (a stirring pass
+  // each): by default one block's worth, a few milliseconds. A tick always
+  // runs at least one step, so 0 makes it one step a tick.
+  static constexpr int64_t DefaultTickBudget = static_cast<int64_t>(SharedBufferSize);
+  void SetTickBudget(int64_t keystreamBytes) { tickBudget_ = keystreamBytes; }
+  int64_t TickBudget() const { return tickBudget_; }
 
   // A run is in progress: from the show to the finish. While it is, no
   // other window may use KeyState, the work buffers or the job list.
@@ -237,9 +245,14 @@ class TForm8 : public ui::TForm {
   // appeared since the check is not replaced.
   bool PlaceTempFile();
   void ShowBoost(uint32_t priorityClass, std::string_view caption);
-  // The trimmed key text of the key entry window into the key state; false
-  // (and the run stopped) when it trims to nothing.
+  // The trimmed key text of the key entry window into the key state, and a
+  // run of bytes begun on the run's keystream; false (and the run stopped)
+  // when it trims to nothing.
   bool SetKeyFromKeyEntry();
+  // The next bytes of the current file through the run's keystream, which
+  // computes only what it does not hold yet; the work goes on the tick.
+  void EncipherWithRunKeystream(uint8_t* data, size_t length);
+  void DecipherWithRunKeystream(uint8_t* data, size_t length);
   void ResetRunVariables();
   // The log file name of this run: captured now, and never one that an
   // earlier run of this session was given or that exists already.
@@ -264,6 +277,9 @@ class TForm8 : public ui::TForm {
   bool WriteOrRaise(platform::FileStream& stream, const uint8_t* data, size_t count,
                     const std::string& file);
   void AdvanceProgress(int64_t bytes);
+  // Work done in this tick: keystream bytes computed, bytes read or written.
+  void ChargeTick(int64_t keystreamBytes);
+  void ChargeTransfer(int64_t bytes);
 
   // Encrypt helpers (encrypt_steps.cpp).
   void BuildHeaderText();
@@ -286,6 +302,8 @@ class TForm8 : public ui::TForm {
   // and its buttons disabled.
   void EndJobListDelete();
 
+  int64_t tickBudget_ = DefaultTickBudget;
+  int64_t tickWork_ = 0;
   bool runActive_ = false;
   // The file under construction: the temporary file that becomes the
   // encrypted or the decrypted file, until it took its name.

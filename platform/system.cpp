@@ -1,6 +1,7 @@
-// Version record, priority, error mode, beep, random generator, clock and command line.
+// Version record, priority, error mode, memory for secrets, beep, random generator, clock and command line.
 #include "platform/system.h"
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -131,6 +132,22 @@ uint32_t RandSeed = 0;
 uint32_t Random(uint32_t range) {
   RandSeed = RandSeed * 0x08088405u + 1u;
   return static_cast<uint32_t>((uint64_t{RandSeed} * range) >> 32);
+}
+
+void* VirtualAlloc(size_t size) {
+  void* at = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (at == MAP_FAILED) return nullptr;
+  ::madvise(at, size, MADV_DONTDUMP);
+  return at;
+}
+
+bool VirtualLock(void* at, size_t size) {
+  return ::mlock(at, size) == 0;
+}
+
+void VirtualFree(void* at, size_t size) {
+  if (at != nullptr) ::munmap(at, size);
 }
 
 namespace detail {

@@ -2,6 +2,7 @@
 // Process and system calls, the runtime's random generator, the clock and
 // the running program's own file.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -47,6 +48,17 @@ void ClearPriorityRequests();
 inline constexpr uint32_t SemFailCriticalErrors = 1;
 // Keeps the mode and returns the one before.
 uint32_t SetErrorMode(uint32_t mode);
+
+// --- Memory for secrets -------------------------------------------------------
+// Reserves `size` bytes of zeroed memory, kept out of core dumps; the host
+// backs a page only when it is first touched. Null when it refuses.
+void* VirtualAlloc(size_t size);
+// Keeps the pages of [at, at + size) in memory (never swapped out). False
+// when the host does not allow it (for example a limit on locked memory).
+bool VirtualLock(void* at, size_t size);
+// Releases what VirtualAlloc reserved (its locks with it). The caller
+// overwrites what it held first.
+void VirtualFree(void* at, size_t size);
 
 // --- Beep --------------------------------------------------------------------
 void MessageBeep();

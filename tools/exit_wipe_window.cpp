@@ -144,6 +144,7 @@ void WipeSystemAndRunFigures() {
   }
   ZeroInPlace(ErrorCount);
   ZeroInPlace(KeyState);
+  RunKeystream.Wipe();
   FillWithNul(KeyGenBuffer);
 }
 

@@ -166,6 +166,10 @@ void TApplication::ProcessMessages() {
   QApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void TApplication::WaitMessage() {
+  QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
 void TApplication::Terminate() {
   terminated_ = true;
   if (runningLoop != nullptr) runningLoop->quit();

@@ -43,6 +43,9 @@ class TApplication {
   // (at most `virtualLimitMs`, after which it returns false).
   bool Run(int64_t virtualLimitMs = 3600 * 1000);
   void ProcessMessages();
+  // Waits until an event arrives (a timer of the real clock included), then
+  // processes what has arrived: one turn of the message loop.
+  void WaitMessage();
   void Terminate();
   bool Terminated() const { return terminated_; }
 

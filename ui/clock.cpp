@@ -213,10 +213,13 @@ void TTimer::Fire() {
     ~Done() { timer->firing_ = false; }
   } done{this};
   if (OnTimer) OnTimer();
-  // Counting from the start of this tick: a handler that ran longer than the
-  // interval is due again at once, so a short timer runs as fast as its
-  // handler allows.
-  if (!restarted_) dueAt_ = firedAt + interval_;
+  // The next tick is due one interval after this one was due, not after it
+  // fired: a late wake-up does not stretch the period, so n ticks of a
+  // timer take n intervals. A handler that ran longer than the interval is
+  // due again at once, so a short timer runs as fast as its handler allows;
+  // a timer that fell further behind (a long handler, a stalled loop) owes
+  // at most that one tick, not every interval it missed.
+  if (!restarted_) dueAt_ = std::max(dueAt_ + interval_, firedAt);
 }
 
 }  // namespace ui

@@ -2,10 +2,12 @@
 // The library's own clock, which drives every TTimer.
 //
 // Real mode (the running program): timers follow real time through a
-// precise Qt timer. A timer whose interval has elapsed again while its
-// handler ran fires again at once (catching up within a few milliseconds of
-// work per turn of the message loop), so a 1 ms timer runs as fast as its
-// handler allows.
+// precise Qt timer. A periodic timer keeps its schedule: each tick is due
+// one interval after the previous one was due, so n ticks take n intervals
+// however late each wake-up came. A timer whose interval has elapsed again
+// while its handler ran fires again at once (catching up within a few
+// milliseconds of work per turn of the message loop), so a 1 ms timer runs
+// as fast as its handler allows.
 //
 // Virtual mode (tests): time stands still until a test moves it. Advance
 // moves it one millisecond at a time and fires every timer that falls due,

@@ -98,7 +98,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
       EXPECT_EQ(Form8->Label14->Caption(),
                 std::string(vek::DeleteMethodNames[c.Method]) + " " +
                     std::string(vek::DeleteMethodDescriptions[c.Method]));
-      ui::clock::Advance(1);  // the pass ends
+      RunSteps(1);  // the pass ends
       EXPECT_EQ(ReadHost("secret.bin"), std::vector<uint8_t>(Size, c.Patterns[pass - 1]))
           << "method " << int{c.Method} << " pass " << pass;
       EXPECT_EQ(Count(Op::Flush), static_cast<int64_t>(pass));
@@ -119,7 +119,7 @@ TEST_F(EngineDeleteTest, APassCoversTheFileAsItIsNow) {
   StartFileDelete("grown.bin", vek::DeleteSinglePass);
   MakeFile(HostPath("grown.bin"), PatternBytes(20000));  // after it was listed
   ASSERT_TRUE(RunUntilState(vek::StateWipeEndPass));
-  ui::clock::Advance(1);
+  RunSteps(1);
   EXPECT_EQ(ReadHost("grown.bin"), std::vector<uint8_t>(20000, 0xAA));
   EXPECT_TRUE(LogHas("File size changed since it was listed: now " + vek::SizeToText(20000)));
   ASSERT_TRUE(RunUntilIdle());

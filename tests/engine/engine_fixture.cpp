@@ -73,11 +73,35 @@ bool EngineTest::RunUntilIdle(int64_t maxTicks) {
   return ui::clock::RunUntil([] { return vek::EngineState.Current == vek::EngineIdle; }, maxTicks);
 }
 
+namespace {
+
+// A tick runs many steps; to stop right before a given one, the engine
+// runs one step a tick meanwhile.
+class TOneStepATick {
+ public:
+  TOneStepATick() : budget_(vek::Form8->TickBudget()) { vek::Form8->SetTickBudget(0); }
+  ~TOneStepATick() { vek::Form8->SetTickBudget(budget_); }
+  TOneStepATick(const TOneStepATick&) = delete;
+  TOneStepATick& operator=(const TOneStepATick&) = delete;
+
+ private:
+  int64_t budget_;
+};
+
+}  // namespace
+
+void EngineTest::RunSteps(int64_t steps) {
+  const TOneStepATick oneStep;
+  ui::clock::Advance(steps);
+}
+
 bool EngineTest::RunUntilState(uint16_t state, int64_t maxTicks) {
+  const TOneStepATick oneStep;
   return ui::clock::RunUntil([state] { return vek::EngineState.Current == state; }, maxTicks);
 }
 
 bool EngineTest::PassesOnTheWayToIdle(uint16_t state) {
+  const TOneStepATick oneStep;
   bool passed = false;
   EXPECT_TRUE(ui::clock::RunUntil(
       [state, &passed] {

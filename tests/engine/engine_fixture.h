@@ -40,10 +40,12 @@ class EngineTest : public ProgramTest {
   // Ticks until the engine rests (a dialog waits, or the run finished).
   // False when it did not rest within `maxTicks`.
   bool RunUntilIdle(int64_t maxTicks = 200000);
-  // Ticks until the engine is about to run `state`.
+  // `steps` ticks of one step each.
+  void RunSteps(int64_t steps);
+  // Ticks, one step each, until the engine is about to run `state`.
   bool RunUntilState(uint16_t state, int64_t maxTicks = 200000);
-  // Ticks until the engine rests; true when it was about to run `state`
-  // on the way.
+  // Ticks, one step each, until the engine rests; true when it was about to
+  // run `state` on the way.
   bool PassesOnTheWayToIdle(uint16_t state);
   // Encrypts (decrypts) the job list with `key` to the finish.
   void EncryptAll(std::string_view key = TestKey);

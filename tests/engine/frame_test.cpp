@@ -59,7 +59,7 @@ TEST_F(EngineFrameTest, StateThreeChoosesThePathByRunKind) {
     vek::SkipState = 0;
     Form8->Show();
     EXPECT_EQ(EngineState.Current, vek::StateClearDisplay);
-    ui::clock::Advance(3);
+    RunSteps(3);
     EXPECT_EQ(vek::SkipState, c.Skip) << "run kind " << int{c.RunMode};
     EXPECT_EQ(EngineState.Current, c.Next) << "run kind " << int{c.RunMode};
     Form8->Hide();
@@ -83,7 +83,7 @@ TEST_F(EngineFrameTest, EveryRunStartsFromZero) {
   vek::ErrorReportsOn = false;
   vek::Form21->ListBox1->AddItem("old line");
   StartRun(vek::RunEncrypt);
-  ui::clock::Advance(2);  // states 1 and 2
+  RunSteps(2);  // states 1 and 2
   EXPECT_EQ(EngineState.Current, vek::StateChoosePath);
   EXPECT_EQ(vek::OverallTotal, 0);
   EXPECT_EQ(vek::OverallDone, 0);
@@ -93,7 +93,7 @@ TEST_F(EngineFrameTest, EveryRunStartsFromZero) {
   EXPECT_TRUE(vek::WarningsOn);
   EXPECT_TRUE(vek::ErrorReportsOn);
   EXPECT_EQ(vek::Form21->ListBox1->Count(), 0);
-  ui::clock::Advance(2);  // states 3 and 0x1000
+  RunSteps(2);  // states 3 and 0x1000
   // Sizes twice (verify), plus two overwrite passes over the kilobytes
   // rounded up (1000 bytes: 0 KB; 3000 bytes: 3 KB), the empty file included.
   EXPECT_EQ(vek::OverallTotal, 2000 + 6000 + 3 * 1024 * 2);
@@ -197,7 +197,7 @@ TEST_F(EngineFrameTest, BoostOfTheCurrentFileSetsPriorityAndCaption) {
   EXPECT_FALSE(vek::InsaneMode);
   EXPECT_EQ(Form8->GroupBox2->Caption(), " Task details : ");
   EXPECT_EQ(platform::PriorityClass(), platform::NormalPriorityClass);
-  ui::clock::Advance(1);
+  RunSteps(1);
   ASSERT_TRUE(RunUntilState(vek::StateEncryptFindSource));
   EXPECT_TRUE(vek::InsaneMode);
   EXPECT_EQ(Form8->GroupBox2->Caption(), " Task details : (Insane! CPU boost mode activated) ");
@@ -206,7 +206,7 @@ TEST_F(EngineFrameTest, BoostOfTheCurrentFileSetsPriorityAndCaption) {
   ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(platform::PriorityClass(), platform::NormalPriorityClass);
   vek::Form15->Button3->Click();  // Stop all processing
-  ui::clock::Advance(1);
+  RunSteps(1);
   EXPECT_EQ(platform::PriorityClass(), platform::RealtimePriorityClass);
   ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(platform::PriorityClass(), platform::NormalPriorityClass);
@@ -315,14 +315,14 @@ TEST_F(EngineFrameTest, CancelInTheMiddleOfAFile) {
   AddPlainJob("b.bin", PatternBytes(10));
   StartRun(vek::RunEncrypt);
   ASSERT_TRUE(RunUntilState(vek::StateEncipherBlock));
-  ui::clock::Advance(4);  // into the second block
+  RunSteps(4);  // into the second block
   ASSERT_TRUE(vek::SourceOpen && vek::TargetOpen);
   Screenshot(Form8, "engine_processing_running");
 
   Form8->Button1->Click();
   EXPECT_EQ(EngineState.Current, vek::StateFinish);
   EXPECT_EQ(vek::KeyState, vek::TKeyState{});  // cleared, stream reset
-  ui::clock::Advance(1);
+  RunSteps(1);
   EXPECT_EQ(EngineState.Current, vek::EngineIdle);
   EXPECT_FALSE(vek::SourceOpen || vek::TargetOpen);
   EXPECT_EQ(Form8->SourceStream, nullptr);
@@ -348,7 +348,7 @@ TEST_F(EngineFrameTest, CancelInTheMiddleOfAFile) {
 TEST_F(EngineFrameTest, ClosingDuringARunIsRefused) {
   AddPlainJob("a.bin", PatternBytes(3 * 8192));
   StartRun(vek::RunEncrypt);
-  ui::clock::Advance(10);
+  RunSteps(10);
   Form8->Button2->Click();  // minimise
   EXPECT_TRUE(Form8->Minimized());
   EXPECT_FALSE(Form8->Timer2->Enabled());
@@ -405,6 +405,43 @@ TEST_F(EngineFrameTest, ViewLogAfterTheFinish) {
   vek::Form21->Button1->Click();
   EXPECT_FALSE(vek::Form21->IsShown());
   EXPECT_TRUE(vek::Form2->IsShown());
+}
+
+TEST_F(EngineFrameTest, ATickRunsStepsUntilABlockOfKeystreamIsComputed) {
+  vek::VerifyAfterEncrypt = true;
+  AddPlainJob("a.bin", PatternBytes(3 * 8192));
+  StartRun(vek::RunEncrypt);
+  const int64_t start = ui::clock::NowMs();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  // About fifty steps: each of the three blocks enciphered ends its tick,
+  // and nothing else does (the verification uses the keystream computed
+  // for the encryption).
+  const int64_t ticks = ui::clock::NowMs() - start;
+  EXPECT_GE(ticks, 3);
+  EXPECT_LE(ticks, 5);
+}
+
+TEST_F(EngineFrameTest, NoKeystreamOutlivesARun) {
+  const auto content = PatternBytes(3 * 8192);
+  vek::VerifyAfterEncrypt = true;
+  AddPlainJob("a.bin", content);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilState(vek::StateVerifyStart));
+  EXPECT_EQ(vek::RunKeystream.Kept(), content.size());  // kept while the run lasts
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(vek::RunKeystream.Kept(), 0u);
+  Form8->Button1->Click();  // OK
+
+  vek::JobList.JobCount = 0;
+  AddPlainJob("b.bin", content);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilState(vek::StateEncryptAdvance));
+  EXPECT_GT(vek::RunKeystream.Kept(), 0u);
+  Form8->Button1->Click();  // Cancel
+  EXPECT_EQ(vek::RunKeystream.Kept(), 0u);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Stopped by request.");
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_F(EngineErrorAnswerTest, AnswersTable) {
     (Form15->*c.Button)->Click();
     EXPECT_FALSE(Form15->IsShown());
     EXPECT_EQ(EngineState.Current, vek::StateErrorAnswer);
-    ui::clock::Advance(1);
+    RunSteps(1);
     EXPECT_EQ(EngineState.Current, c.Next) << c.Log;
     EXPECT_EQ(vek::StopRequested, c.Stop) << c.Log;
     EXPECT_EQ(vek::ErrorReportsOn, c.ReportsOn) << c.Log;

@@ -105,6 +105,14 @@ class ToolsExitWipeTest : public vektest::ProgramTest {
     vek::DriveKinds[3] = 3;
     vek::DriveTotalBytes = 1 << 30;
     vek::KeyState.State[5] = 99;
+    {
+      // A run's keystream, as an exit during a run would find it.
+      vek::TKeyState key;
+      key.SetKey("the run's key text");
+      uint8_t block[64] = {};
+      vek::RunKeystream.Begin(key);
+      vek::RunKeystream.Encipher(key, block, sizeof block);
+    }
     vek::KeyGenBuffer.Assign("generated key text");
     vek::EditedEntry.Name = "secret2.doc";
     vek::EditedEntry.Owner = SomeOwner();
@@ -251,6 +259,7 @@ TEST_P(ToolsExitWipeFieldsTest, EverythingIsNulOrZeroAfterwards) {
                 vek::WindowsVersionCode == 0;
        }},
       {"key state and generator", [] { return IsZero(vek::KeyState) && IsNul(vek::KeyGenBuffer); }},
+      {"the run's keystream", [] { return vek::RunKeystream.Kept() == 0; }},
       {"edited entry",
        [] {
          return IsNul(vek::EditedEntry.Name, 255) && IsNul(vek::EditedEntry.Owner) &&

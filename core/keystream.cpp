@@ -1,0 +1,164 @@
+#include "core/keystream.h"
+
+#include <string.h>  // explicit_bzero
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/system.h"
+
+namespace vek {
+
+namespace {
+
+// Memory is locked in steps of this size as the store grows.
+constexpr size_t LockStep = size_t{1} << 20;
+
+size_t StateCount(size_t capacity) {
+  return capacity / TKeystreamStore::StateInterval + 1;
+}
+
+}  // namespace
+
+// The memory holds the key states first (the state after i intervals at
+// index i), then the keystream bytes.
+
+TKeystreamStore::TKeystreamStore(size_t capacity) : capacity_(capacity) {}
+
+TKeystreamStore::~TKeystreamStore() {
+  Wipe();
+}
+
+void TKeystreamStore::PutState(size_t interval, const TKeyState& key) {
+  std::memcpy(memory_ + interval * sizeof(TKeyState), &key, sizeof key);
+}
+
+void TKeystreamStore::GetState(size_t interval, TKeyState& key) const {
+  std::memcpy(&key, memory_ + interval * sizeof(TKeyState), sizeof key);
+}
+
+size_t TKeystreamStore::Touched() const {
+  return memory_ == nullptr ? 0 : StateCount(capacity_) * sizeof(TKeyState) + kept_;
+}
+
+bool TKeystreamStore::Reserve() {
+  if (memory_ != nullptr) return true;
+  if (capacity_ == 0) return false;
+  const size_t size = StateCount(capacity_) * sizeof(TKeyState) + capacity_;
+  memory_ = static_cast<uint8_t*>(platform::VirtualAlloc(size));
+  if (memory_ == nullptr) return false;
+  mapped_ = size;
+  locked_ = 0;
+  lockRefused_ = false;
+  PutState(0, start_);
+  return true;
+}
+
+void TKeystreamStore::LockTouched() {
+  while (!lockRefused_ && locked_ < Touched()) {
+    const size_t upTo = std::min(mapped_, (Touched() / LockStep + 1) * LockStep);
+    if (!platform::VirtualLock(memory_ + locked_, upTo - locked_)) {
+      lockRefused_ = true;
+      return;
+    }
+    locked_ = upTo;
+  }
+}
+
+void TKeystreamStore::Begin(const TKeyState& key) {
+  if (active_ && key == start_) {
+    position_ = 0;
+    return;
+  }
+  Wipe();
+  active_ = true;
+  start_ = key;
+  frontier_ = key;
+}
+
+size_t TKeystreamStore::Extend(size_t end) {
+  end = std::min(end, capacity_);
+  if (end <= kept_ || !Reserve()) return 0;
+  const size_t from = kept_;
+  uint8_t* bytes = memory_ + StateCount(capacity_) * sizeof(TKeyState);
+  while (kept_ < end) {
+    // Up to the next interval, whose state is kept.
+    const size_t stop = std::min(end, (kept_ / StateInterval + 1) * StateInterval);
+    std::memset(bytes + kept_, 0, stop - kept_);
+    frontier_.EncipherBlock(bytes + kept_, stop - kept_);  // of zeros: the keystream
+    kept_ = stop;
+    if (kept_ % StateInterval == 0) PutState(kept_ / StateInterval, frontier_);
+  }
+  LockTouched();
+  return kept_ - from;
+}
+
+size_t TKeystreamStore::StateAt(size_t position, TKeyState& key) const {
+  if (position == kept_) {
+    key = frontier_;
+    return 0;
+  }
+  GetState(position / StateInterval, key);
+  const size_t rest = position % StateInterval;
+  for (size_t i = 0; i < rest; ++i) key.StirKeyState();
+  return rest;
+}
+
+template <bool Decipher>
+size_t TKeystreamStore::Apply(TKeyState& key, uint8_t* data, size_t length) {
+  const auto direct = [&key](uint8_t* at, size_t count) {
+    Decipher ? key.DecipherBlock(at, count) : key.EncipherBlock(at, count);
+    return count;
+  };
+  if (!active_ || position_ > kept_) {
+    // Past what can be kept: the key state is that of position_ already.
+    position_ += length;
+    return direct(data, length);
+  }
+  const size_t end = position_ + length;
+  size_t work = Extend(end);
+  const size_t stored = std::min(end, kept_) - position_;
+  if (stored > 0) {
+    const uint8_t* stream = memory_ + StateCount(capacity_) * sizeof(TKeyState) + position_;
+    for (size_t i = 0; i < stored; ++i) {
+      data[i] = static_cast<uint8_t>(Decipher ? data[i] - stream[i] : data[i] + stream[i]);
+    }
+  }
+  position_ += stored;
+  work += StateAt(position_, key);
+  if (stored < length) {
+    // The store is full (or could not be had): on from its end directly.
+    work += direct(data + stored, length - stored);
+    position_ = end;
+  }
+  return work;
+}
+
+size_t TKeystreamStore::Encipher(TKeyState& key, uint8_t* data, size_t length) {
+  return Apply<false>(key, data, length);
+}
+
+size_t TKeystreamStore::Decipher(TKeyState& key, uint8_t* data, size_t length) {
+  return Apply<true>(key, data, length);
+}
+
+void TKeystreamStore::Wipe() {
+  if (memory_ != nullptr) {
+    // What was written: the states up to the last interval reached, and the
+    // keystream bytes.
+    const size_t states = StateCount(capacity_) * sizeof(TKeyState);
+    explicit_bzero(memory_, std::min(states, (kept_ / StateInterval + 1) * sizeof(TKeyState)));
+    explicit_bzero(memory_ + states, kept_);
+    platform::VirtualFree(memory_, mapped_);
+    memory_ = nullptr;
+  }
+  mapped_ = 0;
+  locked_ = 0;
+  explicit_bzero(&start_, sizeof start_);
+  explicit_bzero(&frontier_, sizeof frontier_);
+  kept_ = 0;
+  position_ = 0;
+  active_ = false;
+}
+
+}  // namespace vek

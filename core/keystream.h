@@ -1,0 +1,79 @@
+#pragma once
+// The keystream of a run, kept so that each byte of it is computed once.
+//
+// The keystream depends only on the key text and the position, so every
+// file of a run under one key (and the verification of each) uses the same
+// bytes from the same start. A run keeps what it has computed: the bytes,
+// up to a bound, in memory locked where the host allows it, and the key
+// state at every block boundary (and where the last computing stopped), so
+// that the state after any n bytes (a key-check block) costs at most one
+// block of stirring and usually none. Beyond the bound the cipher runs on
+// the key state directly, as it would without any of this.
+//
+// What is kept is secret: the owner wipes it at the end of every run, on
+// every way out of one, and at the exit.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/cipher.h"
+
+namespace vek {
+
+class TKeystreamStore {
+ public:
+  static constexpr size_t DefaultCapacity = size_t{64} << 20;
+  // The key state is kept at every multiple of this many bytes.
+  static constexpr size_t StateInterval = 8192;
+
+  explicit TKeystreamStore(size_t capacity = DefaultCapacity);
+  ~TKeystreamStore();
+  TKeystreamStore(const TKeystreamStore&) = delete;
+  TKeystreamStore& operator=(const TKeystreamStore&) = delete;
+
+  // A run of bytes starts at position 0 of the keystream of `key`, the
+  // state that SetKey has just made. What is kept for another key is wiped
+  // first; what is kept for this one is used again.
+  void Begin(const TKeyState& key);
+  // The next `length` bytes of the run enciphered (deciphered) in place;
+  // `key` is left as the cipher would leave it, in the state after them.
+  // Returns how many keystream bytes had to be computed (a stirring pass
+  // each); the rest came from the store. Without a Begin since the last
+  // Wipe the cipher simply runs on `key`.
+  size_t Encipher(TKeyState& key, uint8_t* data, size_t length);
+  size_t Decipher(TKeyState& key, uint8_t* data, size_t length);
+  // Everything kept is overwritten and released.
+  void Wipe();
+
+  // Keystream bytes kept (0 after a Wipe).
+  size_t Kept() const { return kept_; }
+  // Whether the kept memory is locked (false too when nothing is kept).
+  bool Locked() const { return locked_ > 0 && locked_ >= Touched(); }
+
+ private:
+  template <bool Decipher>
+  size_t Apply(TKeyState& key, uint8_t* data, size_t length);
+  bool Reserve();
+  // Computes keystream until `end` (at most the capacity) is kept.
+  size_t Extend(size_t end);
+  // The key state after `position` kept bytes into `key`; the stirring it
+  // needed, counted in keystream bytes.
+  size_t StateAt(size_t position, TKeyState& key) const;
+  void PutState(size_t interval, const TKeyState& key);
+  void GetState(size_t interval, TKeyState& key) const;
+  size_t Touched() const;
+  void LockTouched();
+
+  size_t capacity_;
+  uint8_t* memory_ = nullptr;  // keystream bytes, then the key states
+  size_t mapped_ = 0;
+  size_t locked_ = 0;       // bytes of memory_ locked, from its start
+  bool lockRefused_ = false;
+  bool active_ = false;     // a Begin since the last Wipe
+  TKeyState start_{};       // the state at position 0: which key is kept
+  TKeyState frontier_{};    // the state at position kept_
+  size_t kept_ = 0;
+  size_t position_ = 0;     // of the current run
+};
+
+}  // namespace vek

@@ -1,0 +1,121 @@
+// The run's keystream store against the plain cipher: the same bytes and
+// the same key state after every piece, whatever the store keeps, and each
+// keystream byte computed once.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/cipher.h"
+#include "core/keystream.h"
+
+namespace vek {
+namespace {
+
+constexpr size_t Interval = TKeystreamStore::StateInterval;
+
+TKeyState Keyed(const std::string& text) {
+  TKeyState key;
+  key.SetKey(text);
+  return key;
+}
+
+std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t size) {
+  std::vector<uint8_t> data(size);
+  for (uint8_t& b : data) b = static_cast<uint8_t>(random());
+  return data;
+}
+
+// One file of a run: `length` bytes in pieces of at most `piece`, through
+// the store and through the plain cipher side by side. Returns the
+// keystream bytes the store computed.
+size_t RunFile(TKeystreamStore& store, const std::string& text, size_t length, size_t piece,
+               bool decipher, std::mt19937& random) {
+  TKeyState viaStore = Keyed(text);
+  TKeyState plain = viaStore;
+  store.Begin(viaStore);
+  size_t work = 0;
+  for (size_t at = 0; at < length;) {
+    const size_t count = std::min(piece, length - at);
+    std::vector<uint8_t> a = RandomBytes(random, count);
+    std::vector<uint8_t> b = a;
+    work += decipher ? store.Decipher(viaStore, a.data(), count)
+                     : store.Encipher(viaStore, a.data(), count);
+    decipher ? plain.DecipherBlock(b.data(), count) : plain.EncipherBlock(b.data(), count);
+    EXPECT_EQ(a, b) << "at " << at;
+    EXPECT_EQ(viaStore, plain) << "the key state after " << at + count << " bytes";
+    at += count;
+  }
+  return work;
+}
+
+TEST(KeystreamStoreTest, MatchesThePlainCipherAcrossFilesKeysAndTheBound) {
+  std::mt19937 random(20031210);
+  // A small bound, so that runs go past it.
+  TKeystreamStore store(3 * Interval + 100);
+  struct TFile {
+    std::string Key;
+    size_t Length;
+    size_t Piece;
+  };
+  const TFile files[] = {
+      {"first key text", 2 * Interval + 17, Interval},  // computes what it needs
+      {"first key text", 2 * Interval + 17, Interval},  // the same again (verification)
+      {"first key text", Interval + 5, Interval},       // shorter: ends between kept states
+      {"first key text", 5 * Interval + 3, Interval},   // past the bound
+      {"first key text", 777, 100},                     // small pieces
+      {"another key", 4 * Interval, 3000},              // another key: the store starts anew
+      {"first key text", Interval, Interval},
+  };
+  for (const TFile& f : files) {
+    for (bool decipher : {false, true}) {
+      SCOPED_TRACE(f.Key + ", " + std::to_string(f.Length) + (decipher ? ", decipher" : ""));
+      RunFile(store, f.Key, f.Length, f.Piece, decipher, random);
+    }
+  }
+}
+
+TEST(KeystreamStoreTest, EachKeystreamByteIsComputedOncePerRun) {
+  std::mt19937 random(7);
+  TKeystreamStore store(8 * Interval);
+  const std::string key = "one key for the run";
+  const size_t length = 3 * Interval + 1000;
+  EXPECT_EQ(RunFile(store, key, length, Interval, false, random), length);
+  EXPECT_EQ(store.Kept(), length);
+  // The verification and later files no longer than what is kept.
+  EXPECT_EQ(RunFile(store, key, length, Interval, false, random), 0u);
+  EXPECT_EQ(RunFile(store, key, 2 * Interval, Interval, true, random), 0u);
+  // A longer one computes only what is new.
+  EXPECT_EQ(RunFile(store, key, length + 500, Interval, false, random), 500u);
+  // One that ends between kept states costs at most that bit of stirring.
+  EXPECT_LE(RunFile(store, key, Interval + 10, Interval, false, random), 10u);
+  // Past the bound the cipher runs as it would without the store.
+  EXPECT_EQ(RunFile(store, key, 9 * Interval, Interval, false, random),
+            9 * Interval - (length + 500));
+}
+
+TEST(KeystreamStoreTest, WipeLeavesNothingAndTheNextRunStartsAfresh) {
+  std::mt19937 random(11);
+  TKeystreamStore store(4 * Interval);
+  const std::string key = "wiped at the end of the run";
+  RunFile(store, key, 2 * Interval, Interval, false, random);
+  ASSERT_EQ(store.Kept(), 2 * Interval);
+  store.Wipe();
+  EXPECT_EQ(store.Kept(), 0u);
+  EXPECT_FALSE(store.Locked());
+  // Without a Begin the store is not used at all.
+  TKeyState plain = Keyed(key);
+  TKeyState viaStore = plain;
+  std::vector<uint8_t> a(100, 1), b(100, 1);
+  EXPECT_EQ(store.Encipher(viaStore, a.data(), a.size()), a.size());
+  plain.EncipherBlock(b.data(), b.size());
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(viaStore, plain);
+  EXPECT_EQ(store.Kept(), 0u);
+  EXPECT_EQ(RunFile(store, key, Interval, Interval, false, random), Interval);
+}
+
+}  // namespace
+}  // namespace vek
