@@ -202,9 +202,9 @@ TEST_F(AppMainWindowBehaviourTest, ThePlainEntryCopiedForTheEditor) {
     EXPECT_EQ(e.PreserveAttributes, c.Preserve) << t;
     EXPECT_EQ(e.HasWindowsInfo, c.Windows) << t;
     const std::string_view owner[] = {e.Owner.OwnerFirstName.Text(), e.Owner.OwnerLastName.Text(),
-                                 e.Owner.OwnerCompany.Text(),   e.Owner.OwnerLocation.Text(),
-                                 e.Owner.OwnerEmail.Text(),     e.Owner.InfoLines[0].Text(),
-                                 e.Owner.InfoLines[1].Text(),   e.Owner.InfoLines[2].Text()};
+                                      e.Owner.OwnerCompany.Text(),   e.Owner.OwnerLocation.Text(),
+                                      e.Owner.OwnerEmail.Text(),     e.Owner.InfoLines[0].Text(),
+                                      e.Owner.InfoLines[1].Text(),   e.Owner.InfoLines[2].Text()};
     for (int k = 0; k < 8; ++k) EXPECT_EQ(owner[k], t + std::to_string(k + 1));
     EXPECT_TRUE(vek::Form18->IsShown());
     vek::Form18->Hide();
