@@ -21,6 +21,7 @@
 #include "tools/screen_lock_window.h"
 #include "tools/viewer_window.h"
 #include "ui/clock.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -146,6 +147,11 @@ class ToolsExitWipeFieldsTableTest : public vektest::ProgramTest {
     ProgramTest::SetUp();
     vek::ProgramFolder = WinPath();
     vek::SaveWindowLayout = false;
+  }
+  // The wipe ended the program: the next test gets a running one.
+  void TearDown() override {
+    ProgramTest::TearDown();
+    vektest::RestartUiApplication();
   }
 };
 
