@@ -212,3 +212,21 @@ TEST_F(AppMainWindowBehaviourTest, ThePlainEntryCopiedForTheEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+class AppStartBehaviourTest : public apptest::AppTest {};
+
+// A start clears a request to exit left from before: the main window's close
+// box is refused again until the exit button.
+TEST_F(AppStartBehaviourTest, AStartClearsTheExitRequest) {
+  vek::ExitRequested = true;
+  StartProgram();
+  EXPECT_FALSE(vek::ExitRequested);
+  vek::Form1->Hide();
+  Form2->Show();
+  EXPECT_FALSE(Form2->Close());
+  EXPECT_TRUE(Form2->IsShown());
+}
+
+}  // namespace
