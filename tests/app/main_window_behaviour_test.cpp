@@ -152,6 +152,53 @@ TEST_F(AppMainWindowBehaviourTest, BrowserAndGridClicksHandTheButtonsOver) {
   EXPECT_EQ(Form2->StringGrid1->Hint(), "End of joblist");
 }
 
+// "&Add file" takes itself away; "&Clear list" takes away every list button.
+TEST_F(AppMainWindowBehaviourTest, AddAndClearDisableTheirButtons) {
+  MakeFileOfSize("a.txt", 10);
+  MakeFileOfSize("b.txt", 20);
+  Browse("C:\\");
+  ChooseFile("a.txt");
+  ASSERT_TRUE(Form2->BitBtn3->Enabled());
+  Form2->BitBtn3->Click();
+  EXPECT_FALSE(Form2->BitBtn3->Enabled());
+  EXPECT_TRUE(Form2->BitBtn5->Enabled());
+
+  ClickRow(1);
+  ChooseFile("b.txt");
+  Form2->BitBtn4->SetEnabled(true);
+  ASSERT_TRUE(Form2->BitBtn3->Enabled());
+  Form2->BitBtn5->Click();
+  for (ui::TBitBtn* button : {Form2->BitBtn3, Form2->BitBtn4, Form2->BitBtn5, Form2->BitBtn6}) {
+    EXPECT_FALSE(button->Enabled()) << button->Name();
+  }
+  EXPECT_EQ(JobList.JobCount, 0);
+}
+
+// A plain entry carries what its encryption will write: this machine's
+// Windows texts, the product line and versions 1.0, no timestamp yet.
+TEST_F(AppMainWindowBehaviourTest, APlainEntryCarriesThisMachinesTexts) {
+  vek::WindowsVersionText = "Windows XP Version 5.1 (Build 2600)";
+  vek::WindowsRegisteredOwner = "Ann Lee";
+  vek::WindowsRegisteredOrganization = "Acme";
+  vek::WindowsComputerName = "DESK";
+  vek::WindowsProductId = "55274-OEM";
+  MakeCurrentFile("plain.txt", 777);
+  CurrentFile.ContentSize = 5;
+  CurrentFile.Timestamp = {1, 2, 3, 4, 5, 6, 2003};
+  Form2->AddCurrentFileToJobList();
+  EXPECT_EQ(JobList.WindowsVersionText[1], "Windows XP Version 5.1 (Build 2600)");
+  EXPECT_EQ(JobList.RegisteredOwner[1], "Ann Lee");
+  EXPECT_EQ(JobList.RegisteredOrganization[1], "Acme");
+  EXPECT_EQ(JobList.ComputerName[1], "DESK");
+  EXPECT_EQ(JobList.ProductId[1], "55274-OEM");
+  EXPECT_EQ(JobList.ProductLine[1],
+            "VEK 2003 for Microsoft Windows 95/98/ME/NT/2000/XP (c)2003 Quarne T. Velso");
+  EXPECT_EQ(JobList.SoftwareVersion[1], (vek::TVersionBytes{1, 0}));
+  EXPECT_EQ(JobList.FileFormatVersion[1], (vek::TVersionBytes{1, 0}));
+  EXPECT_EQ(JobList.Timestamp[1], vek::TTimestampFields{});
+  EXPECT_EQ(JobList.ContentSize[1], 777);
+}
+
 // The grid's hint for an entry, word for word.
 TEST_F(AppMainWindowBehaviourTest, AGridClickDescribesTheEntry) {
   MakeCurrentFile("report.vek", 1500);
