@@ -210,4 +210,34 @@ TEST_F(AppOptionsBehaviourTest, ApplyPassesTheOptionsOn) {
   }
 }
 
+// "&Clear all fields" empties every field of the first page, chooses "None"
+// and unticks its three boxes; no other control and no option changes.
+TEST_F(AppOptionsBehaviourTest, ClearAllFieldsEmptiesTheWholeFirstPage) {
+  ui::TEdit* const edits[] = {Form4->Edit1, Form4->Edit2, Form4->Edit3, Form4->Edit4,
+                              Form4->Edit5, Form4->Edit6, Form4->Edit7};
+  for (auto* option : {&vek::OwnerLocation, &vek::OwnerEmail, &vek::InfoLine1, &vek::InfoLine2,
+                       &vek::InfoLine3}) {
+    option->Assign("kept");
+  }
+  vek::OwnerFirstName.Assign("kept");
+  vek::OwnerLastName.Assign("kept");
+  vek::OwnerCompany.Assign("kept");
+  vek::ScreenLockPassword.Assign("pw");
+  vek::VerifyAfterEncrypt = true;
+  vek::HintPause = 3200;
+  Form4->Show();
+  Form4->TabbedNotebook1->SetPageIndex(0);
+  Form4->Button3->Click();
+  for (ui::TEdit* edit : edits) EXPECT_EQ(edit->Text(), "") << edit->Name();
+  EXPECT_EQ(Form4->ComboBox1->Text(), "None");
+  for (ui::TCheckBox* box : {Form4->CheckBox1, Form4->CheckBox2, Form4->CheckBox3}) {
+    EXPECT_FALSE(box->Checked()) << box->Name();
+  }
+  EXPECT_EQ(Form4->Edit8->Text(), "pw");
+  EXPECT_TRUE(Form4->CheckBox4->Checked());
+  EXPECT_EQ(Form4->ComboBox2->Text(), "3.2 seconds");
+  EXPECT_EQ(vek::InfoLine2.Text(), "kept");
+  EXPECT_TRUE(vek::TimestampEncryption);
+}
+
 }  // namespace
