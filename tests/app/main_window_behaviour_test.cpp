@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,8 +11,11 @@
 #include "app/main_window.h"
 #include "core/state.h"
 #include "core/texts.h"
+#include "engine/delete_confirmation.h"
+#include "engine/processing_window.h"
 #include "main_window_fixture.h"
 #include "platform/drives.h"
+#include "platform/paths.h"
 #include "tools/editor_window.h"
 #include "tools/viewer_window.h"
 
@@ -125,6 +129,54 @@ TEST_F(AppMainWindowBehaviourTest, ADriveOrFolderClickDisablesTheFileButtons) {
       Form2->DirectoryListBox1->ClickItem(0);
     }
     for (ui::TBitBtn* button : buttons) EXPECT_FALSE(button->Enabled()) << way << button->Name();
+  }
+}
+
+// A change of drive empties the panel, as a change of folder does.
+TEST_F(AppMainWindowBehaviourTest, ADriveChangeEmptiesThePanel) {
+  std::filesystem::create_directories(HostPath("d"));
+  platform::SetDriveMap({{'C', dir.path().string()}, {'D', HostPath("d").string()}});
+  Form2->DriveComboBox1->Refresh();
+  MakeCurrentFile("x.vek", 2048);
+  CurrentFile.IsVekFile = true;
+  Form2->ShowFileInfo();
+  ASSERT_TRUE(Form2->Button4->Enabled());
+  Form2->DriveComboBox1->SelectDrive('D');
+  ASSERT_EQ(Form2->DriveComboBox1->Drive(), 'D');
+  for (ui::TLabel* value : {Form2->Label15, Form2->Label2, Form2->Label4, Form2->Label6,
+                            Form2->Label10, Form2->Label12, Form2->Label8}) {
+    EXPECT_EQ(value->Caption(), "N/A") << value->Name();
+  }
+  EXPECT_FALSE(Form2->Button4->Enabled());
+}
+
+// With the delete prompt off, the delete button starts the run at once: the
+// browser's file, or the whole list after an add. Each case in a program of
+// its own, as a run started keeps the engine.
+TEST_F(AppMainWindowBehaviourTest, WithoutThePromptTheDeleteStartsAtOnce) {
+  MakeFileOfSize("a.txt", 10);
+  const std::pair<bool, uint8_t> cases[] = {{false, vek::RunDeleteFile},
+                                            {true, vek::RunDeleteJobList}};
+  for (const auto& [list, mode] : cases) {
+    RestartProgram();
+    StartProgram();
+    vek::Form1->Hide();
+    Form2->Show();
+    Browse("C:\\");
+    vek::ConfirmDeletes = false;
+    if (list) {
+      AddFile("a.txt");
+    } else {
+      ChooseFile("a.txt");
+    }
+    vek::RunMode = vek::RunEncrypt;
+    Form2->BitBtn6->Click();
+    EXPECT_FALSE(vek::Form9->IsShown());
+    EXPECT_TRUE(vek::Form8->IsShown());
+    EXPECT_EQ(vek::RunMode, mode);
+    if (!list) {
+      EXPECT_EQ(vek::DeleteName, "a.txt");
+    }
   }
 }
 
