@@ -323,4 +323,32 @@ TEST_F(ToolsExitWipeFieldsTableTest, EveryListedThingIsOverwritten) {
   EXPECT_FALSE(ExitRequested);
 }
 
+// The two pictures change places every 32nd row: 32 times each, never both
+// shown; the percent follows the rows.
+TEST_F(ToolsExitWipeFieldsTableTest, ThePicturesTakeTurnsAndThePercentFollows) {
+  vek::ExitRequested = true;
+  vek::Form19->Show();
+  ASSERT_NE(vek::Form19->Image3->Visible(), vek::Form19->Image4->Visible());
+  int changes3 = 0;
+  int changes4 = 0;
+  int firstChange = 0;
+  for (int row = 1; row <= vek::JobListCapacityMax; ++row) {
+    const bool was3 = vek::Form19->Image3->Visible();
+    const bool was4 = vek::Form19->Image4->Visible();
+    ui::clock::Advance(5);
+    changes3 += vek::Form19->Image3->Visible() != was3 ? 1 : 0;
+    changes4 += vek::Form19->Image4->Visible() != was4 ? 1 : 0;
+    if (firstChange == 0 && changes3 > 0) firstChange = row;
+    EXPECT_NE(vek::Form19->Image3->Visible(), vek::Form19->Image4->Visible()) << row;
+    if (row == 512 || row == 1023) {
+      const int percent = row * 100 / 1024;
+      EXPECT_EQ(vek::Form19->ProgressBar1->Position(), percent);
+      EXPECT_EQ(vek::Form19->Label1->Caption(), std::to_string(percent) + "%");
+    }
+  }
+  EXPECT_EQ(firstChange, 32);
+  EXPECT_EQ(changes3, 32);
+  EXPECT_EQ(changes4, 32);
+}
+
 }  // namespace
