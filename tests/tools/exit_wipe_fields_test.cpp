@@ -22,29 +22,16 @@
 #include "tools/viewer_window.h"
 #include "ui/clock.h"
 #include "ui_test_support.h"
+#include "wipe_checks.h"
 
 namespace {
 
 using vek::JobList;
 
-bool IsNul(const std::string& text, size_t length) {
-  return text == std::string(length, '\0');
-}
-template <size_t N>
-bool IsNul(const vek::TShortString<N>& text) {
-  return text.Length == N && std::all_of(text.Chars, text.Chars + N, [](char c) { return c == 0; });
-}
-bool IsNul(const vek::TEmbeddedData& o) {
-  return IsNul(o.OwnerFirstName) && IsNul(o.OwnerLastName) && IsNul(o.OwnerCompany) &&
-         IsNul(o.OwnerLocation) && IsNul(o.OwnerEmail) && IsNul(o.InfoLines[0]) &&
-         IsNul(o.InfoLines[1]) && IsNul(o.InfoLines[2]);
-}
-template <class T>
-bool IsZero(const T& value) {
-  static_assert(std::is_trivially_copyable_v<T>);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
-  return std::all_of(bytes, bytes + sizeof value, [](unsigned char b) { return b == 0; });
-}
+using wipetest::IsNul;
+using wipetest::IsWiped;
+using wipetest::IsZero;
+
 // Something that is not zero in every byte of a plain value.
 template <class T>
 void FillNonZero(T& value) {
@@ -182,16 +169,7 @@ TEST_F(ToolsExitWipeFieldsTableTest, EveryListedThingIsOverwritten) {
        [] {
          bool all = true;
          for (size_t i : {size_t{1}, size_t{JobListCapacityMax}}) {
-           JobList.ForEachField([i, &all](auto& field) {
-             using T = std::remove_reference_t<decltype(field[i])>;
-             if constexpr (std::is_same_v<T, std::string>) {
-               all = all && IsNul(field[i], 255);
-             } else if constexpr (std::is_same_v<T, TEmbeddedData>) {
-               all = all && IsNul(field[i]);
-             } else {
-               all = all && IsZero(field[i]);
-             }
-           });
+           JobList.ForEachField([i, &all](auto& field) { all = all && IsWiped(field[i]); });
          }
          return all;
        }},
