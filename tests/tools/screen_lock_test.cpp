@@ -245,4 +245,30 @@ TEST_F(ToolsScreenLockTest, ALockLeftOffTheScreenStartsAgainTopLeft) {
   }
 }
 
+// Each edge on its own: at or past the top or left edge the step turns
+// away; exactly at the right or bottom limit it does not turn yet.
+TEST_F(ToolsScreenLockTest, EachEdgeTurnsItsOwnStep) {
+  Lock();
+  struct Case {
+    int Left, Top;
+    int StepX, StepY;  // after the tick; 99: a fresh step away from the edge
+  };
+  const Case cases[] = {
+      {-2, 50, 99, -3},
+      {50, 0, -3, 99},
+      {vek::LockMaxLeft, 50, -3, -3},
+      {50, vek::LockMaxTop, -3, -3},
+  };
+  for (const Case& c : cases) {
+    Form17->SetLeft(c.Left);
+    Form17->SetTop(c.Top);
+    vek::LockStepX = -3;
+    vek::LockStepY = -3;
+    const std::vector<int32_t> steps = NextRandomSteps(1);
+    ui::clock::Advance(kTickMs);
+    EXPECT_EQ(vek::LockStepX, c.StepX == 99 ? steps[0] : c.StepX) << c.Left << "," << c.Top;
+    EXPECT_EQ(vek::LockStepY, c.StepY == 99 ? steps[0] : c.StepY) << c.Left << "," << c.Top;
+  }
+}
+
 }  // namespace

@@ -223,4 +223,42 @@ TEST_F(ToolsUpdateTest, CancelGoesOnToTheOptionsOnTheFirstStart) {
   EXPECT_FALSE(vek::Form2->IsShown());
 }
 
+// Only a web address is offered for the download: a reply naming anything
+// else counts as no answer, and the window closes on to the main window.
+TEST_F(ToolsUpdateTest, OnlyAWebAddressIsOfferedForTheDownload) {
+  std::vector<std::pair<std::string, std::string>> opened;
+  platform::SetShellHookForTest([&](const std::string& verb, const std::string& target) {
+    opened.emplace_back(verb, target);
+  });
+  const std::pair<std::string, bool> cases[] = {
+      {"http://downloads.example/vek.exe", true},
+      {"HTTPS://downloads.example/vek.exe", true},
+      {"ftp://downloads.example/vek.exe", false},
+      {"C:\\vek.exe", false},
+      {"file:///tmp/vek.exe", false},
+      {"http://a b", false},
+  };
+  for (const auto& [address, offered] : cases) {
+    SCOPED_TRACE(address);
+    opened.clear();
+    vek::Form2->Hide();
+    CheckAgainst(HttpReply("200 OK", "<LatestVersionString>1.10\r\n<DownloadURL>" + address +
+                                         "\r\n"));
+    EXPECT_EQ(PanelShown(), offered);
+    EXPECT_EQ(vek::Form2->IsShown(), !offered);
+    if (!offered) {
+      EXPECT_TRUE(opened.empty());
+      continue;
+    }
+    Form22->Button1->Click();
+    const std::vector<std::pair<std::string, std::string>> expected = {{"open", address}};
+    EXPECT_EQ(opened, expected);
+    EXPECT_TRUE(vek::Form19->IsShown());
+    // Back to the start, the wipe not run.
+    vek::Form19->Timer1->SetEnabled(false);
+    vek::Form19->Hide();
+    vek::ExitRequested = false;
+  }
+}
+
 }  // namespace
