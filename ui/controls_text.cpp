@@ -22,34 +22,39 @@ namespace {
 
 using detail::As;
 
-qsizetype CodePoints(const QString& text) {
-  qsizetype count = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())) ++count;
+// Bytes of the UTF-8 program text that `text` stands for.
+qsizetype Utf8Bytes(const QString& text) {
+  qsizetype bytes = 0;
+  for (const QChar c : text) {
+    const char16_t unit = c.unicode();
+    bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : c.isSurrogate() ? 2 : 3;  // a pair makes 4
   }
-  return count;
+  return bytes;
 }
 
 QString QStringFromUtf8(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// The length limit of typed and pasted text, in characters. Text the
-// program sets is never cut; a text already longer takes no more.
+// The length limit of typed and pasted text, in bytes of the program text
+// the box gives back (UTF-8): a box takes exactly what its field can store,
+// and a character that does not fit whole is refused whole. Text the program
+// sets is never cut; a text already longer takes no more.
 class LengthLimit : public QValidator {
  public:
   explicit LengthLimit(QLineEdit* edit) : QValidator(edit) {
     QObject::connect(edit, &QLineEdit::textChanged,
-                     [this](const QString& text) { previousLength_ = CodePoints(text); });
+                     [this](const QString& text) { previousBytes_ = Utf8Bytes(text); });
   }
   int limit = 0;  // 0: none
   bool bypass = false;
 
   State validate(QString& input, int& pos) const override {
     if (limit <= 0 || bypass) return Acceptable;
-    const qsizetype allowed = std::max<qsizetype>(limit, previousLength_);
-    // The text just inserted ends at the cursor: its tail goes.
-    for (qsizetype excess = CodePoints(input) - allowed; excess > 0 && pos > 0; --excess) {
+    const qsizetype allowed = std::max<qsizetype>(limit, previousBytes_);
+    // The text just inserted ends at the cursor: its tail goes, a character
+    // at a time.
+    while (Utf8Bytes(input) > allowed && pos > 0) {
       const bool pair =
           pos >= 2 && input[pos - 1].isLowSurrogate() && input[pos - 2].isHighSurrogate();
       const int width = pair ? 2 : 1;
@@ -60,7 +65,7 @@ class LengthLimit : public QValidator {
   }
 
  private:
-  qsizetype previousLength_ = 0;
+  qsizetype previousBytes_ = 0;
 };
 
 void SetTextUnlimited(QLineEdit* edit, LengthLimit* limit, const QString& text) {
