@@ -74,6 +74,27 @@ void SetTextUnlimited(QLineEdit* edit, LengthLimit* limit, const QString& text) 
   limit->bypass = false;
 }
 
+// The program's own bytes of the text it last set in a box. An 8-bit text
+// that is not UTF-8 is shown as Windows-1252; while the box still shows it
+// unchanged, the box gives back those bytes, not their UTF-8 form, so that
+// a text shown and taken back unedited is the same text (and no longer).
+class ProgramTextMemo {
+ public:
+  void Set(QLineEdit* edit, LengthLimit* limit, std::string_view programText) {
+    const QString text = detail::ToQString(programText);
+    SetTextUnlimited(edit, limit, text);
+    shown_ = edit->text();  // a line box drops line breaks
+    bytes_ = shown_ == text ? std::string(programText) : detail::FromQString(shown_);
+  }
+  std::string Text(const QString& shown) const {
+    return shown == shown_ ? bytes_ : detail::FromQString(shown);
+  }
+
+ private:
+  std::string bytes_;
+  QString shown_;
+};
+
 // Virtual key code of a Qt key, 0 when it has none here.
 uint16_t VirtualKeyOf(int key) {
   if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
@@ -150,6 +171,7 @@ class LineEdit : public QLineEdit {
     setValidator(limit);
   }
   LengthLimit* limit;
+  ProgramTextMemo programText;
   ChangeFilter changes;
   char passwordChar = 0;
   std::function<void(uint16_t)> onKeyUp;
@@ -178,12 +200,13 @@ TEdit::TEdit(std::string name, TForm* form, TWinControl* parent)
 }
 
 std::string TEdit::Text() const {
-  return detail::FromQString(As<LineEdit>(this)->text());
+  auto* edit = As<LineEdit>(this);
+  return edit->programText.Text(edit->text());
 }
 
 void TEdit::SetText(std::string_view text) {
   auto* edit = As<LineEdit>(this);
-  SetTextUnlimited(edit, edit->limit, detail::ToQString(text));
+  edit->programText.Set(edit, edit->limit, text);
 }
 
 int TEdit::MaxLength() const {
@@ -467,6 +490,7 @@ class ComboWidget : public QComboBox {
   using QComboBox::QComboBox;
   int maxLength = 0;
   LengthLimit* limit = nullptr;  // of the edit box, while the style has one
+  ProgramTextMemo programText;   // of the edit box
   ChangeFilter changes;
 
   // Adding to the list never selects anything by itself.
@@ -562,14 +586,14 @@ void TComboBox::SetItemIndex(int index) {
 
 std::string TComboBox::Text() const {
   auto* combo = As<ComboWidget>(this);
-  if (combo->isEditable()) return detail::FromQString(combo->currentText());
+  if (combo->isEditable()) return combo->programText.Text(combo->currentText());
   return Item(combo->currentIndex());
 }
 
 void TComboBox::SetText(std::string_view text) {
   auto* combo = As<ComboWidget>(this);
   if (combo->isEditable()) {
-    combo->SetEditText(detail::ToQString(text));
+    combo->programText.Set(combo->lineEdit(), combo->limit, text);
     return;
   }
   for (int i = 0; i < combo->count(); ++i) {

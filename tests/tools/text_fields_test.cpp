@@ -185,6 +185,29 @@ TEST_F(ToolsTextFieldsTest, APasswordTheOptionsTookUnlocks) {
   }
 }
 
+// Texts kept as 8-bit Windows-1252 (a settings file from elsewhere) show as
+// their characters; applied unedited they stay as they were, and such a
+// password unlocks when its characters are typed.
+TEST_F(ToolsTextFieldsTest, EightBitTextsStayAsTheyWere) {
+  const std::string name = "J\xF6rg M\xFCller-Sch\xF6";                  // 16 bytes, 19 in UTF-8
+  const std::string password = std::string("\xE4") + "bcdefghijklmnop";  // 16 bytes
+  vek::OwnerFirstName.Assign(name);
+  vek::ScreenLockPassword.Assign(password);
+  vek::ScreenLockEnabled = true;
+  vek::Form2->Hide();
+  vek::Form2->Show();
+  vek::Form2->Button5->Click();
+  Form17->Edit1->TypeText(AUmlaut + "bcdefghijklmnop");
+  Form17->Button1->Click();
+  EXPECT_FALSE(Form17->IsShown());
+
+  OpenOptions(4);
+  EXPECT_EQ(Form4->Edit8->Text(), password);
+  Form4->Button1->Click();
+  EXPECT_EQ(vek::OwnerFirstName.Text(), name);
+  EXPECT_EQ(vek::ScreenLockPassword.Text(), password);
+}
+
 // The key box holds the 128 bytes the cipher uses, and the on-screen
 // keyboard adds nothing to a full box.
 TEST_F(ToolsTextFieldsTest, TheKeyBoxTakesWhatTheCipherUses) {
