@@ -73,10 +73,14 @@ TBox BoxOf(ui::TComboBox* combo) {
           [combo] { return combo->Text(); }};
 }
 
+// A box, the capacity of its field, how its window is opened and applied,
+// and the stored field.
 struct TField {
   const char* Name;
   std::function<TBox()> Box;
   size_t Capacity;
+  std::function<void()> Open;
+  std::function<void()> Apply;
   std::function<std::string_view()> Stored;
 };
 
@@ -101,67 +105,73 @@ class ToolsTextFieldsTest : public vektest::ProgramTest {
     vek::JobList.SelectedRow = 1;
     Form18->Show();
   }
-  // Types each text into the box, checks what it keeps, applies, and checks
-  // what was stored and what the window shows again.
-  static void Check(const TField& field, const std::function<void()>& open,
-                    const std::function<void()>& apply) {
+};
+
+// Types each text into the box, checks what it keeps, applies, and checks
+// what was stored and what the window shows again.
+TEST_F(ToolsTextFieldsTest, BoxesTakeWhatTheirFieldsStore) {
+  using vek::TForm18;
+  using vek::TForm4;
+  const auto options = [](ui::TEdit* TForm4::*member) {
+    return [member] { return BoxOf(Form4->*member); };
+  };
+  const auto editor = [](ui::TEdit* TForm18::*member) {
+    return [member] { return BoxOf(Form18->*member); };
+  };
+  const auto page0 = [] { OpenOptions(0); };
+  const auto page4 = [] { OpenOptions(4); };
+  const auto applyOptions = [] { Form4->Button1->Click(); };
+  const auto applyEditor = [] { Form18->Button6->Click(); };
+  const vek::TEmbeddedData& owner = vek::JobList.Owner[1];
+  const TField fields[] = {
+      {"options first name", options(&TForm4::Edit1), 16, page0, applyOptions,
+       [] { return vek::OwnerFirstName.Text(); }},
+      {"options last name", options(&TForm4::Edit2), 16, page0, applyOptions,
+       [] { return vek::OwnerLastName.Text(); }},
+      {"options company", options(&TForm4::Edit3), 32, page0, applyOptions,
+       [] { return vek::OwnerCompany.Text(); }},
+      {"options location", [] { return BoxOf(Form4->ComboBox1); }, 64, page0, applyOptions,
+       [] { return vek::OwnerLocation.Text(); }},
+      {"options e-mail", options(&TForm4::Edit4), 64, page0, applyOptions,
+       [] { return vek::OwnerEmail.Text(); }},
+      {"options line 1", options(&TForm4::Edit5), 64, page0, applyOptions,
+       [] { return vek::InfoLine1.Text(); }},
+      {"options line 2", options(&TForm4::Edit6), 64, page0, applyOptions,
+       [] { return vek::InfoLine2.Text(); }},
+      {"options line 3", options(&TForm4::Edit7), 64, page0, applyOptions,
+       [] { return vek::InfoLine3.Text(); }},
+      {"lock password", options(&TForm4::Edit8), 16, page4, applyOptions,
+       [] { return vek::ScreenLockPassword.Text(); }},
+      {"entry first name", editor(&TForm18::Edit1), 16, OpenEditor, applyEditor,
+       [&] { return owner.OwnerFirstName.Text(); }},
+      {"entry last name", editor(&TForm18::Edit2), 16, OpenEditor, applyEditor,
+       [&] { return owner.OwnerLastName.Text(); }},
+      {"entry company", editor(&TForm18::Edit3), 32, OpenEditor, applyEditor,
+       [&] { return owner.OwnerCompany.Text(); }},
+      {"entry location", [] { return BoxOf(Form18->ComboBox1); }, 64, OpenEditor, applyEditor,
+       [&] { return owner.OwnerLocation.Text(); }},
+      {"entry e-mail", editor(&TForm18::Edit4), 64, OpenEditor, applyEditor,
+       [&] { return owner.OwnerEmail.Text(); }},
+      {"entry line 1", editor(&TForm18::Edit5), 64, OpenEditor, applyEditor,
+       [&] { return owner.InfoLines[0].Text(); }},
+      {"entry line 2", editor(&TForm18::Edit6), 64, OpenEditor, applyEditor,
+       [&] { return owner.InfoLines[1].Text(); }},
+      {"entry line 3", editor(&TForm18::Edit7), 64, OpenEditor, applyEditor,
+       [&] { return owner.InfoLines[2].Text(); }},
+  };
+  for (const TField& field : fields) {
     for (const TTyping& t : TypingsFor(field.Capacity)) {
       SCOPED_TRACE(std::string(field.Name) + " typed " + t.Typed);
-      open();
+      field.Open();
       const TBox box = field.Box();
       box.Type(t.Typed);
       EXPECT_EQ(box.Text(), t.Kept);
-      apply();
+      field.Apply();
       EXPECT_EQ(field.Stored(), t.Kept);
-      open();
+      field.Open();
       EXPECT_EQ(box.Text(), t.Kept);
     }
   }
-};
-
-TEST_F(ToolsTextFieldsTest, OptionsBoxesTakeWhatTheirFieldsStore) {
-  using vek::TForm4;
-  const auto edit = [](ui::TEdit* TForm4::*member) {
-    return [member] { return BoxOf(Form4->*member); };
-  };
-  const TField fields[] = {
-      {"first name", edit(&TForm4::Edit1), 16, [] { return vek::OwnerFirstName.Text(); }},
-      {"last name", edit(&TForm4::Edit2), 16, [] { return vek::OwnerLastName.Text(); }},
-      {"company", edit(&TForm4::Edit3), 32, [] { return vek::OwnerCompany.Text(); }},
-      {"location", [] { return BoxOf(Form4->ComboBox1); }, 64,
-       [] { return vek::OwnerLocation.Text(); }},
-      {"e-mail", edit(&TForm4::Edit4), 64, [] { return vek::OwnerEmail.Text(); }},
-      {"line 1", edit(&TForm4::Edit5), 64, [] { return vek::InfoLine1.Text(); }},
-      {"line 2", edit(&TForm4::Edit6), 64, [] { return vek::InfoLine2.Text(); }},
-      {"line 3", edit(&TForm4::Edit7), 64, [] { return vek::InfoLine3.Text(); }},
-  };
-  for (const TField& field : fields) {
-    Check(
-        field, [] { OpenOptions(0); }, [] { Form4->Button1->Click(); });
-  }
-  Check(
-      {"lock password", edit(&TForm4::Edit8), 16, [] { return vek::ScreenLockPassword.Text(); }},
-      [] { OpenOptions(4); }, [] { Form4->Button1->Click(); });
-}
-
-TEST_F(ToolsTextFieldsTest, EditorBoxesTakeWhatTheEntryStores) {
-  using vek::TForm18;
-  const vek::TEmbeddedData& owner = vek::JobList.Owner[1];
-  const auto edit = [](ui::TEdit* TForm18::*member) {
-    return [member] { return BoxOf(Form18->*member); };
-  };
-  const TField fields[] = {
-      {"first name", edit(&TForm18::Edit1), 16, [&] { return owner.OwnerFirstName.Text(); }},
-      {"last name", edit(&TForm18::Edit2), 16, [&] { return owner.OwnerLastName.Text(); }},
-      {"company", edit(&TForm18::Edit3), 32, [&] { return owner.OwnerCompany.Text(); }},
-      {"location", [] { return BoxOf(Form18->ComboBox1); }, 64,
-       [&] { return owner.OwnerLocation.Text(); }},
-      {"e-mail", edit(&TForm18::Edit4), 64, [&] { return owner.OwnerEmail.Text(); }},
-      {"line 1", edit(&TForm18::Edit5), 64, [&] { return owner.InfoLines[0].Text(); }},
-      {"line 2", edit(&TForm18::Edit6), 64, [&] { return owner.InfoLines[1].Text(); }},
-      {"line 3", edit(&TForm18::Edit7), 64, [&] { return owner.InfoLines[2].Text(); }},
-  };
-  for (const TField& field : fields) Check(field, OpenEditor, [] { Form18->Button6->Click(); });
 }
 
 // The password the options took is the one the lock takes and accepts.
