@@ -1,6 +1,5 @@
 #include "core/system_info.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <limits>
@@ -80,18 +79,11 @@ std::optional<int64_t> AsFigure(uint64_t bytes) {
   return static_cast<int64_t>(bytes);
 }
 
-// Truncated toward zero; 0 for a drive of no bytes.
-uint8_t UsedPercent(int64_t used, int64_t total) {
-  if (total <= 0 || used <= 0) return 0;
-  const double percent = static_cast<double>(used) / static_cast<double>(total) * 100.0;
-  return static_cast<uint8_t>(std::min(percent, 100.0));
-}
-
 void SetByteFigures(int64_t total, int64_t free) {
   DriveTotalBytes = total;
   DriveFreeBytes = free;
   DriveUsedBytes = total - free;  // both are 0 or more: cannot overflow
-  DriveUsedPercent = UsedPercent(DriveUsedBytes, total);
+  DriveUsedPercent = static_cast<uint8_t>(WholePercent(DriveUsedBytes, total));
 }
 
 void SetNoByteFigures() {

@@ -137,20 +137,45 @@ std::string YesNoText(uint8_t value) {
   return value == 1 ? "Yes" : "No";
 }
 
+namespace {
+
+// The products below need more than 64 bits (a count near 2^63 times 200).
+__extension__ typedef unsigned __int128 TWide;
+
+}  // namespace
+
 std::string SizeToText(int64_t count) {
   if (count < 0) return "Unknown";
   constexpr std::string_view UnitWords[] = {" Bytes", " KB", " MB", " GB", " TB"};
-  double size = static_cast<double>(count);
+  const auto bytes = static_cast<uint64_t>(count);
+  // The size in units is bytes / divisor; it steps up while above 1000, the
+  // divisor being 1024 per unit.
+  uint64_t divisor = 1;
   size_t unit = 0;
-  while (size > 1000) {  // the threshold is 1000, the divisor 1024
-    size /= 1024;
+  while (bytes / divisor > 1000 || (bytes / divisor == 1000 && bytes % divisor != 0)) {
+    divisor *= 1024;
     ++unit;
   }
-  const int decimals = count < 1024 ? 0 : size < 10 ? 2 : size < 100 ? 1 : 0;
-  char number[64];
-  std::snprintf(number, sizeof number, "%.*f", decimals, size);
+  const uint64_t whole = bytes / divisor;
+  const int decimals = count < 1024 ? 0 : whole < 10 ? 2 : whole < 100 ? 1 : 0;
+  const uint64_t scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
+  // bytes x scale / divisor, a half rounded up.
+  const auto scaled =
+      static_cast<uint64_t>((TWide{bytes} * scale * 2 + divisor) / (TWide{divisor} * 2));
+  std::string number = std::to_string(scaled / scale);
+  if (decimals > 0) {
+    const std::string fraction = std::to_string(scaled % scale + scale);  // leading zeros kept
+    number += "." + fraction.substr(1);
+  }
   // Beyond terabytes there is no unit word.
-  return unit < std::size(UnitWords) ? Concat({number, UnitWords[unit]}) : std::string(number);
+  return unit < std::size(UnitWords) ? Concat({number, UnitWords[unit]}) : number;
+}
+
+int64_t WholePercent(int64_t part, int64_t whole) {
+  if (whole <= 0 || part <= 0) return 0;
+  if (part >= whole) return 100;
+  return static_cast<int64_t>(TWide{static_cast<uint64_t>(part)} * 100 /
+                              static_cast<uint64_t>(whole));
 }
 
 std::string AttributesToText(uint16_t attributes, bool longForm) {

@@ -40,7 +40,11 @@ std::string FileTypeDescription(std::string_view name);
 // "Yes" for 1, "No" for anything else.
 std::string YesNoText(uint8_t value);
 // "1000 Bytes", "1 KB", "1.00 KB", "12.5 MB", "Unknown" for a negative count.
+// Exact: a half rounds up (2176 bytes read "2.13 KB").
 std::string SizeToText(int64_t count);
+// part x 100 div whole, worked in integers so that no figure comes out one
+// too low, kept within 0..100; 0 when whole is 0 or less.
+int64_t WholePercent(int64_t part, int64_t whole);
 // Long form: " " and one word with a trailing blank per set bit
 // (" Read-only Archive "); short form: 8 letters or "-" ("-R----A-").
 std::string AttributesToText(uint16_t attributes, bool longForm);

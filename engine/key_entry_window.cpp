@@ -156,7 +156,9 @@ char TForm7::ApplyCapsState(char c) const {
 
 void TForm7::AddKeyChar(char c) {
   const std::string text = Edit1->Text();
-  if (KeyTextLength(text) >= KeyTextMaxLength) return;
+  // The key box holds 128 bytes, all of which the cipher uses; typed
+  // characters outside ASCII take more than one.
+  if (text.size() >= KeyTextMaxLength) return;
   Edit1->SetText(text + ApplyCapsState(c));
   RefreshKeyState();
 }

@@ -54,11 +54,7 @@ TProgressText ProgressOf(int64_t done, int64_t total, int64_t step) {
   TProgressText p;
   p.Amount = SizeToText(done) + " of " + SizeToText(total);
   p.Bar = step == 0 ? ProgressSteps : std::clamp<int64_t>(done / step, 0, ProgressSteps);
-  const int64_t percent =
-      total <= 0 ? 100
-                 : std::clamp<int64_t>(static_cast<int64_t>(static_cast<double>(done) /
-                                                            static_cast<double>(total) * 100.0),
-                                       0, 100);
+  const int64_t percent = total <= 0 ? 100 : WholePercent(done, total);
   p.Percent = std::to_string(percent) + "%";
   return p;
 }

@@ -5,12 +5,21 @@
 #include "app/main_window.h"
 #include "platform/system.h"
 #include "ui/application.h"
+#include "ui/text.h"
 
 namespace vek {
 namespace {
 
 constexpr uint8_t WrongPasswordTicks = 50;  // 5 seconds of 100 ms ticks
 constexpr const char* PasswordPrompt = "Enter screen lock password :";
+
+// The password as the options dialog shows it and as it is typed back: its
+// UTF-8 form. A password kept as 8-bit text from elsewhere (Windows-1252) is
+// typed as the characters it shows, which may take more bytes than the
+// password field holds.
+std::string TypedPassword() {
+  return ui::DisplayText(ScreenLockPassword.Text());
+}
 
 int32_t RandomStep() {
   return static_cast<int32_t>(platform::Random(8));
@@ -39,6 +48,8 @@ void TForm17::DeclareBindings(ui::TFormBinder& binder) {
 
 void TForm17::FormShow() {
   Edit1->SetText("");
+  Edit1->SetMaxLength(
+      static_cast<int>(std::max(decltype(ScreenLockPassword)::Capacity, TypedPassword().size())));
   LockMaxLeft = ui::Screen->Width() - Width();
   LockMaxTop = ui::Screen->Height() - Height();
   LockPenaltyTicks = 0;
@@ -95,7 +106,7 @@ void TForm17::Timer1Timer() {
 void TForm17::Button1Click() {
   const std::string typed = Edit1->Text();
   // An empty password never unlocks, whatever the options hold.
-  if (typed.empty() || typed != ScreenLockPassword.Text()) {
+  if (typed.empty() || typed != TypedPassword()) {
     LockPenaltyTicks = WrongPasswordTicks;
     Label1->SetCaption("Incorrect password!");
     Edit1->SetText("");

@@ -160,7 +160,7 @@ class TEdit : public TControl {
  public:
   std::string Text() const;
   void SetText(std::string_view text);  // fires OnChange when the text changes
-  int MaxLength() const;                // 0: no limit; counts characters
+  int MaxLength() const;                // 0: no limit; counts bytes of Text()
   void SetMaxLength(int n);
   char PasswordChar() const;            // 0: shown in clear
   void SetPasswordChar(char c);

@@ -22,34 +22,39 @@ namespace {
 
 using detail::As;
 
-qsizetype CodePoints(const QString& text) {
-  qsizetype count = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())) ++count;
+// Bytes of the UTF-8 program text that `text` stands for.
+qsizetype Utf8Bytes(const QString& text) {
+  qsizetype bytes = 0;
+  for (const QChar c : text) {
+    const char16_t unit = c.unicode();
+    bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : c.isSurrogate() ? 2 : 3;  // a pair makes 4
   }
-  return count;
+  return bytes;
 }
 
 QString QStringFromUtf8(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// The length limit of typed and pasted text, in characters. Text the
-// program sets is never cut; a text already longer takes no more.
+// The length limit of typed and pasted text, in bytes of the program text
+// the box gives back (UTF-8): a box takes exactly what its field can store,
+// and a character that does not fit whole is refused whole. Text the program
+// sets is never cut; a text already longer takes no more.
 class LengthLimit : public QValidator {
  public:
   explicit LengthLimit(QLineEdit* edit) : QValidator(edit) {
     QObject::connect(edit, &QLineEdit::textChanged,
-                     [this](const QString& text) { previousLength_ = CodePoints(text); });
+                     [this](const QString& text) { previousBytes_ = Utf8Bytes(text); });
   }
   int limit = 0;  // 0: none
   bool bypass = false;
 
   State validate(QString& input, int& pos) const override {
     if (limit <= 0 || bypass) return Acceptable;
-    const qsizetype allowed = std::max<qsizetype>(limit, previousLength_);
-    // The text just inserted ends at the cursor: its tail goes.
-    for (qsizetype excess = CodePoints(input) - allowed; excess > 0 && pos > 0; --excess) {
+    const qsizetype allowed = std::max<qsizetype>(limit, previousBytes_);
+    // The text just inserted ends at the cursor: its tail goes, a character
+    // at a time.
+    while (Utf8Bytes(input) > allowed && pos > 0) {
       const bool pair =
           pos >= 2 && input[pos - 1].isLowSurrogate() && input[pos - 2].isHighSurrogate();
       const int width = pair ? 2 : 1;
@@ -60,7 +65,7 @@ class LengthLimit : public QValidator {
   }
 
  private:
-  qsizetype previousLength_ = 0;
+  qsizetype previousBytes_ = 0;
 };
 
 void SetTextUnlimited(QLineEdit* edit, LengthLimit* limit, const QString& text) {
@@ -68,6 +73,27 @@ void SetTextUnlimited(QLineEdit* edit, LengthLimit* limit, const QString& text) 
   edit->setText(text);
   limit->bypass = false;
 }
+
+// The program's own bytes of the text it last set in a box. An 8-bit text
+// that is not UTF-8 is shown as Windows-1252; while the box still shows it
+// unchanged, the box gives back those bytes, not their UTF-8 form, so that
+// a text shown and taken back unedited is the same text (and no longer).
+class ProgramTextMemo {
+ public:
+  void Set(QLineEdit* edit, LengthLimit* limit, std::string_view programText) {
+    const QString text = detail::ToQString(programText);
+    SetTextUnlimited(edit, limit, text);
+    shown_ = edit->text();  // a line box drops line breaks
+    bytes_ = shown_ == text ? std::string(programText) : detail::FromQString(shown_);
+  }
+  std::string Text(const QString& shown) const {
+    return shown == shown_ ? bytes_ : detail::FromQString(shown);
+  }
+
+ private:
+  std::string bytes_;
+  QString shown_;
+};
 
 // Virtual key code of a Qt key, 0 when it has none here.
 uint16_t VirtualKeyOf(int key) {
@@ -145,6 +171,7 @@ class LineEdit : public QLineEdit {
     setValidator(limit);
   }
   LengthLimit* limit;
+  ProgramTextMemo programText;
   ChangeFilter changes;
   char passwordChar = 0;
   std::function<void(uint16_t)> onKeyUp;
@@ -173,12 +200,13 @@ TEdit::TEdit(std::string name, TForm* form, TWinControl* parent)
 }
 
 std::string TEdit::Text() const {
-  return detail::FromQString(As<LineEdit>(this)->text());
+  auto* edit = As<LineEdit>(this);
+  return edit->programText.Text(edit->text());
 }
 
 void TEdit::SetText(std::string_view text) {
   auto* edit = As<LineEdit>(this);
-  SetTextUnlimited(edit, edit->limit, detail::ToQString(text));
+  edit->programText.Set(edit, edit->limit, text);
 }
 
 int TEdit::MaxLength() const {
@@ -462,6 +490,7 @@ class ComboWidget : public QComboBox {
   using QComboBox::QComboBox;
   int maxLength = 0;
   LengthLimit* limit = nullptr;  // of the edit box, while the style has one
+  ProgramTextMemo programText;   // of the edit box
   ChangeFilter changes;
 
   // Adding to the list never selects anything by itself.
@@ -557,14 +586,14 @@ void TComboBox::SetItemIndex(int index) {
 
 std::string TComboBox::Text() const {
   auto* combo = As<ComboWidget>(this);
-  if (combo->isEditable()) return detail::FromQString(combo->currentText());
+  if (combo->isEditable()) return combo->programText.Text(combo->currentText());
   return Item(combo->currentIndex());
 }
 
 void TComboBox::SetText(std::string_view text) {
   auto* combo = As<ComboWidget>(this);
   if (combo->isEditable()) {
-    combo->SetEditText(detail::ToQString(text));
+    combo->programText.Set(combo->lineEdit(), combo->limit, text);
     return;
   }
   for (int i = 0; i < combo->count(); ++i) {

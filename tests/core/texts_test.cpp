@@ -23,6 +23,9 @@ TEST(SizeToTextTest, Thresholds) {
       {1024000, "1000 KB"},   {1024001, "0.98 MB"},    {1048576, "1.00 MB"},
       {1000 * TB, "1000 TB"}, {1000 * TB + 1, "0.98"},  // beyond terabytes: no unit word
       {INT64_MAX, "8.00"},
+      // A half rounds up, never to the even digit.
+      {2176, "2.13 KB"},      {1152, "1.13 KB"},       {10496, "10.3 KB"},
+      {102912, "101 KB"},     {2432, "2.38 KB"},
   };
   for (const auto& [count, text] : cases) EXPECT_EQ(SizeToText(count), text) << count;
 }

@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/system.h"
 #include "ui/form.h"
+#include "ui_test_support.h"
 
 namespace vektest {
 
@@ -25,6 +26,7 @@ platform::CalendarTime ProgramTest::TestMoment() {
 }
 
 void ProgramTest::SetUp() {
+  RestartUiApplication();  // a test before may have ended the program
   platform::SetDriveMap({{'C', dir.path().string()}});
   ASSERT_EQ(::chdir(dir.path().c_str()), 0);
   platform::SetLocalNowForTest(TestMoment());

@@ -53,10 +53,28 @@ TEST_F(UiControlsTest, EditLimitsTypingAndPastingButNotTheProgram) {
   edit.TypeText("z");
   EXPECT_EQ(edit.Text(), "a longer text from the program");
 
-  edit.SetText("");
-  edit.TypeText(
-      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");  // six characters, twelve bytes
-  EXPECT_EQ(edit.Text(), "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+  // The limit counts the bytes of the text given back, and a character that
+  // does not fit whole is refused whole.
+  const struct {
+    std::string Typed;
+    std::string Kept;
+  } multiByte[] = {
+      {"\xC3\xA9\xC3\xA9\xC3\xA9", "\xC3\xA9\xC3\xA9"},            // "ééé": 6 bytes
+      {"abcd\xC3\xA9", "abcd"},                                    // "é" needs 2 of 1
+      {"\xE2\x82\xAC\xE2\x82\xAC", "\xE2\x82\xAC"},                // "€€"
+      {"a\xF0\x9F\x98\x80\xF0\x9F\x98\x80", "a\xF0\x9F\x98\x80"},  // a pair is 4 bytes
+  };
+  for (const auto& c : multiByte) {
+    edit.SetText("");
+    edit.TypeText(c.Typed);
+    EXPECT_EQ(edit.Text(), c.Kept) << c.Typed;
+    edit.SetText("");
+    edit.PasteText(c.Typed);
+    EXPECT_EQ(edit.Text(), c.Kept) << c.Typed;
+  }
+  edit.SetText("abcd");
+  edit.TypeText("\xC3\xA9x");  // the last byte takes "x", not "é"
+  EXPECT_EQ(edit.Text(), "abcdx");
 }
 
 TEST_F(UiControlsTest, EditOnlyTypesWhenTheUserCould) {
@@ -169,9 +187,9 @@ TEST_F(UiControlsTest, ComboIndexMinusOneMeansNoneAndOnlyTheUserRaisesChange) {
 
   combo.SetStyle(ui::TComboStyle::DropDown);
   combo.SetMaxLength(4);
-  combo.TypeText("http://");
-  EXPECT_EQ(combo.Text(), "http");
-  EXPECT_EQ(form().Count("ComboBox1Change"), 5);
+  combo.TypeText("\xC3\xBC:http://");  // "ü" takes two of the four bytes
+  EXPECT_EQ(combo.Text(), "\xC3\xBC:h");
+  EXPECT_EQ(form().Count("ComboBox1Change"), 4);
   combo.SetText("set by the program");
   EXPECT_EQ(combo.Text(), "set by the program");
 }

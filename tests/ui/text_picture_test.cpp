@@ -5,6 +5,9 @@
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
 
 #include <memory>
 #include <set>
@@ -45,11 +48,21 @@ TEST(UiText, StripsMnemonics) {
   EXPECT_EQ(ui::StripMnemonic("end&"), "end");
 }
 
-TEST(UiText, ControlsShowWindows1252AndGiveBackUtf8) {
+TEST(UiText, ControlsShowWindows1252AndGiveBackWhatWasSetUntilEdited) {
   vektest::TSampleForm form;
   form.Load("sample");
+  form.Show();
   form.Edit1->SetText("\xE9t\xE9");
-  EXPECT_EQ(form.Edit1->Text(), "\xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(form.Edit1->Widget()->property("text").toString(),
+            QString::fromUtf8("\xC3\xA9t\xC3\xA9"));
+  EXPECT_EQ(form.Edit1->Text(), "\xE9t\xE9");
+  form.Edit1->PressKey(ui::VK_BACK);  // what the user changed comes back as UTF-8
+  EXPECT_EQ(form.Edit1->Text(), "\xC3\xA9t");
+  form.ComboBox1->SetStyle(ui::TComboStyle::DropDown);
+  form.ComboBox1->SetText("\xE9t\xE9");
+  EXPECT_EQ(form.ComboBox1->Text(), "\xE9t\xE9");
+  form.ComboBox1->TypeText("s");
+  EXPECT_EQ(form.ComboBox1->Text(), "\xC3\xA9t\xC3\xA9s");
   form.Edit1->SetText("\xE2\x82\xAC");
   EXPECT_EQ(form.Edit1->Text(), "\xE2\x82\xAC");
   // Texts the program keeps come back as it gave them.
