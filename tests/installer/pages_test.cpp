@@ -188,15 +188,42 @@ TEST_F(InstallerWizardTest, EveryWayOutClosesAllWindows) {
       {"shortcuts", []() -> ui::TForm* { return Form4; }, [] { return Form4->Button3; }},
       {"error", []() -> ui::TForm* { return Form7; }, [] { return Form7->Button1; }},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.What);
-    CreateWindows();
-    Form1->Show();
-    c.Page()->Show();
-    c.Button()->Click();
-    EXPECT_TRUE(ui::Application->Terminated());
-    EXPECT_FALSE(c.Page()->IsShown());
+  // The window manager's close of a page (its close button or Alt+F4) is
+  // the page's own way out.
+  for (const bool byWindowClose : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.What) + (byWindowClose ? ", closed by the window manager" : ""));
+      CreateWindows();
+      Form1->Show();
+      c.Page()->Show();
+      if (byWindowClose) {
+        c.Page()->RequestClose();
+      } else {
+        c.Button()->Click();
+      }
+      EXPECT_TRUE(ui::Application->Terminated());
+      EXPECT_FALSE(c.Page()->IsShown());
+    }
   }
+}
+
+// The backdrop and the progress page have no way out of their own: a close
+// sent to them changes nothing. The finish page's close is "&Finish".
+TEST_F(InstallerWizardTest, AWindowManagersCloseNeverLeavesTheBackdropAlone) {
+  Form1->Show();
+  Form1->RequestClose();
+  EXPECT_TRUE(Form1->IsShown());
+  EXPECT_FALSE(ui::Application->Terminated());
+  Form5->Show();
+  Form5->RequestClose();
+  EXPECT_TRUE(Form5->IsShown());
+  EXPECT_FALSE(ui::Application->Terminated());
+
+  CreateWindows();
+  Form1->Show();
+  Form6->Show();
+  Form6->RequestClose();
+  EXPECT_TRUE(ui::Application->Terminated());
 }
 
 TEST_F(InstallerWizardTest, FinishOpensWhatIsCheckedThenCloses) {

@@ -73,6 +73,7 @@ class TMiniForm : public ui::TForm {
  public:
   ui::TButton* Button1 = nullptr;
   int clicks = 0;
+  int closes = 0;
 
  protected:
   void DeclareBindings(ui::TFormBinder& binder) override {
@@ -83,7 +84,7 @@ class TMiniForm : public ui::TForm {
 
  private:
   void Button1Click() { ++clicks; }
-  void FormClose(ui::TCloseAction&) {}
+  void FormClose(ui::TCloseAction&) { ++closes; }
 };
 
 TEST(UiFormLoad, AFormCanShowItselfCentredAfterCreation) {
@@ -250,6 +251,44 @@ TEST(UiFormClose, TheCloseHandlerDecides) {
   form->Widget()->close();
   EXPECT_FALSE(form->IsShown());
   EXPECT_EQ(form->Count("FormHide"), 1);
+}
+
+// A close from the window system: the window manager may send one to a
+// window whose border asked for no close box.
+TEST(UiFormClose, TheWindowSystemsCloseFollowsTheBorder) {
+  struct Case {
+    const char* border;
+    bool closeBox;
+    bool closes;       // the form's Close runs (and hides it)
+    int requestRuns;   // the bound request handler ran
+  };
+  const Case cases[] = {
+      {"  BorderStyle = Dialog\n  BorderIcons = SystemMenu\n", true, true, 0},
+      {"  BorderStyle = Single\n  BorderIcons = SystemMenu Minimize\n", true, true, 0},
+      {"  BorderStyle = Dialog\n  BorderIcons = []\n", false, false, 0},
+      {"  BorderStyle = Single\n  BorderIcons = Minimize\n", false, false, 0},
+      {"  BorderStyle = None\n", false, false, 0},
+      {"  BorderStyle = Dialog\n  BorderIcons = []\n  OnCloseRequest = Button1Click\n", false,
+       false, 1},
+      {"  BorderStyle = Dialog\n  BorderIcons = SystemMenu\n  OnCloseRequest = Button1Click\n",
+       true, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.border);
+    TMiniForm form;
+    form.LoadFromText(std::string(kMiniHeader) + c.border +
+                      "  OnClose = FormClose\n  control Button1 : TButton\n");
+    EXPECT_EQ(form.HasCloseBox(), c.closeBox);
+    EXPECT_EQ((form.Widget()->windowFlags() & Qt::WindowCloseButtonHint) != 0, c.closeBox);
+    form.Show();
+    form.RequestClose();
+    EXPECT_EQ(form.IsShown(), !c.closes);
+    EXPECT_EQ(form.closes, c.closes ? 1 : 0);
+    EXPECT_EQ(form.clicks, c.requestRuns);
+    // The program's own close is not the window system's: it always asks the close handler.
+    EXPECT_EQ(form.Close(), true);
+    EXPECT_FALSE(form.IsShown());
+  }
 }
 
 TEST(UiFormWindow, MinimizesRestoresAndKeepsItsStyle) {
