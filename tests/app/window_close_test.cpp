@@ -21,11 +21,11 @@
 namespace {
 
 using vek::Form1;
-using vek::Form2;
-using vek::Form4;
 using vek::Form17;
 using vek::Form19;
+using vek::Form2;
 using vek::Form22;
+using vek::Form4;
 
 // The windows of each test are the only ones: the exit wipe some closes
 // start must not run on into other tests.

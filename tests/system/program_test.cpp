@@ -54,7 +54,7 @@ constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, b
 constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
 constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
 constexpr TSpot ScreenLockButton{556 + 36, 236 + 12};   // Form2: Button5
-constexpr TSpot UnlockButton{8 + 52 + 37, 8 + 96 + 12}; // Form17: GroupBox1, Button1
+constexpr TSpot UnlockButton{60 + 37, 104 + 12};        // Form17: GroupBox1, Button1
 
 class SystemProgramTest : public TempDirTest {
  protected:

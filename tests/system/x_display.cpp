@@ -126,15 +126,14 @@ bool TXDisplay::StartWindowManager() {
   TChildOptions options;
   options.Environment = {{"DISPLAY", name_}};
   windowManager_ = TChildProcess::Start("openbox", {"--sm-disable"}, options);
-  const bool running =
-      windowManager_ != nullptr &&
-      WaitUntil(
-          [&] {
-            return !Property32(root_, "_NET_SUPPORTING_WM_CHECK").empty() ||
-                   windowManager_->HasEnded();
-          },
-          ServerStartTimeout, PictureLookInterval) &&
-      !windowManager_->HasEnded();
+  const bool running = windowManager_ != nullptr &&
+                       WaitUntil(
+                           [&] {
+                             return !Property32(root_, "_NET_SUPPORTING_WM_CHECK").empty() ||
+                                    windowManager_->HasEnded();
+                           },
+                           ServerStartTimeout, PictureLookInterval) &&
+                       !windowManager_->HasEnded();
   if (running) return true;
   const std::optional<int> status =
       windowManager_ ? windowManager_->WaitForExit(ServerStopTimeout) : std::optional<int>(127);
@@ -407,9 +406,8 @@ std::vector<uint8_t> TXDisplay::DrawnPixels(TWindowId window, milliseconds timeo
 
 bool TXDisplay::WaitForPictureOtherThan(TWindowId window, const std::vector<uint8_t>& before,
                                         milliseconds timeout) {
-  return DrawnPicture(window, timeout, [&](const TPicture& look) {
-           return look.Pixels != before;
-         }).has_value();
+  return DrawnPicture(window, timeout, [&](const TPicture& look) { return look.Pixels != before; })
+      .has_value();
 }
 
 bool TXDisplay::SaveScreenshot(TWindowId window, const std::filesystem::path& path,
