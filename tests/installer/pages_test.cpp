@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "ui/application.h"
 #include "ui/clock.h"
+#include "ui/text_fit.h"
 
 using namespace vek::installer;
 namespace fs = std::filesystem;
@@ -247,6 +248,16 @@ TEST_F(InstallerWizardTest, FinishOpensWhatIsCheckedThenCloses) {
     Form6->Button1->Click();
     EXPECT_EQ(shellCalls, c.Calls);
     EXPECT_TRUE(ui::Application->Terminated());
+  }
+}
+
+// Every caption of every window fits its control in the face the windows use.
+TEST_F(InstallerWizardTest, EveryTextFitsItsControl) {
+  EXPECT_EQ(ui::FaceInUse(), "Liberation Sans");
+  for (const ui::TForm* form : ui::Application->Forms()) {
+    for (const std::string& unfit : ui::UnfitTexts(*form)) {
+      ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << "): " << unfit;
+    }
   }
 }
 
