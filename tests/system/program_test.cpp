@@ -180,6 +180,20 @@ class SystemWindowManagerTest : public SystemProgramTest {
     return hints.size() < 2 || (hints[0] & FunctionsGiven) == 0 || (hints[1] & CloseFunction) != 0;
   }
 
+  // Starts the program and goes through "I &ACCEPT" to the update check,
+  // which it closes; 0, failing the test, when a window does not come.
+  TWindowId StartAndCloseTheUpdateCheck() {
+    StartProgram({});
+    const TWindowId start = ExpectWindow(StartWindowTitle);
+    if (start == 0) return 0;
+    Click(start, AcceptButton);
+    const TWindowId update = ExpectWindow("VEK 2003 - Checking for software updates");
+    if (update == 0) return 0;
+    EXPECT_FALSE(AsksForClose(update));
+    display_->CloseThroughWindowManager(update);
+    return update;
+  }
+
   // Both kinds of close; the direct one comes before any input sent later,
   // so what that input finds is the window after its close.
   void CloseBothWays(TWindowId window) {
@@ -199,14 +213,7 @@ TEST_F(SystemWindowManagerTest, ClosingTheStartWindowQuits) {
 // First start: the update check closes onto the options, the options onto
 // the main window, which refuses its close until the exit.
 TEST_F(SystemWindowManagerTest, ClosesOnTheWayInLeadOnToTheMainWindow) {
-  StartProgram({});
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Click(start, AcceptButton);
-  const TWindowId update = ExpectWindow("VEK 2003 - Checking for software updates");
-  ASSERT_NE(update, 0u);
-  EXPECT_FALSE(AsksForClose(update));
-  display_->CloseThroughWindowManager(update);
+  ASSERT_NE(StartAndCloseTheUpdateCheck(), 0u);
 
   const TWindowId options = ExpectWindow("VEK 2003 - Options");
   ASSERT_NE(options, 0u);
@@ -225,13 +232,7 @@ TEST_F(SystemWindowManagerTest, ClosesOnTheWayInLeadOnToTheMainWindow) {
 
 TEST_F(SystemWindowManagerTest, TheScreenLockStaysThroughAClose) {
   WriteSettingsOfEarlierStart(dir.path(), "secret");
-  StartProgram({});
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Click(start, AcceptButton);
-  const TWindowId update = ExpectWindow("VEK 2003 - Checking for software updates");
-  ASSERT_NE(update, 0u);
-  display_->CloseThroughWindowManager(update);
+  ASSERT_NE(StartAndCloseTheUpdateCheck(), 0u);
   const TWindowId main = ExpectWindow(MainWindowTitle);
   ASSERT_NE(main, 0u);
   Click(main, ScreenLockButton);
