@@ -22,6 +22,7 @@
 #include "tools/viewer_window.h"
 #include "ui/application.h"
 #include "ui/clock.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -69,12 +70,19 @@ vek::TEmbeddedData SomeOwner() {
   return owner;
 }
 
+// The wipe ends the application: each test has one of its own, so that no
+// wipe runs on into the next test.
 class ToolsExitWipeTest : public vektest::ProgramTest {
  protected:
   void SetUp() override {
+    vektest::RestartUiApplication();
     ProgramTest::SetUp();
     vek::ProgramFolder = WinPath();
     vek::ExitRequested = true;
+  }
+  void TearDown() override {
+    ProgramTest::TearDown();
+    vektest::RestartUiApplication();
   }
   // User data everywhere the wipe has to reach.
   static void FillMemory() {
