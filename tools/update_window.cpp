@@ -31,6 +31,7 @@ void TForm22::DeclareBindings(ui::TFormBinder& binder) {
   binder.Handler("Timer2Timer", this, &TForm22::Timer2Timer);
   binder.Handler("Button1Click", this, &TForm22::Button1Click);
   binder.Handler("Button2Click", this, &TForm22::Button2Click);
+  binder.Handler("CloseUpdateWindow", this, &TForm22::CloseUpdateWindow);
 }
 
 void TForm22::FormShow() {
@@ -79,8 +80,6 @@ void TForm22::ShowAnimationFrame() {
 }
 
 void TForm22::Timer2Timer() {
-  Timer1->SetEnabled(false);
-  Timer2->SetEnabled(false);
   CloseUpdateWindow();
 }
 
@@ -129,7 +128,11 @@ void TForm22::ShowUpdateResult() {
   Label6->SetCaption(GetTagValue("<UpdateMessage>").value_or("Error: <UpdateMessage> not found!"));
 }
 
+// Also the answer to a close from the window system, which may come at any
+// moment of the check: the timers stop with the window.
 void TForm22::CloseUpdateWindow() {
+  Timer1->SetEnabled(false);
+  Timer2->SetEnabled(false);
   StopRequest();
   Hide();
   if (StartCount == 1) {

@@ -6,6 +6,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QToolTip>
 
 #include <cstdlib>
@@ -26,14 +27,30 @@ TScreen screen;
 QApplication* qtApplication = nullptr;
 QEventLoop* runningLoop = nullptr;
 
-// The application's hint pause is the wait before any tooltip shows.
-class HintTimingStyle : public QProxyStyle {
+// The application's hint pause is the wait before any tooltip shows; the
+// tabs and grid titles are as tight as the windows were laid out for.
+class ProgramStyle : public QProxyStyle {
  public:
   using QProxyStyle::QProxyStyle;
   int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                 QStyleHintReturn* data) const override {
     if (hint == SH_ToolTip_WakeUpDelay && Application != nullptr) return Application->HintPause();
     return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_TabBarTabHSpace) return 12;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+  // A grid's title starts 2 pixels in and runs to its column's edge.
+  QRect subElementRect(SubElement element, const QStyleOption* option,
+                       const QWidget* widget) const override {
+    QRect rect = QProxyStyle::subElementRect(element, option, widget);
+    if (element == SE_HeaderLabel) {
+      rect.setLeft(option->rect.left() + 2);
+      rect.setRight(option->rect.right());
+    }
+    return rect;
   }
 };
 
@@ -94,9 +111,12 @@ TApplication* TApplication::Initialize(int& argc, char** argv, ClockMode mode) {
   PreferX11();
   qtApplication = new QApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  QApplication::setStyle(new HintTimingStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
-  QFont font = QApplication::font();
-  font.setPixelSize(11);  // the size the windows were laid out for
+  QApplication::setStyle(new ProgramStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+  // The windows were laid out for an 8-point sans serif face at 96 dots per
+  // inch: 11 pixels to the em, in a face of the widths they were measured in.
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
   QApplication::setFont(font);
   qtApplication->installEventFilter(new HintFilter(qtApplication));
   detail::SetClockMode(mode);

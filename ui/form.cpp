@@ -17,7 +17,13 @@ detail::FormWidget* Window(const TForm* form) {
 }  // namespace
 
 TForm::TForm() : TWinControl(std::string(), this, nullptr, new detail::FormWidget) {
-  Window(this)->onCloseRequest = [this] { Close(); };
+  Window(this)->onCloseRequest = [this] {
+    if (OnCloseRequest) {
+      OnCloseRequest();
+    } else if (HasCloseBox()) {
+      Close();
+    }
+  };
 }
 
 // Controls go before the window, the ones created last first, so no
@@ -99,6 +105,14 @@ bool TForm::Close() {
   }
   Hide();
   return true;
+}
+
+void TForm::RequestClose() {
+  widget_->close();
+}
+
+bool TForm::HasCloseBox() const {
+  return BorderStyle() != TBorderStyle::None && (BorderIcons() & biSystemMenu) != 0;
 }
 
 void TForm::BringToFront() {

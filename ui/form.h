@@ -75,6 +75,11 @@ class TForm : public TWinControl {
   // application's main form ends the message loop once its handler returns.
   // Returns whether the form closed.
   bool Close();
+  // As the user: the window system's close (the close box, Alt+F4, the
+  // window manager's close message), sent to the window as its close event.
+  void RequestClose();
+  // Whether the border offers a close box (a border with the system menu).
+  bool HasCloseBox() const;
   void BringToFront();
   // Places the form in the middle of the primary screen (halves rounded toward zero).
   void CenterOnScreen();
@@ -100,6 +105,12 @@ class TForm : public TWinControl {
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TCloseEvent OnClose;
+  // A close from the window system runs this when it is bound, and nothing
+  // else. Unbound, such a close closes a form that has a close box (Close)
+  // and is refused by one that has none: some window managers send it
+  // whatever the border asked for, and a window without a close box is
+  // left through its own controls.
+  TNotifyEvent OnCloseRequest;
 
   // Loads the description `resourceName` (":/forms/<resourceName>.form")
   // into this form, binds it and runs the create handler.

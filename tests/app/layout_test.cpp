@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "app_fixture.h"
 #include "ui/application.h"
+#include "ui/text_fit.h"
 
 namespace {
 
@@ -59,6 +60,21 @@ TEST_F(AppLayoutTest, PositionsGoIntoTheSlotOfTheirWindowNumberAndBack) {
   }
   const ui::TForm* update = ProgramWindow(22);
   EXPECT_EQ(update->Left(), (ui::Screen->Width() - update->Width()) / 2);
+}
+
+// Every caption, tab and column title of every window fits its control in
+// the face the windows use, once the start-up and the main window have put
+// in the texts they set.
+TEST_F(AppLayoutTest, EveryTextFitsItsControl) {
+  EXPECT_EQ(ui::FaceInUse(), "Liberation Sans");
+  StartProgram();
+  Form1->Hide();
+  vek::Form2->Show();
+  for (const ui::TForm* form : ui::Application->Forms()) {
+    for (const std::string& unfit : ui::UnfitTexts(*form)) {
+      ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << "): " << unfit;
+    }
+  }
 }
 
 }  // namespace

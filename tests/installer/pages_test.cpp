@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "ui/application.h"
 #include "ui/clock.h"
+#include "ui/text_fit.h"
 
 using namespace vek::installer;
 namespace fs = std::filesystem;
@@ -188,15 +189,42 @@ TEST_F(InstallerWizardTest, EveryWayOutClosesAllWindows) {
       {"shortcuts", []() -> ui::TForm* { return Form4; }, [] { return Form4->Button3; }},
       {"error", []() -> ui::TForm* { return Form7; }, [] { return Form7->Button1; }},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.What);
-    CreateWindows();
-    Form1->Show();
-    c.Page()->Show();
-    c.Button()->Click();
-    EXPECT_TRUE(ui::Application->Terminated());
-    EXPECT_FALSE(c.Page()->IsShown());
+  // The window manager's close of a page (its close button or Alt+F4) is
+  // the page's own way out.
+  for (const bool byWindowClose : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.What) + (byWindowClose ? ", closed by the window manager" : ""));
+      CreateWindows();
+      Form1->Show();
+      c.Page()->Show();
+      if (byWindowClose) {
+        c.Page()->RequestClose();
+      } else {
+        c.Button()->Click();
+      }
+      EXPECT_TRUE(ui::Application->Terminated());
+      EXPECT_FALSE(c.Page()->IsShown());
+    }
   }
+}
+
+// The backdrop and the progress page have no way out of their own: a close
+// sent to them changes nothing. The finish page's close is "&Finish".
+TEST_F(InstallerWizardTest, AWindowManagersCloseNeverLeavesTheBackdropAlone) {
+  Form1->Show();
+  Form1->RequestClose();
+  EXPECT_TRUE(Form1->IsShown());
+  EXPECT_FALSE(ui::Application->Terminated());
+  Form5->Show();
+  Form5->RequestClose();
+  EXPECT_TRUE(Form5->IsShown());
+  EXPECT_FALSE(ui::Application->Terminated());
+
+  CreateWindows();
+  Form1->Show();
+  Form6->Show();
+  Form6->RequestClose();
+  EXPECT_TRUE(ui::Application->Terminated());
 }
 
 TEST_F(InstallerWizardTest, FinishOpensWhatIsCheckedThenCloses) {
@@ -220,6 +248,16 @@ TEST_F(InstallerWizardTest, FinishOpensWhatIsCheckedThenCloses) {
     Form6->Button1->Click();
     EXPECT_EQ(shellCalls, c.Calls);
     EXPECT_TRUE(ui::Application->Terminated());
+  }
+}
+
+// Every caption of every window fits its control in the face the windows use.
+TEST_F(InstallerWizardTest, EveryTextFitsItsControl) {
+  EXPECT_EQ(ui::FaceInUse(), "Liberation Sans");
+  for (const ui::TForm* form : ui::Application->Forms()) {
+    for (const std::string& unfit : ui::UnfitTexts(*form)) {
+      ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << "): " << unfit;
+    }
   }
 }
 

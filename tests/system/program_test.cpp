@@ -53,11 +53,16 @@ constexpr TSpot QuitButton{212 + 72, 240 + 113 + 12};   // Form1: GroupBox1, But
 constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, below its title row
 constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
 constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
+constexpr TSpot ScreenLockButton{556 + 36, 236 + 12};   // Form2: Button5
+constexpr TSpot UnlockButton{60 + 37, 104 + 12};        // Form17: GroupBox1, Button1
 
 class SystemProgramTest : public TempDirTest {
  protected:
+  // Whether the display has a window manager (openbox).
+  virtual bool WithWindowManager() const { return false; }
+
   void SetUp() override {
-    display_ = std::make_unique<TXDisplay>();
+    display_ = std::make_unique<TXDisplay>(WithWindowManager());
     if (!display_->Started()) GTEST_SKIP() << "no display for the program: " << display_->Problem();
     std::filesystem::create_directory(dir / "runtime");
     std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
@@ -124,10 +129,13 @@ TEST_F(SystemProgramTest, ShowsItsStartWindowAndEndsThroughQuit) {
 
 // A settings file from an earlier start, so that this start leads on to the
 // main window (the first start shows the options first).
-void WriteSettingsOfEarlierStart(const std::filesystem::path& folder) {
+void WriteSettingsOfEarlierStart(const std::filesystem::path& folder,
+                                 const std::string& screenLockPassword = {}) {
   vek::ProgramFolder = platform::ToWindowsPath(folder.string()).value_or("") + "\\";
   vek::ApplyDefaultSettings();
   vek::StartCount = 1;
+  vek::ScreenLockEnabled = !screenLockPassword.empty();
+  vek::ScreenLockPassword.Assign(screenLockPassword);
   ASSERT_TRUE(vek::SaveSettings()) << vek::ProgramFolder;
 }
 
@@ -153,6 +161,92 @@ TEST_F(SystemProgramTest, ListsTheFileItWasStartedWith) {
   ASSERT_TRUE(display_->WaitForWindowHidden(editor, WindowTimeout));
   Click(main, ExitButton);
   ExpectOrderlyEnd();
+}
+
+// On a desktop with a window manager, whose frames give a close button and
+// Alt+F4 to every window whatever it asked for: a close sent to each window
+// the program shows on its way takes that window's own way out, or is
+// refused, and never leaves the program without a window.
+class SystemWindowManagerTest : public SystemProgramTest {
+ protected:
+  bool WithWindowManager() const override { return true; }
+
+  // Whether the window asked the window manager for a close function (the
+  // Motif hints; none set allows every function).
+  bool AsksForClose(TWindowId window) const {
+    constexpr uint32_t FunctionsGiven = 1;
+    constexpr uint32_t CloseFunction = 1u << 5;
+    const std::vector<uint32_t> hints = display_->Property32(window, "_MOTIF_WM_HINTS");
+    return hints.size() < 2 || (hints[0] & FunctionsGiven) == 0 || (hints[1] & CloseFunction) != 0;
+  }
+
+  // Starts the program and goes through "I &ACCEPT" to the update check,
+  // which it closes; 0, failing the test, when a window does not come.
+  TWindowId StartAndCloseTheUpdateCheck() {
+    StartProgram({});
+    const TWindowId start = ExpectWindow(StartWindowTitle);
+    if (start == 0) return 0;
+    Click(start, AcceptButton);
+    const TWindowId update = ExpectWindow("VEK 2003 - Checking for software updates");
+    if (update == 0) return 0;
+    EXPECT_FALSE(AsksForClose(update));
+    display_->CloseThroughWindowManager(update);
+    return update;
+  }
+
+  // Both kinds of close; the direct one comes before any input sent later,
+  // so what that input finds is the window after its close.
+  void CloseBothWays(TWindowId window) {
+    display_->CloseThroughWindowManager(window);
+    display_->SendCloseMessage(window);
+  }
+};
+
+TEST_F(SystemWindowManagerTest, ClosingTheStartWindowQuits) {
+  StartProgram({});
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  display_->CloseThroughWindowManager(start);
+  ExpectOrderlyEnd();
+}
+
+// First start: the update check closes onto the options, the options onto
+// the main window, which refuses its close until the exit.
+TEST_F(SystemWindowManagerTest, ClosesOnTheWayInLeadOnToTheMainWindow) {
+  ASSERT_NE(StartAndCloseTheUpdateCheck(), 0u);
+
+  const TWindowId options = ExpectWindow("VEK 2003 - Options");
+  ASSERT_NE(options, 0u);
+  EXPECT_FALSE(AsksForClose(options));
+  Screenshot(options, "system-options-first-start");
+  display_->CloseThroughWindowManager(options);
+
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  EXPECT_TRUE(AsksForClose(main));
+  CloseBothWays(main);
+  // The exit button still answers: the window stayed.
+  Click(main, ExitButton);
+  ExpectOrderlyEnd();
+}
+
+TEST_F(SystemWindowManagerTest, TheScreenLockStaysThroughAClose) {
+  WriteSettingsOfEarlierStart(dir.path(), "secret");
+  ASSERT_NE(StartAndCloseTheUpdateCheck(), 0u);
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  Click(main, ScreenLockButton);
+  const TWindowId lock = ExpectWindow("VEK 2003 - Screen lock");
+  ASSERT_NE(lock, 0u);
+  ASSERT_TRUE(display_->WaitForWindowHidden(main, WindowTimeout));
+
+  const std::vector<uint8_t> before = display_->DrawnPixels(lock, WindowTimeout);
+  CloseBothWays(lock);
+  // An empty password is a wrong one: the lock answers, so it is still there.
+  Click(lock, UnlockButton);
+  ASSERT_TRUE(display_->WaitForPictureOtherThan(lock, before, WindowTimeout));
+  EXPECT_EQ(display_->WaitForWindow("VEK 2003 - Screen lock", WindowTimeout), lock);
+  Screenshot(lock, "system-screen-lock-after-close");
 }
 
 }  // namespace

@@ -53,11 +53,12 @@ std::string ReadLine(int descriptor, milliseconds timeout) {
 
 }  // namespace
 
-TXDisplay::TXDisplay() {
-  if (StartServer()) Connect();
+TXDisplay::TXDisplay(bool withWindowManager) {
+  if (StartServer() && Connect() && withWindowManager) StartWindowManager();
 }
 
 TXDisplay::~TXDisplay() {
+  if (windowManager_) windowManager_->Stop(ServerStopTimeout);
   if (connection_ != nullptr) xcb_disconnect(connection_);
   if (server_) server_->Stop(ServerStopTimeout);
 }
@@ -111,11 +112,44 @@ bool TXDisplay::Connect() {
   root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
   netWmName_ = Atom("_NET_WM_NAME");
   utf8String_ = Atom("UTF8_STRING");
-  // Top-level windows are the root's children: their mapping shows here.
-  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  // Top-level windows are created as the root's children; without a window
+  // manager their mapping shows here too. The root's properties tell when a
+  // window manager has started.
+  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
   Sync();
   return true;
+}
+
+// A running window manager names itself on the root window.
+bool TXDisplay::StartWindowManager() {
+  TChildOptions options;
+  options.Environment = {{"DISPLAY", name_}};
+  windowManager_ = TChildProcess::Start("openbox", {"--sm-disable"}, options);
+  const bool running = windowManager_ != nullptr &&
+                       WaitUntil(
+                           [&] {
+                             return !Property32(root_, "_NET_SUPPORTING_WM_CHECK").empty() ||
+                                    windowManager_->HasEnded();
+                           },
+                           ServerStartTimeout, PictureLookInterval) &&
+                       !windowManager_->HasEnded();
+  if (running) return true;
+  const std::optional<int> status =
+      windowManager_ ? windowManager_->WaitForExit(ServerStopTimeout) : std::optional<int>(127);
+  problem_ = status == 127 ? "openbox is not installed (scripts/install-deps installs it)"
+                           : "the window manager did not start";
+  return false;
+}
+
+std::vector<uint32_t> TXDisplay::Property32(TWindowId window, std::string_view name) const {
+  const auto reply = Owned(xcb_get_property_reply(
+      connection_,
+      xcb_get_property(connection_, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+      nullptr));
+  if (!reply || reply->format != 32) return {};
+  const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+  return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
 uint32_t TXDisplay::Atom(std::string_view name) const {
@@ -162,9 +196,17 @@ bool TXDisplay::HandleQueuedEvents() {
 
 void TXDisplay::Handle(const xcb_generic_event_t& event) {
   switch (event.response_type & EventTypeMask) {
+    case XCB_CREATE_NOTIFY: {
+      const auto& create = reinterpret_cast<const xcb_create_notify_event_t&>(event);
+      if (create.parent == root_) Follow(create.window);
+      break;
+    }
     case XCB_MAP_NOTIFY: {
       const auto& map = reinterpret_cast<const xcb_map_notify_event_t&>(event);
       if (map.event == root_) Follow(map.window);
+      if (auto found = windows_.find(map.window); found != windows_.end()) {
+        found->second.Mapped = true;
+      }
       break;
     }
     case XCB_UNMAP_NOTIFY: {
@@ -190,13 +232,18 @@ void TXDisplay::Handle(const xcb_generic_event_t& event) {
   }
 }
 
-// Watches the window's title from now on, then reads it, so that no change
-// slips in between.
+// Watches the window's mapping and title from now on, then reads them, so
+// that no change slips in between. A window manager puts each new top-level
+// window into a frame of its own before it maps it, so its mapping shows
+// only to those who watch the window itself, from its creation on.
 void TXDisplay::Follow(TWindowId window) {
-  const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &mask);
+  const auto attributes = Owned(xcb_get_window_attributes_reply(
+      connection_, xcb_get_window_attributes(connection_, window), nullptr));
+  if (!attributes) return;
   TWindow& followed = windows_[window];
-  followed.Mapped = true;
+  followed.Mapped = attributes->map_state != XCB_MAP_STATE_UNMAPPED;
   followed.Title = ReadTitle(window);
 }
 
@@ -248,6 +295,38 @@ std::vector<std::string> TXDisplay::MappedTitles() const {
 
 // --- Input and pictures ------------------------------------------------------------
 
+namespace {
+
+xcb_client_message_event_t ClientMessage(TWindowId window, uint32_t type) {
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = type;
+  return message;
+}
+
+}  // namespace
+
+void TXDisplay::CloseThroughWindowManager(TWindowId window) {
+  xcb_client_message_event_t message = ClientMessage(window, Atom("_NET_CLOSE_WINDOW"));
+  message.data.data32[0] = XCB_CURRENT_TIME;
+  message.data.data32[1] = 2;  // the user's own request, as from a pager
+  xcb_send_event(connection_, 0, root_,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&message));
+  Sync();
+}
+
+void TXDisplay::SendCloseMessage(TWindowId window) {
+  xcb_client_message_event_t message = ClientMessage(window, Atom("WM_PROTOCOLS"));
+  message.data.data32[0] = Atom("WM_DELETE_WINDOW");
+  message.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&message));
+  Sync();
+}
+
 void TXDisplay::Click(TWindowId window, int x, int y, int clicks) {
   const auto spot = Owned(xcb_translate_coordinates_reply(
       connection_,
@@ -297,13 +376,15 @@ bool IsFlat(const std::vector<uint8_t>& pixels) {
 
 }  // namespace
 
-std::optional<TXDisplay::TPicture> TXDisplay::DrawnPicture(TWindowId window, milliseconds timeout) {
+std::optional<TXDisplay::TPicture> TXDisplay::DrawnPicture(
+    TWindowId window, milliseconds timeout, const std::function<bool(const TPicture&)>& accept) {
   std::optional<TPicture> previous;
   std::optional<TPicture> settled;
   WaitUntil(
       [&] {
         std::optional<TPicture> look = Grab(window);
-        if (look && previous && look->Pixels == previous->Pixels && !IsFlat(look->Pixels)) {
+        if (look && previous && look->Pixels == previous->Pixels && !IsFlat(look->Pixels) &&
+            accept(*look)) {
           settled = std::move(look);
           return true;
         }
@@ -316,6 +397,17 @@ std::optional<TXDisplay::TPicture> TXDisplay::DrawnPicture(TWindowId window, mil
 
 bool TXDisplay::WaitForDrawn(TWindowId window, milliseconds timeout) {
   return DrawnPicture(window, timeout).has_value();
+}
+
+std::vector<uint8_t> TXDisplay::DrawnPixels(TWindowId window, milliseconds timeout) {
+  std::optional<TPicture> picture = DrawnPicture(window, timeout);
+  return picture ? std::move(picture->Pixels) : std::vector<uint8_t>();
+}
+
+bool TXDisplay::WaitForPictureOtherThan(TWindowId window, const std::vector<uint8_t>& before,
+                                        milliseconds timeout) {
+  return DrawnPicture(window, timeout, [&](const TPicture& look) { return look.Pixels != before; })
+      .has_value();
 }
 
 bool TXDisplay::SaveScreenshot(TWindowId window, const std::filesystem::path& path,

@@ -28,7 +28,9 @@ using TWindowId = uint32_t;
 class TXDisplay {
  public:
   // Starts the server and connects to it; Problem() tells what failed.
-  TXDisplay();
+  // With a window manager (openbox), top-level windows get its frames and
+  // its close, as on a desktop.
+  explicit TXDisplay(bool withWindowManager = false);
   ~TXDisplay();
   TXDisplay(const TXDisplay&) = delete;
   TXDisplay& operator=(const TXDisplay&) = delete;
@@ -50,6 +52,16 @@ class TXDisplay {
   // the left button `clicks` times in a row (2: a double click).
   void Click(TWindowId window, int x, int y, int clicks = 1);
 
+  // The window manager's close of the window, as its close button and
+  // Alt+F4 ask for it (_NET_CLOSE_WINDOW). The window manager passes it on
+  // in its own time: it may reach the program after input sent later.
+  void CloseThroughWindowManager(TWindowId window);
+  // The close message the window manager sends (WM_DELETE_WINDOW), sent
+  // directly: it reaches the program before any input sent later.
+  void SendCloseMessage(TWindowId window);
+  // The values of a property of 32-bit items (empty when it is not set).
+  std::vector<uint32_t> Property32(TWindowId window, std::string_view name) const;
+
   // Waits until the window shows a drawn picture: not one flat colour, and
   // the same in two looks one after the other. A program moves and fills a
   // window it shows before it draws it, so a drawn window also stands where
@@ -59,6 +71,12 @@ class TXDisplay {
   // file; false on time-out or when the file cannot be written.
   bool SaveScreenshot(TWindowId window, const std::filesystem::path& path,
                       std::chrono::milliseconds timeout);
+  // The window's drawn picture (as above; empty on time-out), and a wait for
+  // a drawn picture other than such a one: how a test sees that the program
+  // has answered its input.
+  std::vector<uint8_t> DrawnPixels(TWindowId window, std::chrono::milliseconds timeout);
+  bool WaitForPictureOtherThan(TWindowId window, const std::vector<uint8_t>& before,
+                               std::chrono::milliseconds timeout);
 
  private:
   struct TWindow {
@@ -74,6 +92,7 @@ class TXDisplay {
 
   bool StartServer();
   bool Connect();
+  bool StartWindowManager();
   // Runs `done` after each batch of events until it answers true or the
   // deadline passes; at most `step` passes between two runs of it.
   bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
@@ -87,13 +106,17 @@ class TXDisplay {
   std::string ReadTitle(TWindowId window) const;
   uint32_t Atom(std::string_view name) const;
   std::optional<TPicture> Grab(TWindowId window) const;
-  std::optional<TPicture> DrawnPicture(TWindowId window, std::chrono::milliseconds timeout);
+  // The first drawn picture that `accept` takes.
+  std::optional<TPicture> DrawnPicture(
+      TWindowId window, std::chrono::milliseconds timeout,
+      const std::function<bool(const TPicture&)>& accept = [](const TPicture&) { return true; });
   // Waits until the server has carried out every request sent so far.
   void Sync() const;
 
   std::string problem_;
   std::string name_;
   std::unique_ptr<TChildProcess> server_;
+  std::unique_ptr<TChildProcess> windowManager_;
   xcb_connection_t* connection_ = nullptr;
   TWindowId root_ = 0;
   uint32_t netWmName_ = 0;

@@ -23,6 +23,7 @@
 #include "ui/application.h"
 #include "ui/clock.h"
 #include "wipe_checks.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -44,12 +45,19 @@ vek::TEmbeddedData SomeOwner() {
   return owner;
 }
 
+// The wipe ends the application: each test has one of its own, so that no
+// wipe runs on into the next test.
 class ToolsExitWipeTest : public vektest::ProgramTest {
  protected:
   void SetUp() override {
+    vektest::RestartUiApplication();
     ProgramTest::SetUp();
     vek::ProgramFolder = WinPath();
     vek::ExitRequested = true;
+  }
+  void TearDown() override {
+    ProgramTest::TearDown();
+    vektest::RestartUiApplication();
   }
   // User data everywhere the wipe has to reach.
   static void FillMemory() {

@@ -10,6 +10,7 @@
 #include "sample_form.h"
 #include "ui/application.h"
 #include "ui/detail/form_parser.h"
+#include "ui/text_fit.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -73,6 +74,7 @@ class TMiniForm : public ui::TForm {
  public:
   ui::TButton* Button1 = nullptr;
   int clicks = 0;
+  int closes = 0;
 
  protected:
   void DeclareBindings(ui::TFormBinder& binder) override {
@@ -83,7 +85,7 @@ class TMiniForm : public ui::TForm {
 
  private:
   void Button1Click() { ++clicks; }
-  void FormClose(ui::TCloseAction&) {}
+  void FormClose(ui::TCloseAction&) { ++closes; }
 };
 
 TEST(UiFormLoad, AFormCanShowItselfCentredAfterCreation) {
@@ -250,6 +252,81 @@ TEST(UiFormClose, TheCloseHandlerDecides) {
   form->Widget()->close();
   EXPECT_FALSE(form->IsShown());
   EXPECT_EQ(form->Count("FormHide"), 1);
+}
+
+// A close from the window system: the window manager may send one to a
+// window whose border asked for no close box.
+TEST(UiFormClose, TheWindowSystemsCloseFollowsTheBorder) {
+  struct Case {
+    const char* border;
+    bool closeBox;
+    bool closes;      // the form's Close runs (and hides it)
+    int requestRuns;  // the bound request handler ran
+  };
+  const Case cases[] = {
+      {"  BorderStyle = Dialog\n  BorderIcons = SystemMenu\n", true, true, 0},
+      {"  BorderStyle = Single\n  BorderIcons = SystemMenu Minimize\n", true, true, 0},
+      {"  BorderStyle = Dialog\n  BorderIcons = []\n", false, false, 0},
+      {"  BorderStyle = Single\n  BorderIcons = Minimize\n", false, false, 0},
+      {"  BorderStyle = None\n", false, false, 0},
+      {"  BorderStyle = Dialog\n  BorderIcons = []\n  OnCloseRequest = Button1Click\n", false,
+       false, 1},
+      {"  BorderStyle = Dialog\n  BorderIcons = SystemMenu\n  OnCloseRequest = Button1Click\n",
+       true, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.border);
+    TMiniForm form;
+    form.LoadFromText(std::string(kMiniHeader) + c.border +
+                      "  OnClose = FormClose\n  control Button1 : TButton\n");
+    EXPECT_EQ(form.HasCloseBox(), c.closeBox);
+    EXPECT_EQ((form.Widget()->windowFlags() & Qt::WindowCloseButtonHint) != 0, c.closeBox);
+    form.Show();
+    form.RequestClose();
+    EXPECT_EQ(form.IsShown(), !c.closes);
+    EXPECT_EQ(form.closes, c.closes ? 1 : 0);
+    EXPECT_EQ(form.clicks, c.requestRuns);
+    // The program's own close is not the window system's: it always asks the close handler.
+    EXPECT_EQ(form.Close(), true);
+    EXPECT_FALSE(form.IsShown());
+  }
+}
+
+// Each text that needs more room than its control gives is named once;
+// the same texts in roomy controls are not.
+TEST(UiTextFit, TextsWiderThanTheirControlsAreNamed) {
+  const auto describe = [](int w) {
+    const std::string width = std::to_string(w);
+    return std::string(kMiniHeader) + "  ClientSize = 400 300\n" +
+           "  control Button1 : TButton\n    Bounds = 0 0 " + width +
+           " 25\n    Caption = \"&Apply changes\"\n" +
+           "  control Label1 : TLabel\n    AutoSize = false\n    Bounds = 0 30 " + width +
+           " 13\n    Caption = \"Delay before pop-up :\"\n" +
+           "  control Label2 : TLabel\n    Left = " + std::to_string(400 - w) +
+           "\n    Top = 50\n    Caption = \"Runs past the edge of the form\"\n" +
+           "  control CheckBox1 : TCheckBox\n    Bounds = 0 70 " + width +
+           " 17\n    Caption = \"Show hints\"\n" +
+           "  control RadioButton1 : TRadioButton\n    Bounds = 0 90 " + width +
+           " 17\n    Caption = \"Single pass\"\n" +
+           "  control GroupBox1 : TGroupBox\n    Bounds = 0 110 " + width +
+           " 40\n    Caption = \" Screen lock : \"\n" +
+           "  control TabbedNotebook1 : TTabbedNotebook\n    Bounds = 0 150 " +
+           std::to_string(w * 2) + " 80\n    page \"&First page\"\n    page \"&Second page\"\n" +
+           "  control StringGrid1 : TStringGrid\n    Bounds = 0 240 300 50\n    ColCount = 2\n" +
+           "    FixedCols = 0\n    ColWidths = [" + width + ", 40]\n";
+  };
+  for (const int width : {40, 200}) {
+    SCOPED_TRACE(width);
+    TMiniForm form;
+    form.LoadFromText(describe(width));
+    form.Find<ui::TStringGrid>("StringGrid1")->SetCell(0, 0, "Attributes");
+    const std::vector<std::string> unfit = ui::UnfitTexts(form);
+    std::string named;
+    for (const std::string& line : unfit) named += line.substr(0, line.find(' ')) + " ";
+    EXPECT_EQ(named, width == 40 ? "Button1 Label1 Label2 CheckBox1 RadioButton1 GroupBox1 "
+                                   "TabbedNotebook1 StringGrid1 "
+                                 : "");
+  }
 }
 
 TEST(UiFormWindow, MinimizesRestoresAndKeepsItsStyle) {

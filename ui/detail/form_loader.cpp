@@ -74,6 +74,7 @@ std::optional<EventSlot> FindEventSlot(TComponent& c, std::string_view event) {
   offer("OnShow", SlotOf(c, &TForm::OnShow));
   offer("OnHide", SlotOf(c, &TForm::OnHide));
   offer("OnClose", SlotOf(c, &TForm::OnClose));
+  offer("OnCloseRequest", SlotOf(c, &TForm::OnCloseRequest));
   offer("OnClick", SlotOf(c, &TControl::OnClick));
   offer("OnDblClick", SlotOf(c, &TControl::OnDblClick));
   offer("OnKeyUp", SlotOf(c, &TEdit::OnKeyUp));
