@@ -134,7 +134,7 @@ TLabel::TLabel(std::string name, TForm* form, TWinControl* parent)
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setAutoFillBackground(true);
   label->onClick = [this] { FireClick(); };
-  label->onDblClick = [this] { DblClick(); };
+  label->onDblClick = [this] { FireDblClick(); };
   label->onFontChange = [label] { AdjustLabelSize(label); };
 }
 
@@ -233,10 +233,6 @@ void TCheckBox::SetChecked(bool on) {
   FireClick();
 }
 
-void TCheckBox::Click() {
-  if (detail::AcceptsUserAction(widget_)) SetChecked(!checked_);
-}
-
 // --- TRadioButton ---------------------------------------------------------------------
 
 TRadioButton::TRadioButton(std::string name, TForm* form, TWinControl* parent)
@@ -279,10 +275,6 @@ void TRadioButton::SetChecked(bool on) {
   FireClick();
 }
 
-void TRadioButton::Click() {
-  if (detail::AcceptsUserAction(widget_)) SetChecked(true);
-}
-
 // --- TGroupBox, TPanel ----------------------------------------------------------------
 
 TGroupBox::TGroupBox(std::string name, TForm* form, TWinControl* parent)
@@ -302,7 +294,7 @@ TPanel::TPanel(std::string name, TForm* form, TWinControl* parent)
   auto* panel = As<detail::PanelWidget>(this);
   panel->setAutoFillBackground(true);
   panel->onClick = [this] { FireClick(); };
-  panel->onDblClick = [this] { DblClick(); };
+  panel->onDblClick = [this] { FireDblClick(); };
   detail::SetPanelBevel(*this, detail::Bevel::Raised);
 }
 
@@ -329,7 +321,7 @@ TImage::TImage(std::string name, TForm* form, TWinControl* parent)
                new ImageWidget(detail::ContainerWidget(form, parent))) {
   auto* image = As<ImageWidget>(this);
   image->onClick = [this] { FireClick(); };
-  image->onDblClick = [this] { DblClick(); };
+  image->onDblClick = [this] { FireDblClick(); };
 }
 
 bool TImage::LoadPicture(std::string_view pictureName) {

@@ -18,6 +18,8 @@ detail::FormWidget* Window(const TForm* form) {
 
 TForm::TForm() : TWinControl(std::string(), this, nullptr, new detail::FormWidget) {
   Window(this)->onCloseRequest = [this] { Close(); };
+  Window(this)->onClick = [this] { FireClick(); };
+  Window(this)->onDblClick = [this] { FireDblClick(); };
 }
 
 // Controls go before the window, the ones created last first, so no

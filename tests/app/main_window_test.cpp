@@ -223,6 +223,22 @@ TEST_F(AppMainWindowTest, DeletePromptNamesWhatWillBeDeleted) {
   EXPECT_EQ(vek::Form9->Label3->Caption(), vek::SizeToText(2048 + 300 + 5000));
 }
 
+// After "&Add file" the delete button is the job list's; a second click on
+// the file still chosen in the list makes it the file's again, so a delete
+// takes that file alone.
+TEST_F(AppMainWindowTest, ClickingTheChosenFileAgainDeletesItAlone) {
+  for (const char* name : {"one.txt", "two.txt"}) MakeFileOfSize(name, 2048);
+  Browse("C:\\");
+  AddFile("two.txt");
+  AddFile("one.txt");
+  EXPECT_EQ(Form2->BitBtn6->Caption(), "&Delete job list files");
+  Form2->FileListBox1->ClickFile("one.txt");
+  EXPECT_EQ(Form2->BitBtn6->Caption(), "&Delete file");
+  Form2->BitBtn6->Click();
+  EXPECT_EQ(vek::Form9->Label2->Caption(), "one.txt");
+  EXPECT_EQ(vek::Form9->Label3->Caption(), vek::SizeToText(2048));
+}
+
 TEST_F(AppMainWindowTest, TheCloseBoxIsRefusedUntilTheExitButton) {
   EXPECT_FALSE(Form2->Close());
   EXPECT_TRUE(Form2->IsShown());
