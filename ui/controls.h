@@ -90,6 +90,10 @@ class TControl : public TComponent {
   // or radio box on its box), when enabled and showing.
   void Click();
   void DblClick();
+  // As the user: a click / double click at a point of the control (control
+  // coordinates), on whatever part of it lies there.
+  void ClickAt(int x, int y);
+  void DblClickAt(int x, int y);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -331,6 +335,8 @@ class TTabbedNotebook : public TWinControl {
   int PageIndex() const;
   void SetPageIndex(int index);
   TWinControl* Page(int index) const;
+  // As the user: clicks the page's tab.
+  void ClickTab(int index);
   TTabbedNotebook(std::string name, TForm* form, TWinControl* parent);
 };
 
@@ -341,6 +347,9 @@ class TTrackBar : public TControl {
   void SetRange(int min, int max);
   int Position() const;
   void SetPosition(int pos);  // clamped to the range
+  // As the user: moves the slider to the position (clamped) with the arrow
+  // keys, one step a key, each step an OnChange.
+  void SlideTo(int pos);
   TNotifyEvent OnChange;
   TTrackBar(std::string name, TForm* form, TWinControl* parent);
 };

@@ -315,6 +315,20 @@ void TControl::DblClick() {
     detail::DoubleClickAt(widget_, detail::ClickPoint(widget_));
 }
 
+void TControl::ClickAt(int x, int y) {
+  if (!detail::AcceptsUserAction(widget_)) return;
+  QPoint local;
+  QWidget* target = detail::WidgetAt(widget_, QPoint(x, y), &local);
+  detail::ClickAt(target, local);
+}
+
+void TControl::DblClickAt(int x, int y) {
+  if (!detail::AcceptsUserAction(widget_)) return;
+  QPoint local;
+  QWidget* target = detail::WidgetAt(widget_, QPoint(x, y), &local);
+  detail::DoubleClickAt(target, local);
+}
+
 void TControl::FireClick() {
   if (OnClick) OnClick();
 }

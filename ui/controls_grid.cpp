@@ -210,15 +210,6 @@ class GridView : public QTableView {
     return visualRect(table->index(bodyRow, bodyCol)).center() + viewport()->geometry().topLeft();
   }
 
-  // The widget under a point of the grid, and the point in its coordinates.
-  QWidget* WidgetAt(QPoint point, QPoint* local) {
-    Layout();
-    QWidget* target = childAt(point);
-    if (target == nullptr) target = this;
-    *local = target->mapFrom(this, point);
-    return target;
-  }
-
   void ScrollToCell(int col, int row) {
     if (col >= table->fixedCols && row >= table->fixedRows && col < table->cols &&
         row < table->rows) {
@@ -391,17 +382,13 @@ void TStringGrid::DblClickCell(int col, int row) {
   auto* view = As<GridView>(this);
   if (!detail::AcceptsUserAction(view)) return;
   view->ScrollToCell(col, row);
-  QPoint local;
-  QWidget* target = view->WidgetAt(view->CellCenter(col, row), &local);
-  detail::DoubleClickAt(target, local);
+  const QPoint center = view->CellCenter(col, row);
+  DblClickAt(center.x(), center.y());
 }
 
 void TStringGrid::MouseUpAt(int x, int y) {
-  auto* view = As<GridView>(this);
-  if (!detail::AcceptsUserAction(view)) return;
-  QPoint local;
-  QWidget* target = view->WidgetAt(QPoint(x, y), &local);
-  detail::ClickAt(target, local);
+  As<GridView>(this)->Layout();
+  ClickAt(x, y);
 }
 
 }  // namespace ui

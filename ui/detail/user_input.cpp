@@ -25,6 +25,13 @@ void DoubleClickAt(QWidget* widget, QPoint at) {
   QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
 }
 
+QWidget* WidgetAt(QWidget* widget, QPoint at, QPoint* local) {
+  QWidget* target = widget->childAt(at);
+  if (target == nullptr) target = widget;
+  *local = target->mapFrom(widget, at);
+  return target;
+}
+
 QPoint ClickPoint(const QWidget* widget) {
   QStyle::SubElement box = QStyle::SE_CustomBase;
   if (qobject_cast<const QCheckBox*>(widget) != nullptr) box = QStyle::SE_CheckBoxIndicator;

@@ -19,6 +19,9 @@ void ClickAt(QWidget* widget, QPoint at);
 // A double click as the window system reports it: press, release, the
 // double click, release.
 void DoubleClickAt(QWidget* widget, QPoint at);
+// The widget under a point of `widget` (it or one of its children), with
+// the point in that widget's coordinates.
+QWidget* WidgetAt(QWidget* widget, QPoint at, QPoint* local);
 // Where a user clicks a control: a check or radio box on its box, anything
 // else in its middle.
 QPoint ClickPoint(const QWidget* widget);
