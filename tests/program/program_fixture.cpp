@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/system.h"
 #include "ui/form.h"
+#include "ui_test_support.h"
 
 namespace vektest {
 
@@ -30,6 +31,8 @@ void ProgramTest::SetUp() {
   platform::SetLocalNowForTest(TestMoment());
   platform::ClearFakeDrives();
   platform::faults::Reset();
+  // The windows of an earlier test (and their timers) go with its application.
+  RestartUiApplication();
   vek::ResetProgramState();
   vek::CreateProgramWindows();
 }
