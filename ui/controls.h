@@ -6,7 +6,11 @@
 // handlers by name (form.h).
 //
 // Methods named after a user's action (Click, TypeText, SelectItem, ...)
-// act as the user would: they do nothing on a disabled or hidden control.
+// act as the user would: they send the mouse and key events a person at the
+// screen would make to the control's window, so the program sees the same
+// events in the same order; on a disabled or hidden control they do
+// nothing. The program itself changes controls through their setters
+// (SetChecked, SetItemIndex, SetText, ...) and calls its handlers directly.
 
 #include <cstdint>
 #include <functional>
@@ -82,9 +86,14 @@ class TControl : public TComponent {
   void Repaint();
   void BringToFront();
 
-  // As the user: a click / double click, when enabled and showing.
-  virtual void Click();
-  virtual void DblClick();
+  // As the user: a click / double click in the control's middle (a check
+  // or radio box on its box), when enabled and showing.
+  void Click();
+  void DblClick();
+  // As the user: a click / double click at a point of the control (control
+  // coordinates), on whatever part of it lies there.
+  void ClickAt(int x, int y);
+  void DblClickAt(int x, int y);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -94,7 +103,9 @@ class TControl : public TComponent {
 
  protected:
   TControl(std::string name, TForm* form, TWinControl* parent, QWidget* widget);
-  virtual void FireClick();
+  // The control's own events, as its window reports them.
+  void FireClick();
+  void FireDblClick();
 
   QWidget* widget_ = nullptr;
   TForm* form_ = nullptr;
@@ -171,9 +182,10 @@ class TEdit : public TControl {
   // As the user: types each character at the end (the limit holds, as it does
   // for pasting), firing OnChange and OnKeyUp per character.
   void TypeText(std::string_view utf8);
-  // As the user: pastes the text at the end, cut to the limit.
+  // As the user: pastes the text at the end (Ctrl+V), cut to the limit.
   void PasteText(std::string_view utf8);
-  // As the user: presses and releases one key (VK_BACK deletes the last character).
+  // As the user: presses and releases one key (VK_BACK deletes the last
+  // character). OnKeyUp reports every key released, 0 for a key without a code.
   void PressKey(uint16_t key);
 
   TNotifyEvent OnChange;
@@ -214,7 +226,6 @@ class TCheckBox : public TControl {
   bool Checked() const;
   // Fires OnClick when the state changes, as a click would.
   void SetChecked(bool on);
-  void Click() override;  // toggles
   TCheckBox(std::string name, TForm* form, TWinControl* parent);
 
  private:
@@ -228,9 +239,9 @@ class TRadioButton : public TControl {
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string_view caption);
   bool Checked() const;
-  // Checking one clears the others of its group; fires OnClick when it becomes checked.
+  // Checking one clears the others of its group; fires OnClick when it becomes
+  // checked. A click checks it.
   void SetChecked(bool on);
-  void Click() override;  // checks
   TRadioButton(std::string name, TForm* form, TWinControl* parent);
 
  private:
@@ -306,10 +317,10 @@ class TStringGrid : public TControl {
   void CellCenter(int col, int row, int* x, int* y) const;
   int TopRow() const;
 
-  // As the user: release the left button over a cell, or double-click it.
+  // As the user: click a cell (scrolled into view first), or double-click it.
   void ClickCell(int col, int row);
   void DblClickCell(int col, int row);
-  // As the user: release the button at a point that may lie outside every cell.
+  // As the user: click at a point that may lie outside every cell.
   void MouseUpAt(int x, int y);
 
   TMouseEvent OnMouseUp;
@@ -324,6 +335,8 @@ class TTabbedNotebook : public TWinControl {
   int PageIndex() const;
   void SetPageIndex(int index);
   TWinControl* Page(int index) const;
+  // As the user: clicks the page's tab.
+  void ClickTab(int index);
   TTabbedNotebook(std::string name, TForm* form, TWinControl* parent);
 };
 
@@ -334,6 +347,9 @@ class TTrackBar : public TControl {
   void SetRange(int min, int max);
   int Position() const;
   void SetPosition(int pos);  // clamped to the range
+  // As the user: moves the slider to the position (clamped) with the arrow
+  // keys, one step a key, each step an OnChange.
+  void SlideTo(int pos);
   TNotifyEvent OnChange;
   TTrackBar(std::string name, TForm* form, TWinControl* parent);
 };

@@ -18,6 +18,7 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/list_widget.h"
 #include "ui/detail/qt_convert.h"
+#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -269,9 +270,10 @@ void TDriveComboBox::Refresh() {
 }
 
 void TDriveComboBox::SelectDrive(char letter) {
-  if (!detail::AcceptsUserAction(widget_)) return;
-  FireClick();
-  SetDrive(letter);
+  auto* combo = As<DriveComboWidget>(this);
+  const auto found = std::find(combo->drives.begin(), combo->drives.end(), Upper(letter));
+  if (found == combo->drives.end()) return;
+  detail::ChooseFromList(combo, static_cast<int>(found - combo->drives.begin()));
 }
 
 void detail::SetDriveTextUpperCase(TDriveComboBox& drives, bool upper) {
@@ -286,13 +288,11 @@ TDirectoryListBox::TDirectoryListBox(std::string name, TForm* form, TWinControl*
                new DirListWidget(detail::ContainerWidget(form, parent))) {
   auto* list = As<DirListWidget>(this);
   SetDirectory(StartFolder());
-  QObject::connect(list, &QListWidget::currentRowChanged, [this, list] {
-    if (!list->programmatic) FireClick();
-  });
+  list->onClick = [this] { FireClick(); };
   QObject::connect(list, &QListWidget::itemDoubleClicked, [this, list](QListWidgetItem* item) {
     const int row = list->row(item);
     SetDirectory(ItemPath(row));
-    if (OnDblClick) OnDblClick();
+    FireDblClick();
   });
 }
 
@@ -362,16 +362,11 @@ void TDirectoryListBox::Refresh() {
 }
 
 void TDirectoryListBox::ClickItem(int index) {
-  if (!detail::AcceptsUserAction(widget_) || index < 0 || index >= ItemCount()) return;
-  SetItemIndex(index);
-  FireClick();
+  detail::ClickRow(As<DirListWidget>(this), index);
 }
 
 void TDirectoryListBox::DblClickItem(int index) {
-  if (!detail::AcceptsUserAction(widget_) || index < 0 || index >= ItemCount()) return;
-  ClickItem(index);
-  SetDirectory(ItemPath(index));
-  if (OnDblClick) OnDblClick();
+  detail::DoubleClickRow(As<DirListWidget>(this), index);
 }
 
 // --- TFileListBox ---------------------------------------------------------------------
@@ -381,12 +376,8 @@ TFileListBox::TFileListBox(std::string name, TForm* form, TWinControl* parent)
                new FileListWidget(detail::ContainerWidget(form, parent))) {
   auto* list = As<FileListWidget>(this);
   SetDirectory(StartFolder());
-  QObject::connect(list, &QListWidget::currentRowChanged, [this, list] {
-    if (!list->programmatic) FireClick();
-  });
-  QObject::connect(list, &QListWidget::itemDoubleClicked, [this] {
-    if (OnDblClick) OnDblClick();
-  });
+  list->onClick = [this] { FireClick(); };
+  QObject::connect(list, &QListWidget::itemDoubleClicked, [this] { FireDblClick(); });
 }
 
 std::string TFileListBox::Directory() const {
@@ -453,15 +444,11 @@ void TFileListBox::Update() {
 }
 
 void TFileListBox::ClickItem(int index) {
-  if (!detail::AcceptsUserAction(widget_) || index < 0 || index >= ItemCount()) return;
-  SetItemIndex(index);
-  FireClick();
+  detail::ClickRow(As<FileListWidget>(this), index);
 }
 
 void TFileListBox::DblClickItem(int index) {
-  if (!detail::AcceptsUserAction(widget_) || index < 0 || index >= ItemCount()) return;
-  ClickItem(index);
-  if (OnDblClick) OnDblClick();
+  detail::DoubleClickRow(As<FileListWidget>(this), index);
 }
 
 bool TFileListBox::ClickFile(std::string_view name) {

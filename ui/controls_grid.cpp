@@ -1,6 +1,7 @@
 // The string grid: cells kept apart from the row count, shown through a
 // table view. A fixed first row is the view's column header and a fixed
 // first column its row header, so both stay in place while the body scrolls.
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -11,6 +12,7 @@
 
 #include "ui/controls.h"
 #include "ui/detail/qt_convert.h"
+#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -121,8 +123,11 @@ class GridView : public QTableView {
       header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       header->setHighlightSections(false);
       header->setMinimumSectionSize(1);
-      header->installEventFilter(this);
+      header->setSectionsClickable(false);  // a fixed cell selects nothing
+      header->viewport()->installEventFilter(this);
     }
+    setCornerButtonEnabled(false);
+    if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
     SetDefaultRowHeight(24);
     ApplyHeaders();
   }
@@ -205,12 +210,6 @@ class GridView : public QTableView {
     return visualRect(table->index(bodyRow, bodyCol)).center() + viewport()->geometry().topLeft();
   }
 
-  void SelectCellAt(QPoint point) {
-    int col = 0, row = 0;
-    if (!CellAt(point, &col, &row) || col < table->fixedCols || row < table->fixedRows) return;
-    setCurrentIndex(table->index(row - table->fixedRows, col - table->fixedCols));
-  }
-
   void ScrollToCell(int col, int row) {
     if (col >= table->fixedCols && row >= table->fixedRows && col < table->cols &&
         row < table->rows) {
@@ -227,11 +226,15 @@ class GridView : public QTableView {
     QTableView::mouseDoubleClickEvent(event);
     if (onDblClick) onDblClick();
   }
+  // The fixed cells: the headers and the corner between them.
   bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* header = qobject_cast<QWidget*>(watched);
-    if (header != nullptr && (header == horizontalHeader() || header == verticalHeader())) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool fixedCells = widget != nullptr && (widget == horizontalHeader()->viewport() ||
+                                                  widget == verticalHeader()->viewport() ||
+                                                  qobject_cast<QAbstractButton*>(widget));
+    if (fixedCells) {
       if (event->type() == QEvent::MouseButtonRelease) {
-        MouseUp(static_cast<QMouseEvent*>(event), header);
+        MouseUp(static_cast<QMouseEvent*>(event), widget);
       } else if (event->type() == QEvent::MouseButtonDblClick && onDblClick) {
         onDblClick();
       }
@@ -375,21 +378,17 @@ void TStringGrid::ClickCell(int col, int row) {
   MouseUpAt(center.x(), center.y());
 }
 
-// A double click as the window system reports it: the first click's
-// release, the double click, and the second release.
 void TStringGrid::DblClickCell(int col, int row) {
   auto* view = As<GridView>(this);
   if (!detail::AcceptsUserAction(view)) return;
-  ClickCell(col, row);
-  if (OnDblClick) OnDblClick();
-  ClickCell(col, row);
+  view->ScrollToCell(col, row);
+  const QPoint center = view->CellCenter(col, row);
+  DblClickAt(center.x(), center.y());
 }
 
 void TStringGrid::MouseUpAt(int x, int y) {
-  auto* view = As<GridView>(this);
-  if (!detail::AcceptsUserAction(view)) return;
-  view->SelectCellAt(QPoint(x, y));
-  if (OnMouseUp) OnMouseUp(TMouseButton::Left, x, y);
+  As<GridView>(this)->Layout();
+  ClickAt(x, y);
 }
 
 }  // namespace ui

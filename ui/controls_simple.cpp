@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/picture_cache.h"
 #include "ui/detail/qt_convert.h"
+#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 #include "ui/form.h"
 #include "ui/text.h"
@@ -54,6 +56,7 @@ class ImageWidget : public detail::Clickable<QWidget> {
 class NotebookWidget : public QTabWidget {
  public:
   using QTabWidget::QTabWidget;
+  using QTabWidget::tabBar;
   std::vector<TWinControl*> pages;
   std::vector<std::string> captions;
 };
@@ -134,7 +137,7 @@ TLabel::TLabel(std::string name, TForm* form, TWinControl* parent)
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setAutoFillBackground(true);
   label->onClick = [this] { FireClick(); };
-  label->onDblClick = [this] { DblClick(); };
+  label->onDblClick = [this] { FireDblClick(); };
   label->onFontChange = [label] { AdjustLabelSize(label); };
 }
 
@@ -233,10 +236,6 @@ void TCheckBox::SetChecked(bool on) {
   FireClick();
 }
 
-void TCheckBox::Click() {
-  if (detail::AcceptsUserAction(widget_)) SetChecked(!checked_);
-}
-
 // --- TRadioButton ---------------------------------------------------------------------
 
 TRadioButton::TRadioButton(std::string name, TForm* form, TWinControl* parent)
@@ -279,10 +278,6 @@ void TRadioButton::SetChecked(bool on) {
   FireClick();
 }
 
-void TRadioButton::Click() {
-  if (detail::AcceptsUserAction(widget_)) SetChecked(true);
-}
-
 // --- TGroupBox, TPanel ----------------------------------------------------------------
 
 TGroupBox::TGroupBox(std::string name, TForm* form, TWinControl* parent)
@@ -302,7 +297,7 @@ TPanel::TPanel(std::string name, TForm* form, TWinControl* parent)
   auto* panel = As<detail::PanelWidget>(this);
   panel->setAutoFillBackground(true);
   panel->onClick = [this] { FireClick(); };
-  panel->onDblClick = [this] { DblClick(); };
+  panel->onDblClick = [this] { FireDblClick(); };
   detail::SetPanelBevel(*this, detail::Bevel::Raised);
 }
 
@@ -329,7 +324,7 @@ TImage::TImage(std::string name, TForm* form, TWinControl* parent)
                new ImageWidget(detail::ContainerWidget(form, parent))) {
   auto* image = As<ImageWidget>(this);
   image->onClick = [this] { FireClick(); };
-  image->onDblClick = [this] { DblClick(); };
+  image->onDblClick = [this] { FireDblClick(); };
 }
 
 bool TImage::LoadPicture(std::string_view pictureName) {
@@ -403,6 +398,17 @@ void TTrackBar::SetPosition(int pos) {
   As<QSlider>(this)->setValue(std::clamp(pos, Min(), Max()));
 }
 
+void TTrackBar::SlideTo(int pos) {
+  auto* slider = As<QSlider>(this);
+  if (!detail::AcceptsUserAction(slider)) return;
+  pos = std::clamp(pos, Min(), Max());
+  while (slider->value() != pos) {
+    const int before = slider->value();
+    detail::PressKeyOn(slider, pos > before ? Qt::Key_Right : Qt::Key_Left);
+    if (slider->value() == before) return;  // the key moved nothing
+  }
+}
+
 void detail::SetTrackBarFrequency(TTrackBar& bar, int frequency) {
   As<QSlider>(&bar)->setTickInterval(std::max(1, frequency));
 }
@@ -463,6 +469,13 @@ int TTabbedNotebook::PageIndex() const {
 
 void TTabbedNotebook::SetPageIndex(int index) {
   if (index >= 0 && index < PageCount()) As<NotebookWidget>(this)->setCurrentIndex(index);
+}
+
+void TTabbedNotebook::ClickTab(int index) {
+  auto* tabs = As<NotebookWidget>(this);
+  if (!detail::AcceptsUserAction(tabs) || index < 0 || index >= PageCount()) return;
+  QTabBar* bar = tabs->tabBar();
+  detail::ClickAt(bar, bar->tabRect(index).center());
 }
 
 TWinControl* TTabbedNotebook::Page(int index) const {

@@ -15,6 +15,7 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/list_widget.h"
 #include "ui/detail/qt_convert.h"
+#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -95,60 +96,48 @@ class ProgramTextMemo {
   QString shown_;
 };
 
+// Virtual key codes of the keys that have one here, with their Qt keys
+// (letters and digits are the same on both sides).
+struct KeyPair {
+  int qt;
+  uint16_t virtualKey;
+};
+constexpr KeyPair kKeys[] = {
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, 0x09},    {Qt::Key_Return, VK_RETURN},
+    {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, 0x10},  {Qt::Key_Control, 0x11},
+    {Qt::Key_Alt, 0x12},          {Qt::Key_Escape, 0x1B}, {Qt::Key_Space, VK_SPACE},
+    {Qt::Key_End, 0x23},          {Qt::Key_Home, 0x24},   {Qt::Key_Left, 0x25},
+    {Qt::Key_Up, 0x26},           {Qt::Key_Right, 0x27},  {Qt::Key_Down, 0x28},
+    {Qt::Key_Delete, 0x2E},
+};
+
+bool LetterOrDigit(int key) {
+  return (key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9);
+}
+
 // Virtual key code of a Qt key, 0 when it has none here.
 uint16_t VirtualKeyOf(int key) {
-  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
-    return static_cast<uint16_t>(key);
+  if (LetterOrDigit(key)) return static_cast<uint16_t>(key);
+  for (const KeyPair& pair : kKeys) {
+    if (pair.qt == key) return pair.virtualKey;
   }
-  switch (key) {
-    case Qt::Key_Backspace:
-      return VK_BACK;
-    case Qt::Key_Tab:
-      return 0x09;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return VK_RETURN;
-    case Qt::Key_Shift:
-      return 0x10;
-    case Qt::Key_Control:
-      return 0x11;
-    case Qt::Key_Alt:
-      return 0x12;
-    case Qt::Key_Escape:
-      return 0x1B;
-    case Qt::Key_Space:
-      return VK_SPACE;
-    case Qt::Key_End:
-      return 0x23;
-    case Qt::Key_Home:
-      return 0x24;
-    case Qt::Key_Left:
-      return 0x25;
-    case Qt::Key_Up:
-      return 0x26;
-    case Qt::Key_Right:
-      return 0x27;
-    case Qt::Key_Down:
-      return 0x28;
-    case Qt::Key_Delete:
-      return 0x2E;
-    default:
-      return 0;
-  }
-}
-
-// The key that types a character (letters by their capital), 0 for others.
-uint16_t VirtualKeyOfChar(char32_t c) {
-  if (c >= 'a' && c <= 'z') return static_cast<uint16_t>(c - 'a' + 'A');
-  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return static_cast<uint16_t>(c);
   return 0;
 }
 
-// The character a key types on its own, 0 for none.
-char32_t CharOfVirtualKey(uint16_t key) {
-  if (key >= 'A' && key <= 'Z') return static_cast<char32_t>(key - 'A' + 'a');
-  if ((key >= '0' && key <= '9') || key == VK_SPACE) return key;
-  return 0;
+// The Qt key of a virtual key code, Qt::Key_unknown when it has none here.
+int QtKeyOf(uint16_t virtualKey) {
+  if (LetterOrDigit(virtualKey)) return virtualKey;
+  for (const KeyPair& pair : kKeys) {
+    if (pair.virtualKey == virtualKey) return pair.qt;
+  }
+  return Qt::Key_unknown;
+}
+
+// The text a key types on its own (letters in lower case), "" for none.
+QString TextOfVirtualKey(uint16_t key) {
+  if (key >= 'A' && key <= 'Z') return QString(QChar(key - 'A' + 'a'));
+  if ((key >= '0' && key <= '9') || key == VK_SPACE) return QString(QChar(key));
+  return {};
 }
 
 // Reports a change of the text once: a character the limit refused
@@ -177,10 +166,10 @@ class LineEdit : public QLineEdit {
   std::function<void(uint16_t)> onKeyUp;
 
  protected:
+  // Every key's release, 0 for a key without a code here.
   void keyReleaseEvent(QKeyEvent* event) override {
     QLineEdit::keyReleaseEvent(event);
-    const uint16_t key = VirtualKeyOf(event->key());
-    if (key != 0 && !event->isAutoRepeat() && onKeyUp) onKeyUp(key);
+    if (!event->isAutoRepeat() && onKeyUp) onKeyUp(VirtualKeyOf(event->key()));
   }
 };
 
@@ -243,38 +232,27 @@ void TEdit::SetFixedPitch(bool on) {
   detail::SetFixedPitch(*this, on);
 }
 
+// The user clicks into the box after its text, then types, pastes or
+// presses the key.
 void TEdit::TypeText(std::string_view utf8) {
   auto* edit = As<LineEdit>(this);
   if (!detail::AcceptsUserAction(edit)) return;
-  for (char32_t c : QStringFromUtf8(utf8).toUcs4()) {
-    if (!edit->isReadOnly()) {
-      edit->end(false);
-      edit->insert(QString::fromUcs4(&c, 1));
-    }
-    uint16_t key = VirtualKeyOfChar(c);
-    if (OnKeyUp) OnKeyUp(key);
-  }
+  edit->end(false);
+  detail::TypeCharacters(edit, QStringFromUtf8(utf8));
 }
 
 void TEdit::PasteText(std::string_view utf8) {
   auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit) || edit->isReadOnly()) return;
+  if (!detail::AcceptsUserAction(edit)) return;
   edit->end(false);
-  edit->insert(QStringFromUtf8(utf8));
+  detail::PasteInto(edit, QStringFromUtf8(utf8));
 }
 
 void TEdit::PressKey(uint16_t key) {
   auto* edit = As<LineEdit>(this);
   if (!detail::AcceptsUserAction(edit)) return;
-  if (!edit->isReadOnly()) {
-    edit->end(false);
-    if (key == VK_BACK) {
-      edit->backspace();
-    } else if (const char32_t c = CharOfVirtualKey(key); c != 0) {
-      edit->insert(QString::fromUcs4(&c, 1));
-    }
-  }
-  if (OnKeyUp) OnKeyUp(key);
+  edit->end(false);
+  detail::PressKeyOn(edit, QtKeyOf(key), TextOfVirtualKey(key));
 }
 
 // --- TMemo ------------------------------------------------------------------------------
@@ -441,12 +419,8 @@ TListBox::TListBox(std::string name, TForm* form, TWinControl* parent)
     : TControl(std::move(name), form, parent,
                new detail::ListWidget(detail::ContainerWidget(form, parent))) {
   auto* list = As<detail::ListWidget>(this);
-  QObject::connect(list, &QListWidget::currentRowChanged, [this, list] {
-    if (!list->programmatic) FireClick();
-  });
-  QObject::connect(list, &QListWidget::itemDoubleClicked, [this] {
-    if (OnDblClick) OnDblClick();
-  });
+  list->onClick = [this] { FireClick(); };
+  QObject::connect(list, &QListWidget::itemDoubleClicked, [this] { FireDblClick(); });
 }
 
 int TListBox::Count() const {
@@ -622,21 +596,16 @@ void TComboBox::SetDropDownCount(int n) {
 }
 
 void TComboBox::SelectItem(int index) {
-  auto* combo = As<ComboWidget>(this);
-  if (!detail::AcceptsUserAction(combo) || index < 0 || index >= combo->count()) return;
-  combo->setCurrentIndex(index);
-  FireClick();
-  if (OnChange) OnChange();
+  detail::ChooseFromList(As<ComboWidget>(this), index);
 }
 
+// The user clicks into the box after its text and types.
 void TComboBox::TypeText(std::string_view utf8) {
   auto* combo = As<ComboWidget>(this);
   if (!detail::AcceptsUserAction(combo) || !combo->isEditable()) return;
   QLineEdit* edit = combo->lineEdit();
-  for (char32_t c : QStringFromUtf8(utf8).toUcs4()) {
-    edit->end(false);
-    edit->insert(QString::fromUcs4(&c, 1));
-  }
+  edit->end(false);
+  detail::TypeCharacters(edit, QStringFromUtf8(utf8));
 }
 
 }  // namespace ui

@@ -24,6 +24,8 @@ TForm::TForm() : TWinControl(std::string(), this, nullptr, new detail::FormWidge
       Close();
     }
   };
+  Window(this)->onClick = [this] { FireClick(); };
+  Window(this)->onDblClick = [this] { FireDblClick(); };
 }
 
 // Controls go before the window, the ones created last first, so no

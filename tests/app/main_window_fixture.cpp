@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <type_traits>
 
 #include "platform/system.h"
@@ -27,8 +28,25 @@ void MainWindowTest::MakeFileOfSize(const std::string& relative, size_t size) {
   vektest::MakePatternFile(HostPath(relative), size);
 }
 
+// From the drive's root down, a double click on each folder of the path.
 void MainWindowTest::Browse(const std::string& windowsFolder) {
-  vek::Form2->DirectoryListBox1->SetDirectory(windowsFolder);
+  ui::TDirectoryListBox& folders = *vek::Form2->DirectoryListBox1;
+  folders.Refresh();  // the folders the test made since
+  std::string path = windowsFolder.substr(0, 3);
+  size_t start = 3;
+  while (true) {
+    int index = -1;
+    for (int i = 0; i < folders.ItemCount() && index < 0; ++i) {
+      if (folders.ItemPath(i) == path) index = i;
+    }
+    ASSERT_GE(index, 0) << path;
+    folders.DblClickItem(index);
+    ASSERT_EQ(folders.Directory(), path);
+    if (start >= windowsFolder.size()) return;
+    const size_t end = std::min(windowsFolder.find('\\', start), windowsFolder.size());
+    path = (path.size() > 3 ? path + "\\" : path) + windowsFolder.substr(start, end - start);
+    start = end + 1;
+  }
 }
 
 void MainWindowTest::ChooseFile(const std::string& name) {

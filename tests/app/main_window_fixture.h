@@ -19,7 +19,7 @@ class MainWindowTest : public AppTest {
 
   // Writes C:\<relative> with `size` bytes.
   void MakeFileOfSize(const std::string& relative, size_t size);
-  // Shows the folder in the browser ("" for the root).
+  // Opens the folder in the browser ("C:\\..."), as the user would.
   static void Browse(const std::string& windowsFolder);
   // Chooses a file of the browser's list, as the user would.
   static void ChooseFile(const std::string& name);

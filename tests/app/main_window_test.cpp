@@ -223,6 +223,22 @@ TEST_F(AppMainWindowTest, DeletePromptNamesWhatWillBeDeleted) {
   EXPECT_EQ(vek::Form9->Label3->Caption(), vek::SizeToText(2048 + 300 + 5000));
 }
 
+// After "&Add file" the delete button is the job list's; a second click on
+// the file still chosen in the list makes it the file's again, so a delete
+// takes that file alone.
+TEST_F(AppMainWindowTest, ClickingTheChosenFileAgainDeletesItAlone) {
+  for (const char* name : {"one.txt", "two.txt"}) MakeFileOfSize(name, 2048);
+  Browse("C:\\");
+  AddFile("two.txt");
+  AddFile("one.txt");
+  EXPECT_EQ(Form2->BitBtn6->Caption(), "&Delete job list files");
+  Form2->FileListBox1->ClickFile("one.txt");
+  EXPECT_EQ(Form2->BitBtn6->Caption(), "&Delete file");
+  Form2->BitBtn6->Click();
+  EXPECT_EQ(vek::Form9->Label2->Caption(), "one.txt");
+  EXPECT_EQ(vek::Form9->Label3->Caption(), vek::SizeToText(2048));
+}
+
 TEST_F(AppMainWindowTest, TheCloseBoxIsRefusedUntilTheExitButton) {
   EXPECT_FALSE(Form2->Close());
   EXPECT_TRUE(Form2->IsShown());
@@ -256,16 +272,18 @@ TEST_F(AppMainWindowTest, ToolbarAndPanelButtonsOpenTheirWindows) {
   EXPECT_TRUE(vek::Form17->IsShown());
 }
 
-// With no file chosen in the list, a click or double click changes nothing:
-// the delete button stays the job list's and the current file stays.
+// A click or double click below the files, with no file chosen, changes
+// nothing: the delete button stays the job list's and the current file stays.
 TEST_F(AppMainWindowTest, AFileListClickWithoutAChosenFileChangesNothing) {
   auto& shell = RecordShell();
   MakeFourEntries();
   Form2->FileListBox1->Update();
-  Form2->FileListBox1->SetItemIndex(-1);
+  ASSERT_LT(Form2->FileListBox1->ItemCount(), 8);  // the list's foot is empty
   const std::string hint = Form2->FileListBox1->Hint();
-  Form2->FileListBox1Click();
-  Form2->FileListBox1DblClick();
+  const int x = Form2->FileListBox1->Width() / 2;
+  const int y = Form2->FileListBox1->Height() - 12;
+  Form2->FileListBox1->ClickAt(x, y);
+  Form2->FileListBox1->DblClickAt(x, y);
   EXPECT_EQ(Form2->BitBtn6->Caption(), "&Delete job list files");
   EXPECT_TRUE(Form2->BitBtn6->Enabled());
   EXPECT_EQ(Form2->FileListBox1->Hint(), hint);

@@ -81,9 +81,11 @@ TEST_F(AppOptionsTest, TheEditsLimitWhatCanBeTyped) {
   EXPECT_EQ(Form4->Edit1->Text(), std::string(16, 'x'));
 }
 
-// A switch of the dialog: set the control, apply, and read the option.
+// A switch of the dialog: the user opens its page and changes the control;
+// apply, and read the option.
 struct SwitchCase {
   const char* Name;
+  int Page;
   std::function<void()> Set;
   std::function<bool()> Stored;
   std::function<bool()> Shown;
@@ -91,52 +93,53 @@ struct SwitchCase {
 
 TEST_F(AppOptionsTest, SwitchesAndListsRoundTrip) {
   const std::vector<SwitchCase> cases = {
-      {"timestamp off", [] { Form4->CheckBox1->SetChecked(false); },
+      {"timestamp off", 0, [] { Form4->CheckBox1->Click(); },
        [] { return !vek::TimestampEncryption; }, [] { return !Form4->CheckBox1->Checked(); }},
-      {"attributes off", [] { Form4->CheckBox2->SetChecked(false); },
+      {"attributes off", 0, [] { Form4->CheckBox2->Click(); },
        [] { return !vek::PreserveAttributes; }, [] { return !Form4->CheckBox2->Checked(); }},
-      {"windows info off", [] { Form4->CheckBox3->SetChecked(false); },
+      {"windows info off", 0, [] { Form4->CheckBox3->Click(); },
        [] { return !vek::WindowsInformation; }, [] { return !Form4->CheckBox3->Checked(); }},
-      {"keep plaintext", [] { Form4->RadioButton1->SetChecked(true); },
+      {"keep plaintext", 1, [] { Form4->RadioButton1->Click(); },
        [] { return !vek::DeletePlaintextAfterEncrypt; },
        [] { return Form4->RadioButton1->Checked() && !Form4->RadioButton2->Checked(); }},
-      {"no verify", [] { Form4->CheckBox4->SetChecked(false); },
+      {"no verify", 1, [] { Form4->CheckBox4->Click(); },
        [] { return !vek::VerifyAfterEncrypt; }, [] { return !Form4->CheckBox4->Checked(); }},
-      {"keep encrypted", [] { Form4->RadioButton3->SetChecked(true); },
+      {"keep encrypted", 2, [] { Form4->RadioButton3->Click(); },
        [] { return !vek::DeleteEncryptedAfterDecrypt; },
        [] { return Form4->RadioButton3->Checked() && !Form4->RadioButton4->Checked(); }},
-      {"normal delete", [] { Form4->RadioButton5->SetChecked(true); },
+      {"normal delete", 3, [] { Form4->RadioButton5->Click(); },
        [] { return vek::DeleteMethod == vek::DeleteNormal; },
        [] { return Form4->RadioButton5->Checked(); }},
-      {"triple pass", [] { Form4->RadioButton7->SetChecked(true); },
+      {"triple pass", 3, [] { Form4->RadioButton7->Click(); },
        [] { return vek::DeleteMethod == vek::DeleteTriplePass; },
        [] { return Form4->RadioButton7->Checked(); }},
-      {"single pass", [] { Form4->RadioButton6->SetChecked(true); },
+      {"single pass", 3, [] { Form4->RadioButton6->Click(); },
        [] { return vek::DeleteMethod == vek::DeleteSinglePass; },
        [] { return Form4->RadioButton6->Checked(); }},
-      {"hints off", [] { Form4->CheckBox5->SetChecked(false); }, [] { return !vek::ShowHints; },
+      {"hints off", 4, [] { Form4->CheckBox5->Click(); }, [] { return !vek::ShowHints; },
        [] { return !Form4->CheckBox5->Checked(); }},
-      {"0.1 seconds", [] { Form4->ComboBox2->SetItemIndex(0); },
+      {"0.1 seconds", 4, [] { Form4->ComboBox2->SelectItem(0); },
        [] { return vek::HintPause == 100 && ui::Application->HintPause() == 100; },
        [] { return Form4->ComboBox2->Text() == "0.1 seconds"; }},
-      {"6.4 seconds", [] { Form4->ComboBox2->SetItemIndex(6); },
+      {"6.4 seconds", 4, [] { Form4->ComboBox2->SelectItem(6); },
        [] { return vek::HintPause == 6400; },
        [] { return Form4->ComboBox2->Text() == "6.4 seconds"; }},
-      {"16 seconds", [] { Form4->ComboBox3->SetItemIndex(15); },
+      {"16 seconds", 4, [] { Form4->ComboBox3->SelectItem(15); },
        [] { return vek::HintHidePause == 16000 && ui::Application->HintHidePause() == 16000; },
        [] { return Form4->ComboBox3->Text() == "16 seconds"; }},
-      {"layout on", [] { Form4->CheckBox6->SetChecked(true); },
+      {"layout on", 4, [] { Form4->CheckBox6->Click(); },
        [] { return vek::SaveWindowLayout; }, [] { return Form4->CheckBox6->Checked(); }},
-      {"speed 5", [] { Form4->TrackBar1->SetPosition(5); },
+      {"speed 5", 4, [] { Form4->TrackBar1->SlideTo(5); },
        [] { return vek::LockWindowSpeed == 5; }, [] { return Form4->TrackBar1->Position() == 5; }},
-      {"always on", [] { Form4->ComboBox4->SetItemIndex(21); },
+      {"always on", 2, [] { Form4->ComboBox4->SelectItem(21); },
        [] { return vek::InsaneModeThreshold == 21; },
        [] { return Form4->ComboBox4->Text() == "Always on"; }},
-      {"1MB", [] { Form4->ComboBox4->SetItemIndex(1); },
+      {"1MB", 2, [] { Form4->ComboBox4->SelectItem(1); },
        [] { return vek::InsaneModeThreshold == 1; },
        [] { return Form4->ComboBox4->Text() == "1MB"; }},
   };
   for (const SwitchCase& c : cases) {
+    Form4->TabbedNotebook1->ClickTab(c.Page);
     c.Set();
     Apply();
     EXPECT_TRUE(c.Stored()) << c.Name;
@@ -214,8 +217,8 @@ TEST_F(AppOptionsTest, AnUnlistedHintPauseKeepsTheSelection) {
 }
 
 TEST_F(AppOptionsTest, TheScreenLockNeedsAPassword) {
-  Form4->TabbedNotebook1->SetPageIndex(4);
-  Form4->CheckBox7->SetChecked(true);
+  Form4->TabbedNotebook1->ClickTab(4);
+  Form4->CheckBox7->Click();
   EXPECT_TRUE(Form4->Edit8->Enabled());
   Form4->Edit8->SetText("");
   Apply();
@@ -270,8 +273,9 @@ TEST_F(AppOptionsTest, ClearAllFieldsChangesNothingUntilApply) {
 
 TEST_F(AppOptionsTest, ApplySavesAndTheNextStartReadsTheValues) {
   Form4->Edit3->SetText("Velso Ltd");
-  Form4->RadioButton5->SetChecked(true);
-  Form4->TabbedNotebook1->SetPageIndex(4);
+  Form4->TabbedNotebook1->ClickTab(3);
+  Form4->RadioButton5->Click();
+  Form4->TabbedNotebook1->ClickTab(4);
   Form4->ComboBox3->SelectItem(1);
   Form4->Button1->Click();
   EXPECT_FALSE(Form4->IsShown());
@@ -384,14 +388,14 @@ TEST_F(AppOptionsTest, LeavingTheDialogKeepsTheMainWindowHiddenForARun) {
 
 TEST_F(AppOptionsTest, CenterAllCentresTheWindowsNow) {
   Form2->SetLeft(1);
-  Form4->TabbedNotebook1->SetPageIndex(4);
+  Form4->TabbedNotebook1->ClickTab(4);
   Form4->Button4->Click();
   EXPECT_EQ(Form2->Left(), (ui::Screen->Width() - Form2->Width()) / 2);
 }
 
 TEST_F(AppOptionsTest, ScreenshotOfEachPage) {
   for (int page = 0; page < 5; ++page) {
-    Form4->TabbedNotebook1->SetPageIndex(page);
+    Form4->TabbedNotebook1->ClickTab(page);
     Screenshot(Form4, "options_page_" + std::to_string(page));
   }
 }

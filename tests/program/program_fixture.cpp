@@ -32,6 +32,8 @@ void ProgramTest::SetUp() {
   platform::SetLocalNowForTest(TestMoment());
   platform::ClearFakeDrives();
   platform::faults::Reset();
+  // The windows of an earlier test (and their timers) go with its application.
+  RestartUiApplication();
   vek::ResetProgramState();
   vek::CreateProgramWindows();
 }

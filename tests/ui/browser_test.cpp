@@ -1,6 +1,9 @@
 // The drive combo box, directory list and file list over a temporary folder.
 #include <gtest/gtest.h>
 
+#include <QListWidget>
+#include <QTest>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -156,6 +159,24 @@ TEST_F(UiBrowserTest, TheFileListFollowsItsMaskAndAttributeFilter) {
   std::filesystem::remove(dir / "c" / "two.c");
   files.Update();
   EXPECT_EQ(Files(), Names{"one.txt"});
+}
+
+// Each click on a file is a click, on the file already chosen too, and so
+// is a move of the choice by the keyboard; a click below the files, or a
+// choice the program makes, is none.
+TEST_F(UiBrowserTest, EveryClickOnAFileIsAClick) {
+  auto* list = static_cast<QListWidget*>(form().FileListBox1->Widget());
+  list->doItemsLayout();
+  const QPoint first = list->visualItemRect(list->item(0)).center();
+  const QPoint belowTheFiles(first.x(), list->viewport()->height() - 2);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+  EXPECT_EQ(form().calls, (Names{"FileClick", "FileClick"}));
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, belowTheFiles);
+  form().FileListBox1->SetItemIndex(0);
+  EXPECT_EQ(form().calls, (Names{"FileClick", "FileClick", "FileClick"}));
+  EXPECT_EQ(form().FileListBox1->FileName(), "C:\\one.txt");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The controls as the program and the user drive them.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QHelpEvent>
 #include <QStyle>
 #include <QToolTip>
@@ -178,6 +180,7 @@ TEST_F(UiControlsTest, ComboIndexMinusOneMeansNoneAndOnlyTheUserRaisesChange) {
   combo.SelectItem(2);
   EXPECT_EQ(combo.ItemIndex(), 2);
   EXPECT_EQ(form().Count("ComboBox1Change"), 1);
+  EXPECT_FALSE(static_cast<QComboBox*>(combo.Widget())->view()->isVisible());  // list closed
   combo.SetText("*.* - All file types");
   EXPECT_EQ(combo.ItemIndex(), 0);
 
@@ -202,6 +205,12 @@ TEST_F(UiControlsTest, BarsClampToTheirRange) {
   EXPECT_EQ(track.Position(), 5);
   track.SetPosition(-2);
   EXPECT_EQ(track.Position(), 1);
+  int changes = 0;
+  track.OnChange = [&changes] { ++changes; };
+  track.SlideTo(4);
+  track.SlideTo(9);
+  EXPECT_EQ(track.Position(), 5);
+  EXPECT_EQ(changes, 4);  // a step a key
 
   ui::TProgressBar& progress = *form().ProgressBar1;
   EXPECT_EQ(progress.Position(), 0);
@@ -246,13 +255,16 @@ TEST_F(UiControlsTest, GridFindsTheCellUnderThePointAndReportsTheMouse) {
   EXPECT_EQ(row, -1);
 
   int x = 0, y = 0;
-  grid.CellCenter(1, 2, &x, &y);
-  grid.ClickCell(1, 2);
-  EXPECT_EQ(form().mouseUpX, x);
-  EXPECT_EQ(form().mouseUpY, y);
+  for (const auto& [c, r] : {std::pair{0, 0}, {2, 0}, {0, 1}, {1, 2}}) {  // fixed cells too
+    grid.CellCenter(c, r, &x, &y);
+    grid.ClickCell(c, r);
+    EXPECT_EQ(form().mouseUpX, x) << c << "," << r;
+    EXPECT_EQ(form().mouseUpY, y) << c << "," << r;
+  }
+  form().calls.clear();
   grid.DblClickCell(1, 2);
-  EXPECT_EQ(form().calls, (std::vector<std::string>{"StringGrid1MouseUp", "StringGrid1MouseUp",
-                                                    "StringGrid1DblClick", "StringGrid1MouseUp"}));
+  EXPECT_EQ(form().calls, (std::vector<std::string>{"StringGrid1MouseUp", "StringGrid1DblClick",
+                                                    "StringGrid1MouseUp"}));
   EXPECT_EQ(grid.TopRow(), 1);
 }
 
@@ -260,11 +272,13 @@ TEST_F(UiControlsTest, NotebookPagesAndMemoLines) {
   ui::TTabbedNotebook& notebook = *form().TabbedNotebook1;
   EXPECT_EQ(notebook.PageIndex(), 0);
   EXPECT_TRUE(form().Memo1->Showing());
-  notebook.SetPageIndex(1);
+  notebook.ClickTab(1);
   EXPECT_TRUE(form().Edit2->Showing());
   EXPECT_FALSE(form().Memo1->Showing());
   notebook.SetPageIndex(5);
   EXPECT_EQ(notebook.PageIndex(), 1);
+  notebook.SetPageIndex(0);
+  EXPECT_TRUE(form().Memo1->Showing());
 
   ui::TMemo& memo = *form().Memo1;
   memo.SetLine(5, "six");

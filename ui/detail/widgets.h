@@ -40,7 +40,8 @@ std::string HintOver(QWidget* widget);
 QWidget* ContainerWidget(TForm* form, TWinControl* parent);
 
 // Adds click and double-click callbacks to a widget kind without its own
-// click signal. A release after a double click is no second click.
+// click signal. A release after a double click is no second click. The
+// widget keeps its left-button clicks: they go no further to its parent.
 template <class Base>
 class Clickable : public Base {
  public:
@@ -49,19 +50,26 @@ class Clickable : public Base {
   std::function<void()> onDblClick;
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    Base::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) event->accept();
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
     Base::mouseReleaseEvent(event);
     const bool afterDoubleClick = afterDoubleClick_;
     afterDoubleClick_ = false;
-    if (event->button() == Qt::LeftButton && !afterDoubleClick &&
-        this->rect().contains(event->position().toPoint()) && onClick) {
+    if (event->button() != Qt::LeftButton) return;
+    event->accept();
+    if (!afterDoubleClick && this->rect().contains(event->position().toPoint()) && onClick) {
       onClick();
     }
   }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     Base::mouseDoubleClickEvent(event);
     afterDoubleClick_ = true;
-    if (event->button() == Qt::LeftButton && onDblClick) onDblClick();
+    if (event->button() != Qt::LeftButton) return;
+    event->accept();
+    if (onDblClick) onDblClick();
   }
 
  private:
