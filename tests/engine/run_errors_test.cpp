@@ -139,7 +139,8 @@ TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
   };
   for (const TFaultCase& c : cases) {
     SCOPED_TRACE(c.What + " (" + KeptFile(c.Run) + ")");
-    const int nth = c.Nth > 0 ? c.Nth : static_cast<int>(CleanCalls(c.Run, c.Operation)) + 1 + c.Nth;
+    const int nth =
+        c.Nth > 0 ? c.Nth : static_cast<int>(CleanCalls(c.Run, c.Operation)) + 1 + c.Nth;
     Start(c.Run);
     const std::vector<uint8_t> kept = ReadHost(KeptFile(c.Run));
     platform::faults::Reset();
@@ -230,7 +231,7 @@ TEST_F(EngineRunErrorsTest, AFailingDeleteWithWarningsOffCanBeCancelled) {
   vek::DeleteMethod = vek::DeleteNormal;
   Form2->BitBtn6->SetCaption("&Delete job list files");
   platform::faults::Fail(Op::Delete, 1, platform::err::SharingViolation);  // a.txt, once
-  for (int n = 3; n <= 400; ++n)  // busy.txt, every time
+  for (int n = 3; n <= 400; ++n)                                           // busy.txt, every time
     platform::faults::Fail(Op::Delete, n, platform::err::SharingViolation);
   Form9->StartDeleteRun();
   ASSERT_TRUE(RunUntilIdle());
@@ -253,8 +254,8 @@ TEST_F(EngineRunErrorsTest, AFailingDeleteWithWarningsOffCanBeCancelled) {
   ASSERT_TRUE(RunUntilIdle());
   EXPECT_FALSE(Form8->RunActive());
   EXPECT_EQ(Form8->Label1->Caption(), "Stopped by request.");
-  EXPECT_EQ(ReadHost("busy.txt"), std::vector<uint8_t>({'s', 't', 'i', 'l', 'l', ' ', 'h', 'e',
-                                                        'r', 'e'}));
+  EXPECT_EQ(ReadHost("busy.txt"),
+            std::vector<uint8_t>({'s', 't', 'i', 'l', 'l', ' ', 'h', 'e', 'r', 'e'}));
   platform::faults::Reset();
 }
 
