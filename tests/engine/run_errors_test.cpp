@@ -61,7 +61,18 @@ struct TFaultCase {
   int Nth;  // counted from the run's start; below 0: from the end of a clean run's calls
   int Code;
   std::string File;
+  std::string Activity;  // the current task text when it failed
   std::string What;
+};
+
+// What the window shows of the run while its error report waits.
+struct TRunDisplay {
+  TRun Run;
+  std::string SubTask;  // Label14 (the encrypt path's until its verify)
+  std::string Counter;
+  std::string Names;
+  std::string TaskDetails;  // with every file boosted
+  std::string LogHead;      // the first line after "VEK 2003 ACTIVITY LOG:"
 };
 
 class EngineRunErrorsTest : public EngineTest {
@@ -112,31 +123,59 @@ class EngineRunErrorsTest : public EngineTest {
 
 TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
   const TFaultCase cases[] = {
-      {TRun::Encrypt, Op::Open, 1, 2, "a.bin", "open the source"},
-      {TRun::Encrypt, Op::Open, 2, 21, "a.bin.vek", "create the target"},
-      {TRun::Encrypt, Op::Write, 1, 29, "a.bin.vek", "write the header"},
-      {TRun::Encrypt, Op::Write, 2, 29, "a.bin.vek", "write a data block"},
-      {TRun::Encrypt, Op::Write, -1, 29, "a.bin.vek", "write the key check"},
-      {TRun::Encrypt, Op::Read, 1, 30, "a.bin", "read the source"},
-      {TRun::Encrypt, Op::Flush, 1, 29, "a.bin.vek", "flush the target"},
-      {TRun::Encrypt, Op::Close, 1, 29, "a.bin.vek", "close the target"},
-      {TRun::Encrypt, Op::Open, 3, 2, "a.bin", "open the source to verify"},
-      {TRun::Encrypt, Op::Open, 4, 21, "a.bin.vek", "open the encrypted file to verify"},
-      {TRun::Decrypt, Op::Open, 1, 2, "b.bin.vek", "open the source"},
-      {TRun::Decrypt, Op::Open, 2, 21, "(VEK temporary file)", "create the temporary file"},
-      {TRun::Decrypt, Op::Read, -2, 2, "b.bin.vek", "read the last data block"},
-      {TRun::Decrypt, Op::Read, -1, 2, "b.bin.vek", "read the key check"},
-      {TRun::Decrypt, Op::Write, 1, 29, "b.bin.vek", "write a block"},
-      {TRun::Decrypt, Op::Flush, 1, 29, "(VEK temporary file)", "flush the temporary file"},
-      {TRun::Decrypt, Op::Close, 1, 29, "(VEK temporary file)", "close the temporary file"},
-      {TRun::Overwrite, Op::Open, 1, 21, "c.bin", "open for the first pass"},
-      {TRun::Overwrite, Op::Open, 2, 21, "c.bin", "open for the second pass"},
-      {TRun::Overwrite, Op::Write, 1, 29, "c.bin", "write a block"},
-      {TRun::Overwrite, Op::Flush, 1, 29, "c.bin", "flush the first pass"},
-      {TRun::Overwrite, Op::Flush, 2, 29, "c.bin", "flush the second pass"},
-      {TRun::Overwrite, Op::Close, 1, 29, "c.bin", "close the first pass"},
-      {TRun::Overwrite, Op::Close, 2, 29, "c.bin", "close the second pass"},
+      {TRun::Encrypt, Op::Open, 1, 2, "a.bin", "Searching for destination file..",
+       "open the source"},
+      {TRun::Encrypt, Op::Open, 2, 21, "a.bin.vek", "Searching for destination file..",
+       "create the target"},
+      {TRun::Encrypt, Op::Write, 1, 29, "a.bin.vek", "Encrypting file..", "write the header"},
+      {TRun::Encrypt, Op::Write, 2, 29, "a.bin.vek", "Encrypting file..", "write a data block"},
+      {TRun::Encrypt, Op::Write, -1, 29, "a.bin.vek", "Encrypting file..", "write the key check"},
+      {TRun::Encrypt, Op::Read, 1, 30, "a.bin", "Encrypting file..", "read the source"},
+      {TRun::Encrypt, Op::Flush, 1, 29, "a.bin.vek", "Encrypting file..", "flush the target"},
+      {TRun::Encrypt, Op::Close, 1, 29, "a.bin.vek", "Encrypting file..", "close the target"},
+      {TRun::Encrypt, Op::Open, 3, 2, "a.bin", "Verifying encrypted file..",
+       "open the source to verify"},
+      {TRun::Encrypt, Op::Open, 4, 21, "a.bin.vek", "Verifying encrypted file..",
+       "open the encrypted file to verify"},
+      {TRun::Decrypt, Op::Open, 1, 2, "b.bin.vek", "Searching for destination file..",
+       "open the source"},
+      {TRun::Decrypt, Op::Open, 2, 21, "(VEK temporary file)", "Searching for destination file..",
+       "create the temporary file"},
+      {TRun::Decrypt, Op::Read, -2, 2, "b.bin.vek", "Authenticating key specified...",
+       "read the last data block"},
+      {TRun::Decrypt, Op::Read, -1, 2, "b.bin.vek", "Authenticating key specified...",
+       "read the key check"},
+      {TRun::Decrypt, Op::Write, 1, 29, "b.bin.vek", "Authenticating key specified...",
+       "write a block"},
+      {TRun::Decrypt, Op::Flush, 1, 29, "(VEK temporary file)", "Authenticating key specified...",
+       "flush the temporary file"},
+      {TRun::Decrypt, Op::Close, 1, 29, "(VEK temporary file)", "Authenticating key specified...",
+       "close the temporary file"},
+      {TRun::Overwrite, Op::Open, 1, 21, "c.bin", "Deleting file... (Pass 1 of 2)",
+       "open for the first pass"},
+      {TRun::Overwrite, Op::Open, 2, 21, "c.bin", "Deleting file... (Pass 2 of 2)",
+       "open for the second pass"},
+      {TRun::Overwrite, Op::Write, 1, 29, "c.bin", "Deleting file... (Pass 1 of 2)",
+       "write a block"},
+      {TRun::Overwrite, Op::Flush, 1, 29, "c.bin", "Deleting file... (Pass 1 of 2)",
+       "flush the first pass"},
+      {TRun::Overwrite, Op::Flush, 2, 29, "c.bin", "Deleting file... (Pass 2 of 2)",
+       "flush the second pass"},
+      {TRun::Overwrite, Op::Close, 1, 29, "c.bin", "Deleting file... (Pass 1 of 2)",
+       "close the first pass"},
+      {TRun::Overwrite, Op::Close, 2, 29, "c.bin", "Deleting file... (Pass 2 of 2)",
+       "close the second pass"},
   };
+  const TRunDisplay displays[] = {
+      {TRun::Encrypt, "Creating the encrypted file on drive", "1 of 1.", "a.bin -> a.bin.vek",
+       " Task details : (Insane! CPU boost mode activated) ", "Started encryption processing at "},
+      {TRun::Decrypt, "Checking authentication of specified key in encrypted file", "1 of 1.",
+       "b.bin.vek -> b.bin", " Task details : (Insane CPU mode activated) ",
+       "Started decryption processing at "},
+      {TRun::Overwrite, "Use single pass overwriting method (faster speed and more protection)",
+       "N/A (Single file delete)", "c.bin", " Task details : ", ""},
+  };
+  vek::InsaneModeThreshold = 21;  // every file
   for (const TFaultCase& c : cases) {
     SCOPED_TRACE(c.What + " (" + KeptFile(c.Run) + ")");
     const int nth =
@@ -155,7 +194,30 @@ TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
       EXPECT_EQ(Form15->Label7->Caption(), t.Detail);
       EXPECT_EQ(Form15->Label8->Caption(), t.Advice);
     }
-    EXPECT_EQ(Form15->Label10->Caption(), Form8->Label1->Caption());
+    EXPECT_EQ(Form15->Label10->Caption(), c.Activity);
+    EXPECT_EQ(Form8->Label1->Caption(), c.Activity);
+    for (const TRunDisplay& d : displays) {
+      if (d.Run != c.Run) continue;
+      if (c.Activity != "Verifying encrypted file..") {
+        EXPECT_EQ(Form8->Label14->Caption(), d.SubTask);
+        EXPECT_EQ(Form8->Label12->Caption(), d.Names);
+      } else {
+        EXPECT_EQ(Form8->Label14->Caption(), "Checking data integrity of encrypted file");
+        EXPECT_EQ(Form8->Label12->Caption(), "a.bin.vek");
+      }
+      EXPECT_EQ(Form8->Label11->Caption(), d.Counter);
+      EXPECT_EQ(Form8->Label13->Caption(), "C:\\");
+      EXPECT_EQ(Form8->GroupBox2->Caption(), d.TaskDetails);
+      const auto log = LogTexts();
+      ASSERT_GE(log.size(), 3u);
+      if (d.LogHead.empty()) {  // a one-file delete has no head
+        EXPECT_EQ(log[0], "Deleting file: C:\\c.bin");
+      } else {
+        EXPECT_EQ(log[0], "VEK 2003 ACTIVITY LOG:");
+        EXPECT_EQ(log[1].substr(0, d.LogHead.size()), d.LogHead);
+        EXPECT_EQ(log[2], "Delete mode: Use normal file system delete method");
+      }
+    }
     EXPECT_FALSE(Form8->Button1->Enabled());
     Form15->Button3->Click();  // "Stop &all processing"
     ASSERT_TRUE(RunUntilIdle());
@@ -168,6 +230,26 @@ TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
     } else {
       EXPECT_EQ(ReadHost(KeptFile(c.Run)), kept);
     }
+    Form8->Button1->Click();
+  }
+}
+
+// An existing output file is named in the task text while the question waits.
+TEST_F(EngineRunErrorsTest, AnExistingOutputFileIsAskedAbout) {
+  const std::pair<TRun, std::string> runs[] = {{TRun::Encrypt, "a.bin.vek"},
+                                               {TRun::Decrypt, "b.bin"}};
+  for (const auto& [run, output] : runs) {
+    Start(run);
+    MakeFile(HostPath(output), "older");
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(Form20->IsShown()) << output;
+    EXPECT_EQ(Form8->Label1->Caption(), "Destination file exists");
+    EXPECT_EQ(Form20->Label2->Caption(), output);
+    EXPECT_EQ(Form20->Label3->Caption(), "This file already exists, overwrite it?");
+    EXPECT_TRUE(Form20->Button1->Enabled());
+    Form20->Button3->Click();  // "C&ancel"
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(ReadHost(output), std::vector<uint8_t>({'o', 'l', 'd', 'e', 'r'}));
     Form8->Button1->Click();
   }
 }
@@ -240,6 +322,11 @@ TEST_F(EngineRunErrorsTest, AFailingDeleteWithWarningsOffCanBeCancelled) {
   EXPECT_EQ(Form20->Label3->Caption(),
             "File delete failed, try again? (maybe in use by another program)");
   EXPECT_FALSE(Form8->Button1->Enabled());
+  const auto head = LogTexts();
+  ASSERT_GE(head.size(), 3u);
+  EXPECT_EQ(head[0], "VEK 2003 ACTIVITY LOG:");
+  EXPECT_EQ(head[1].substr(0, 35), "Started multi-delete processing at ");
+  EXPECT_EQ(head[2], "Delete mode: Use normal file system delete method");
   Form20->Button2->Click();  // "Continue (&Ignore all future warnings)"
   EXPECT_FALSE(vek::WarningsOn);
   ASSERT_TRUE(ui::clock::RunUntil([] { return Count(Op::Delete) >= 60; }, 100000));

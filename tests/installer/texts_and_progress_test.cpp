@@ -19,6 +19,7 @@
 #include "installer_fixture.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "ui/application.h"
 #include "ui/clock.h"
 #include "ui/form.h"
 
@@ -160,7 +161,13 @@ TEST_F(InstallerTextsTest, ProgressRunsOverTheWholeFileThenOverAllFilesTogether)
   int64_t payload = 0;
   for (const auto& file : setup.Files) payload += static_cast<int64_t>(file.size());
   std::vector<int64_t> copyPositions;
+  std::vector<std::string> names;  // the file names shown, in turn
+  ui::clock::Advance(10);
+  EXPECT_EQ(Form5->Label1->Caption(), "Checking for viruses..");
   while (Form5->IsShown()) {
+    if (names.empty() || names.back() != Form5->Label9->Caption()) {
+      names.push_back(Form5->Label9->Caption());
+    }
     ui::clock::Advance(10);
     const int64_t position = Form5->ProgressBar1->Position();
     EXPECT_EQ(Form5->Label3->Caption(), std::to_string(position) + "%");
@@ -182,6 +189,21 @@ TEST_F(InstallerTextsTest, ProgressRunsOverTheWholeFileThenOverAllFilesTogether)
   EXPECT_NE(std::find(copyPositions.begin(), copyPositions.end(), first * 100 / payload),
             copyPositions.end());
   EXPECT_EQ(CopiedTotal, payload);
+  EXPECT_EQ(names, (std::vector<std::string>{"", "VEK 2003.exe", "README.txt", "VEK 2003.ico"}));
+}
+
+// Every page stands in the middle of the screen when it shows.
+TEST_F(InstallerTextsTest, EveryPageShowsInTheMiddleOfTheScreen) {
+  ui::TForm* pages[] = {Form2, Form3, Form4, Form5, Form6, Form7};
+  for (ui::TForm* page : pages) {
+    page->SetLeft(1);
+    page->SetTop(1);
+    page->Show();
+    Form5->Timer1->SetEnabled(false);  // no installation here
+    EXPECT_EQ(page->Left(), (ui::Screen->Width() - page->Width()) / 2) << page->ClassName();
+    EXPECT_EQ(page->Top(), (ui::Screen->Height() - page->Height()) / 2) << page->ClassName();
+    page->Hide();
+  }
 }
 
 // A copied file whose close fails is not installed: the machine stops on the
