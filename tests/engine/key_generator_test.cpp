@@ -61,6 +61,24 @@ TEST_F(EngineKeyGeneratorTest, KeyboardRowsTypeTheirCharacters) {
   EXPECT_EQ(typed.size(), 69u);  // 68 keys and the blank
 }
 
+// The length list by its entries, and the next showing starts again at 8.
+TEST_F(EngineKeyGeneratorTest, EachLengthOfTheListMakesAKeyOfThatLength) {
+  const size_t lengths[] = {8, 10, 16, 20, 32, 40, 50, 64, 80, 100, 128};
+  ASSERT_EQ(Form7->ComboBox1->ItemCount(), 11);
+  for (int index = 0; index < 11; ++index) {
+    Form7->ComboBox1->SelectItem(index);
+    RunGeneratorToReady();
+    Form7->Button4->Click();
+    EXPECT_EQ(Form7->Edit1->Text().size(), lengths[index]) << index;
+    EXPECT_EQ(Form7->Label5->Caption(), "Chars:" + std::to_string(lengths[index]));
+    EXPECT_TRUE(Form7->Button1->Enabled());
+  }
+  Form7->Hide();
+  Form7->Show();
+  EXPECT_EQ(Form7->ComboBox1->ItemIndex(), 0);
+  EXPECT_EQ(Form7->Edit1->Text(), "");
+}
+
 TEST_F(EngineKeyGeneratorTest, EveryTickDrawsANewSeedFromTheLast) {
   Form7->Button3->Click();
   // Through the count to "Ready !" and several flashes of its caption.
