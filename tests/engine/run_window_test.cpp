@@ -14,6 +14,7 @@
 #include "engine/warning_window.h"
 #include "engine_fixture.h"
 #include "platform/drives.h"
+#include "platform/files.h"
 #include "ui/clock.h"
 
 namespace vektest {
@@ -164,6 +165,118 @@ TEST_F(EngineRunWindowTest, ButtonsAndTextsFromTheShowToEachFinish) {
     EXPECT_FALSE(Form8->IsShown());
     EXPECT_TRUE(vek::Form2->IsShown());
     EXPECT_FALSE(Form8->Timer1->Enabled());
+  }
+}
+
+// The finish shows the amounts in full; a job-list delete's file figure of
+// one byte (a file counted as done) shows as nothing.
+TEST_F(EngineRunWindowTest, TheFinishShowsTheAmountsInFull) {
+  MakeFile(HostPath("x.txt"), "12345");
+  vek::Form2->Show();
+  ListFile("x.txt");
+  vek::DeleteMethod = vek::DeleteNormal;
+  vek::Form2->BitBtn6->SetCaption("&Delete job list files");
+  vek::Form9->StartDeleteRun();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("x.txt"));
+  EXPECT_EQ(Form8->Label7->Caption(), "0 Bytes of 0 Bytes");
+  EXPECT_EQ(Form8->Label10->Caption(), "5 Bytes of 5 Bytes");
+  Form8->Button1->Click();
+
+  vek::Form2->ClearJobList();
+  AddPlainJob("a.txt", PatternBytes(20000));
+  vek::VerifyAfterEncrypt = false;
+  EncryptAll();
+  EXPECT_EQ(Form8->Label7->Caption(), "19.5 KB of 19.5 KB");
+  EXPECT_EQ(Form8->Label10->Caption(), "19.5 KB of 19.5 KB");
+  Form8->Button1->Click();
+}
+
+// A job-list delete names the file being overwritten while its error waits.
+TEST_F(EngineRunWindowTest, AnOverwriteOfTheJobListShowsItsFile) {
+  MakeFile(HostPath("x.bin"), PatternBytes(100));
+  vek::Form2->Show();
+  ListFile("x.bin");
+  vek::DeleteMethod = vek::DeleteTriplePass;
+  vek::Form2->BitBtn6->SetCaption("&Delete job list files");
+  platform::faults::Fail(platform::faults::Op::Write, 3, platform::err::WriteFault);
+  vek::Form9->StartDeleteRun();
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(vek::Form15->IsShown());
+  EXPECT_EQ(Form8->Label1->Caption(), "Deleting file... (Pass 3 of 6)");
+  EXPECT_EQ(Form8->Label14->Caption(),
+            "Use triple pass overwriting method (fast speed and the best protection)");
+  EXPECT_EQ(Form8->Label11->Caption(), "1 of 1.");
+  EXPECT_EQ(Form8->Label12->Caption(), "x.bin");
+  EXPECT_EQ(Form8->Label13->Caption(), "C:\\");
+  vek::Form15->Button3->Click();  // "Stop &all processing"
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_TRUE(HostExists("x.bin"));
+  Form8->Button1->Click();
+}
+
+// A warning that allowed no Continue leaves both Continue buttons ready for
+// the next one.
+TEST_F(EngineRunWindowTest, AfterAWarningWithoutContinueBothContinueButtonsAreBack) {
+  AddPlainJob("empty.txt", {});
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(vek::Form20->IsShown());
+  EXPECT_FALSE(vek::Form20->Button1->Enabled());
+  EXPECT_FALSE(vek::Form20->Button2->Enabled());
+  vek::Form20->Button3->Click();  // "C&ancel"
+  EXPECT_TRUE(vek::Form20->Button1->Enabled());
+  EXPECT_TRUE(vek::Form20->Button2->Enabled());
+  ASSERT_TRUE(RunUntilIdle());
+  Form8->Button1->Click();
+}
+
+// The original handed to the delete after its run is named while a failing
+// delete asks.
+TEST_F(EngineRunWindowTest, TheDeleteAfterARunNamesTheOriginal) {
+  struct TCase {
+    uint8_t Mode;
+    std::string Original;
+    std::string SubTask;
+  };
+  const TCase cases[] = {
+      {vek::RunEncrypt, "a.bin", "Deleting original non-encrypted file by request"},
+      {vek::RunDecrypt, "b.bin.vek", "Deleting original encrypted file by request"},
+  };
+  vek::DeletePlaintextAfterEncrypt = true;
+  vek::DeleteEncryptedAfterDecrypt = true;
+  vek::DeleteMethod = vek::DeleteNormal;
+  for (const TCase& c : cases) {
+    vek::Form2->ClearJobList();
+    if (c.Mode == vek::RunEncrypt) {
+      AddPlainJob(c.Original, PatternBytes(100));
+    } else {
+      AddVekJob(c.Original, PatternBytes(100));
+    }
+    platform::faults::Reset();
+    platform::faults::Fail(platform::faults::Op::Delete, 1, platform::err::SharingViolation);
+    StartRun(c.Mode);
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(vek::Form20->IsShown()) << c.Original;
+    EXPECT_EQ(vek::Form20->Label3->Caption(),
+              "File delete failed, try again? (maybe in use by another program)");
+    EXPECT_EQ(Form8->Label12->Caption(), c.Original);
+    EXPECT_EQ(Form8->Label14->Caption(), c.SubTask);
+    vek::Form20->Button3->Click();  // "C&ancel"
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(HostExists(c.Original));
+    Form8->Button1->Click();
+  }
+}
+
+// The confirmation's prompt box shows the prompt option as it stands.
+TEST_F(EngineRunWindowTest, TheConfirmationsPromptBoxFollowsTheOption) {
+  for (const bool confirm : {true, false, true}) {
+    vek::Form9->CheckBox1->SetChecked(!confirm);  // (its click handler sets the option)
+    vek::ConfirmDeletes = confirm;
+    vek::Form9->ShowConfirmation();
+    EXPECT_EQ(vek::Form9->CheckBox1->Checked(), confirm);
+    vek::Form9->Button2->Click();  // "&No"
   }
 }
 
