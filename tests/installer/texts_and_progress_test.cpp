@@ -18,6 +18,7 @@
 #include "installer/welcome_page.h"
 #include "installer_fixture.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/system.h"
 #include "ui/application.h"
 #include "ui/clock.h"
@@ -240,5 +241,19 @@ TEST_F(InstallerTextsTest, TheShortcutCarriesTheProgramsIcon) {
     const std::string text(bytes.begin(), bytes.end());
     const std::string icon = "\nIcon=" + HostPath("Program Files\\VEK 2003\\VEK 2003.").string();
     EXPECT_NE(text.find(icon), std::string::npos) << shortcut << "\n" << text;
+  }
+}
+
+// Either diskette drive gives way to C.
+TEST_F(InstallerTextsTest, BothDisketteDrivesGiveWayToC) {
+  for (const char letter : {'A', 'B'}) {
+    vektest::TempDir floppy;
+    platform::SetDriveMap({{letter, floppy.path().string()}, {'C', dir.path().string()}});
+    CreateWindows();
+    Form3->Show();
+    Form3->Edit1->SetText("D:\\elsewhere");
+    Form3->DriveComboBox1->SelectDrive(letter);
+    EXPECT_EQ(Form3->DriveComboBox1->Drive(), 'C') << letter;
+    EXPECT_EQ(Form3->Edit1->Text(), "C:\\VEK 2003") << letter;
   }
 }
