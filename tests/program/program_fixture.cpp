@@ -26,14 +26,14 @@ platform::CalendarTime ProgramTest::TestMoment() {
 }
 
 void ProgramTest::SetUp() {
-  RestartUiApplication();  // a test before may have ended the program
+  // A fresh application: a test before may have ended the program, and the
+  // windows of an earlier test (and their timers) go with its application.
+  RestartUiApplication();
   platform::SetDriveMap({{'C', dir.path().string()}});
   ASSERT_EQ(::chdir(dir.path().c_str()), 0);
   platform::SetLocalNowForTest(TestMoment());
   platform::ClearFakeDrives();
   platform::faults::Reset();
-  // The windows of an earlier test (and their timers) go with its application.
-  RestartUiApplication();
   vek::ResetProgramState();
   vek::CreateProgramWindows();
 }
