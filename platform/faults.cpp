@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/internal.h"
@@ -20,6 +21,7 @@ struct FaultPlan {
   std::mutex Mutex;
   std::array<int64_t, kOpKinds> Calls{};
   std::array<std::vector<PlannedFault>, kOpKinds> Planned;
+  std::array<std::optional<PlannedFault>, kOpKinds> Lasting;  // fires from its call on
 };
 
 FaultPlan& Plan() {
@@ -50,6 +52,13 @@ void DiskFull(int nthWrite) {
   PlanFault(Op::Write, nthWrite, {err::DiskFull, true});
 }
 
+void FailFrom(Op op, int nth, int error) {
+  if (nth < 1) return;
+  FaultPlan& plan = Plan();
+  std::lock_guard lock(plan.Mutex);
+  plan.Lasting[IndexOf(op)] = PlannedFault{plan.Calls[IndexOf(op)] + nth, {error, false}};
+}
+
 int64_t Count(Op op) {
   FaultPlan& plan = Plan();
   std::lock_guard lock(plan.Mutex);
@@ -61,6 +70,7 @@ void Reset() {
   std::lock_guard lock(plan.Mutex);
   plan.Calls.fill(0);
   for (auto& planned : plan.Planned) planned.clear();
+  plan.Lasting.fill(std::nullopt);
 }
 
 }  // namespace faults
@@ -71,6 +81,9 @@ InjectedFault TakeFault(faults::Op op) {
   FaultPlan& plan = Plan();
   std::lock_guard lock(plan.Mutex);
   const int64_t call = ++plan.Calls[IndexOf(op)];
+  if (const auto& lasting = plan.Lasting[IndexOf(op)]; lasting && call >= lasting->Call) {
+    return lasting->Fault;
+  }
   auto& planned = plan.Planned[IndexOf(op)];
   const auto due = std::find_if(planned.begin(), planned.end(),
                                 [call](const PlannedFault& p) { return p.Call == call; });

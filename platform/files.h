@@ -171,6 +171,8 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 namespace faults {
 enum class Op { Open, Read, Write, Close, Rename, Delete, SetAttributes, CreateDirectory, Flush };
 void Fail(Op op, int nth, int error);
+// From the Nth call from now on, every call of that kind fails.
+void FailFrom(Op op, int nth, int error);
 // The Nth write from now writes half of its bytes and reports a full disk (112).
 void DiskFull(int nthWrite);
 // Calls of each kind since the last Reset.

@@ -364,7 +364,7 @@ int Result(bool ok) {
   return ok ? 0 : LastError();
 }
 
-TEST_F(FaultTest, EveryKindFailsExactlyAtTheChosenCall) {
+TEST_F(FaultTest, EveryKindFailsExactlyAtTheChosenCallOrFromItOn) {
   const FaultCase cases[] = {
       {faults::Op::Open, "Open",
        [] {
@@ -409,6 +409,15 @@ TEST_F(FaultTest, EveryKindFailsExactlyAtTheChosenCall) {
     EXPECT_EQ(LastError(), err::WriteProtect) << c.Name;
     EXPECT_EQ(c.Call(), 0) << c.Name;
     EXPECT_EQ(faults::Count(c.Op), 3) << c.Name;
+
+    // A lasting fault: every call from the chosen one on, until the reset.
+    faults::Reset();
+    faults::FailFrom(c.Op, 2, err::WriteProtect);
+    EXPECT_EQ(c.Call(), 0) << c.Name;
+    EXPECT_EQ(c.Call(), err::WriteProtect) << c.Name;
+    EXPECT_EQ(c.Call(), err::WriteProtect) << c.Name;
+    faults::Reset();
+    EXPECT_EQ(c.Call(), 0) << c.Name;
   }
 }
 
