@@ -7,7 +7,7 @@
 
 #include "core/state.h"
 #include "engine/key_entry_window.h"
-#include "engine_fixture.h"
+#include "key_window_fixture.h"
 #include "platform/system.h"
 #include "ui/clock.h"
 
@@ -16,16 +16,8 @@ namespace {
 
 using vek::Form7;
 
-class EngineKeyGeneratorTest : public EngineTest {
+class EngineKeyGeneratorTest : public KeyWindowTest {
  protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    vek::RunMode = vek::RunEncrypt;
-    Form7->Show();
-  }
-  static ui::TButton* Key(int number) {
-    return Form7->Find<ui::TButton>("Button" + std::to_string(number));
-  }
   // Starts the generator and lets it run until "Ready !" may be clicked.
   static void RunGeneratorToReady() {
     Form7->Button3->Click();

@@ -16,6 +16,7 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "ui/clock.h"
+#include "ui_test_support.h"
 
 namespace vektest {
 namespace {
@@ -23,16 +24,6 @@ namespace {
 using vek::Form8;
 
 using EngineRunWindowTest = EngineTest;
-
-// The text a control shows: a caption, or an edit box's text.
-std::string TextOf(const ui::TForm* form, const std::string& name) {
-  if (auto* c = form->Find<ui::TLabel>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TButton>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TCheckBox>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TGroupBox>(name)) return c->Caption();
-  ADD_FAILURE() << "no control " << name;
-  return {};
-}
 
 struct TWindowText {
   const ui::TForm* Window;

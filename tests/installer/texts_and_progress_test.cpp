@@ -23,22 +23,12 @@
 #include "ui/application.h"
 #include "ui/clock.h"
 #include "ui/form.h"
+#include "ui_test_support.h"
 
 using namespace vek::installer;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The text a control shows: a caption, or an edit box's text.
-std::string TextOf(const ui::TForm* form, const std::string& name) {
-  if (auto* c = form->Find<ui::TLabel>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TButton>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TCheckBox>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TGroupBox>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TEdit>(name)) return c->Text();
-  ADD_FAILURE() << "no control " << name;
-  return {};
-}
 
 struct TPageText {
   const ui::TForm* const* Page;
@@ -102,7 +92,8 @@ TEST_F(InstallerTextsTest, PagesCarryTheirCaptionsAndTexts) {
   };
   for (const TPageText& t : texts) {
     const ui::TForm* page = *t.Page;
-    const std::string shown = t.Control.empty() ? page->Caption() : TextOf(page, t.Control);
+    const std::string shown =
+        t.Control.empty() ? page->Caption() : vektest::TextOf(page, t.Control);
     EXPECT_EQ(shown, t.Text) << page->ClassName() << " " << t.Control;
   }
   EXPECT_EQ(Form1->Label1->Caption(), "VEK 2003 - Version 1.00");
