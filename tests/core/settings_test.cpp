@@ -409,6 +409,45 @@ TEST_F(SettingsTest, StoredValuesOutsideTheirRangesGiveTheDefaults) {
   }
 }
 
+TEST_F(SettingsTest, RecordWithWrongMarksIsRefusedThoughItsSumHolds) {
+  const std::pair<uint8_t, uint8_t> marks[] = {{0, 0}, {2, 0}, {0xFF, 0}, {1, 1}, {1, 0xFF}, {0, 1}};
+  SetSampleOptions();
+  ASSERT_TRUE(SaveSettings());
+  const std::vector<uint8_t> file = FileBytes();
+  const std::vector<uint8_t> tail(file.begin() + RecordSize, file.end());
+  for (const auto& [first, second] : marks) {
+    std::vector<uint8_t> record = Decipher(file);
+    Put(record, 1, {first, second});
+    PutChecksum(record);
+    Rewrite(Encipher(record, tail));
+    StartCount = 99;
+    EXPECT_FALSE(LoadSettings()) << int{first} << " " << int{second};
+    EXPECT_EQ(StartCount, 99) << int{first} << " " << int{second};
+  }
+  Rewrite(file);
+  EXPECT_TRUE(LoadSettings());
+}
+
+TEST_F(SettingsTest, OwnerOfTheOptionsCarriesEveryOwnerText) {
+  SetSampleOptions();
+  OwnerCompany.Assign("Company");
+  const TEmbeddedData owner = OptionsOwner();
+  const std::pair<std::string_view, std::string_view> fields[] = {
+      {owner.OwnerFirstName.Text(), OwnerFirstName.Text()},
+      {owner.OwnerLastName.Text(), OwnerLastName.Text()},
+      {owner.OwnerCompany.Text(), OwnerCompany.Text()},
+      {owner.OwnerLocation.Text(), OwnerLocation.Text()},
+      {owner.OwnerEmail.Text(), OwnerEmail.Text()},
+      {owner.InfoLines[0].Text(), InfoLine1.Text()},
+      {owner.InfoLines[1].Text(), InfoLine2.Text()},
+      {owner.InfoLines[2].Text(), InfoLine3.Text()},
+  };
+  for (size_t i = 0; i < std::size(fields); ++i) {
+    EXPECT_FALSE(fields[i].second.empty()) << i;
+    EXPECT_EQ(fields[i].first, fields[i].second) << i;
+  }
+}
+
 TEST_F(SettingsTest, StoredTextLongerThanItsWidthIsCut) {
   SetSampleOptions();
   ASSERT_TRUE(SaveSettings());

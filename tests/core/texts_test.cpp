@@ -26,6 +26,9 @@ TEST(SizeToTextTest, Thresholds) {
       // A half rounds up, never to the even digit.
       {2176, "2.13 KB"},      {1152, "1.13 KB"},       {10496, "10.3 KB"},
       {102912, "101 KB"},     {2432, "2.38 KB"},
+      // Two decimals up to 9.99, one up to 99.9.
+      {10188, "9.95 KB"},     {10239, "10.00 KB"},     {101888, "99.5 KB"},
+      {102348, "99.9 KB"},    {102349, "100.0 KB"},
   };
   for (const auto& [count, text] : cases) EXPECT_EQ(SizeToText(count), text) << count;
 }
