@@ -98,6 +98,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
       EXPECT_EQ(Form8->Label14->Caption(),
                 std::string(vek::DeleteMethodNames[c.Method]) + " " +
                     std::string(vek::DeleteMethodDescriptions[c.Method]));
+      EXPECT_EQ(vek::AnimationKind, 3);  // the blinking icons while passes run
       RunSteps(1);  // the pass ends
       EXPECT_EQ(ReadHost("secret.bin"), std::vector<uint8_t>(Size, c.Patterns[pass - 1]))
           << "method " << int{c.Method} << " pass " << pass;
@@ -195,6 +196,8 @@ TEST_F(EngineDeleteTest, TheJobListRunCountsEveryPassAndEmptiesTheList) {
   EXPECT_FALSE(HostExists("b.bin"));
   EXPECT_EQ(vek::OverallDone, 8000);
   EXPECT_EQ(vek::JobList.JobCount, 0);
+  EXPECT_EQ(Form2->Label13->Caption(),
+            " File encrypt/decrypt/delete job list : (0 file - 0 Bytes total) ");
   for (ui::TBitBtn* b : {Form2->BitBtn3, Form2->BitBtn4, Form2->BitBtn5, Form2->BitBtn6}) {
     EXPECT_FALSE(b->Enabled());
   }

@@ -14,6 +14,7 @@
 #include "engine_fixture.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "ui/clock.h"
 
 namespace vektest {
@@ -70,6 +71,9 @@ TEST_F(EngineReportsTest, DescribeErrorByCodeAndDriveKind) {
       {161, 5, 30, "Read fault", "There was a read fault when trying to copy data from the device",
        "The device being used maybe unreliable or becoming unreliable to read data from", false},
       {5, 2, 5, "Unknown", "Unknown", "Unknown", false},
+      {149, 2, 149, "Unknown", "Unknown", "Unknown", false},
+      {150, 2, 19, "Unknown", "Unknown", "Unknown", false},
+      {199, 2, 68, "Unknown", "Unknown", "Unknown", false},
       {200, 2, 200, "Unknown", "Unknown", "Unknown", false},
   };
   vek::JobFolder = "D:\\work\\";
@@ -277,6 +281,38 @@ TEST_F(EngineReportsTest, WarningsOnThenOff) {
   EXPECT_FALSE(HostExists("empty.txt.vek"));
   EXPECT_TRUE(HostExists("b.txt.vek"));
   EXPECT_NE(ReadHost("a.txt.vek").size(), std::string("an older encrypted file").size());
+}
+
+// A question brings the minimised window back and waits at normal
+// priority; its answer gives Cancel back at once and raises the boost again.
+TEST_F(EngineReportsTest, AQuestionComesBackToTheUserAtNormalPriority) {
+  vek::InsaneModeThreshold = 21;
+  AddPlainJob("a.txt", PatternBytes(10));
+  MakeFile(HostPath("a.txt.vek"), "an older encrypted file");
+  AddJobEntry("missing.txt", 10);
+  SetDriveKind('C', platform::drive::Fixed);
+  StartRun(vek::RunEncrypt);
+  Form8->Button2->Click();
+  ASSERT_TRUE(Form8->Minimized());
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_FALSE(Form8->Minimized());
+  EXPECT_EQ(platform::PriorityClass(), platform::NormalPriorityClass);
+  Form20->Button1->Click();  // Continue
+  EXPECT_TRUE(Form8->Button1->Enabled());
+  EXPECT_EQ(platform::PriorityClass(), platform::RealtimePriorityClass);
+
+  Form8->Button2->Click();
+  ASSERT_TRUE(Form8->Minimized());
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_FALSE(Form8->Minimized());
+  EXPECT_EQ(platform::PriorityClass(), platform::NormalPriorityClass);
+  EXPECT_FALSE(Form8->Button1->Enabled());
+  Form15->Button4->Click();  // Skip all errors
+  EXPECT_TRUE(Form8->Button1->Enabled());
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed (including errors)");
 }
 
 TEST_F(EngineReportsTest, AWarningWithoutContinueEndsTheRun) {
