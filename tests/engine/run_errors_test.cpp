@@ -137,6 +137,17 @@ TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
        "open the source to verify"},
       {TRun::Encrypt, Op::Open, 4, 21, "a.bin.vek", "Verifying encrypted file..",
        "open the encrypted file to verify"},
+      // Reading back, from the end: the source's last look for more data,
+      // the encrypted file's, its key check, then the blocks of both files
+      // in turn, and first of all its header.
+      {TRun::Encrypt, Op::Read, -10, 30, "a.bin.vek", "Verifying encrypted file..",
+       "read the header to verify"},
+      {TRun::Encrypt, Op::Read, -9, 30, "a.bin", "Verifying encrypted file..",
+       "read the source to verify"},
+      {TRun::Encrypt, Op::Read, -8, 30, "a.bin.vek", "Verifying encrypted file..",
+       "read a block of the encrypted file to verify"},
+      {TRun::Encrypt, Op::Read, -3, 30, "a.bin.vek", "Verifying encrypted file..",
+       "read the key check to verify"},
       {TRun::Decrypt, Op::Open, 1, 2, "b.bin.vek", "Searching for destination file..",
        "open the source"},
       {TRun::Decrypt, Op::Open, 2, 21, "(VEK temporary file)", "Searching for destination file..",

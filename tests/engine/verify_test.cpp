@@ -89,6 +89,55 @@ TEST_F(EngineVerifyTest, AChangedKeyCheckByte) {
   ExpectWarning("File key integrity error (storage media maybe unreliable)");
 }
 
+// Every byte of each part is compared: the first and the last of the
+// header, of a data block (the second block begins at 8192) and of the key
+// check.
+struct TFlipCase {
+  const char* Where;
+  size_t Region;  // 0 header, 1 data, 2 key check
+  size_t Offset;  // within the region; past its end counts back from it
+  const char* Message;
+};
+
+constexpr const char* HeaderFailed =
+    "File header information verification failed (storage media maybe unreliable)";
+constexpr const char* DataFailed = "File data integrity error (storage media maybe unreliable)";
+constexpr const char* KeyFailed = "File key integrity error (storage media maybe unreliable)";
+
+TEST_F(EngineVerifyTest, EveryByteIsCompared) {
+  const TFlipCase cases[] = {
+      {"first header byte", 0, 0, HeaderFailed},
+      {"last header byte", 0, headerLength - 1, HeaderFailed},
+      {"first data byte", 1, 0, DataFailed},
+      {"last byte of the first block", 1, 8191, DataFailed},
+      {"first byte of the second block", 1, 8192, DataFailed},
+      {"last data byte", 1, ContentSize - 1, DataFailed},
+      {"first key-check byte", 2, 0, KeyFailed},
+  };
+  const size_t regionStart[] = {0, headerLength, headerLength + ContentSize};
+  const auto intact = ReadHost("a.bin.vek");
+  bool first = true;
+  for (const TFlipCase& c : cases) {
+    SCOPED_TRACE(c.Where);
+    if (!first) {
+      // The same file again, stopped before its verification.
+      Form8->Button1->Click();
+      std::filesystem::remove(HostPath("a.bin.vek"));
+      MakeFile(HostPath("a.bin"), content);
+      vek::JobList.JobCount = 0;
+      AddJobEntry("a.bin", ContentSize);
+      StartRun(vek::RunEncrypt);
+      ASSERT_TRUE(RunUntilState(vek::StateVerifyStart));
+      ASSERT_EQ(ReadHost("a.bin.vek"), intact);
+    }
+    first = false;
+    FlipByteAt(regionStart[c.Region] + c.Offset);
+    ExpectWarning(c.Message);
+    Form20->Button3->Click();
+    ASSERT_TRUE(RunUntilIdle());
+  }
+}
+
 TEST_F(EngineVerifyTest, AShortFile) {
   std::filesystem::resize_file(HostPath("a.bin.vek"), headerLength + ContentSize + 100);
   ExpectWarning("File length failed verification (storage media maybe unreliable)");
