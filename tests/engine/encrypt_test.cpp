@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/system.h"
 #include "ui/clock.h"
 
 namespace vektest {
@@ -42,6 +44,7 @@ TEST_F(EngineEncryptTest, FilesAsTheFormatDescribesThem) {
       EXPECT_EQ(ReadHost(name + ".vek"), ExpectedVekFile(PlainFields(size), content, TestKey))
           << name;
       EXPECT_EQ(ReadHost(name), content);
+      EXPECT_EQ(vek::OverallDone, vek::OverallTotal) << name;  // read back only when asked
       EXPECT_EQ(LogHas("Now processing: " + name + " -> " + name + ".vek " +
                        vek::SizeToText(static_cast<int64_t>(size))),
                 true);
@@ -225,6 +228,22 @@ TEST_F(EngineEncryptTest, AnExistingTargetIsReplacedOnlyAfterContinue) {
   Form20->Button3->Click();
   ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(ReadHost("b.txt.vek"), old);
+
+  // After "ignore all future warnings" the next one is replaced without a question.
+  Form8->Button1->Click();
+  vek::JobList.JobCount = 0;
+  AddPlainJob("c.txt", content);
+  AddPlainJob("d.txt", content);
+  MakeFile(HostPath("c.txt.vek"), old);
+  MakeFile(HostPath("d.txt.vek"), old);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button2->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_EQ(ReadHost("d.txt.vek"), ExpectedVekFile(PlainFields(500), content, TestKey));
+  EXPECT_EQ(LogCount("WARNING: d.txt.vek"), 0);
+  EXPECT_EQ(LogCount("WARNING: This file already exists, overwrite it?"), 1);
 }
 
 TEST_F(EngineEncryptTest, FreeSpaceMustExceedTheNeed) {
@@ -255,6 +274,120 @@ TEST_F(EngineEncryptTest, FreeSpaceMustExceedTheNeed) {
   EXPECT_TRUE(HostExists("a.txt.vek"));
 }
 
+// The space is that of the drive the file lies on; with warnings off a file
+// that does not fit is passed over.
+TEST_F(EngineEncryptTest, TheSpaceCheckedIsThatOfTheFilesDrive) {
+  std::filesystem::create_directory(HostPath("d"));
+  platform::SetDriveMap({{'C', dir.path().string()}, {'D', HostPath("d").string()}});
+  platform::FakeDrive small;
+  small.Type = platform::drive::Fixed;
+  small.Space = platform::DiskFreeSpace{1, 512, 0, 0};
+  small.SpaceEx = platform::DiskFreeSpaceEx{500, uint64_t{1} << 30, 500};
+  platform::SetFakeDrive('D', small);
+  SetFreeSpace(int64_t{1} << 30);
+  const auto content = PatternBytes(1000);
+  AddPlainJob("a.txt", content);
+  MakeFile(HostPath("a.txt.vek"), "old");  // its question switches the warnings off
+  MakeFile(HostPath("d/b.txt"), content);
+  vek::JobList.Folder[AddJobEntry("b.txt", 1000)] = "D:\\";
+  AddPlainJob("c.txt", content);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  Form20->Button2->Click();  // Continue (ignore all future warnings)
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_FALSE(HostExists("d/b.txt.vek"));
+  EXPECT_EQ(ReadHost("d/b.txt"), content);
+  EXPECT_EQ(ReadHost("c.txt.vek"), ExpectedVekFile(PlainFields(1000), content, TestKey));
+  const auto need = static_cast<int64_t>(ExpectedHeader(PlainFields(1000)).size()) + 1000 + 128;
+  EXPECT_TRUE(LogHas("WARNING: There is not enough free disk space on drive D: (" +
+                     vek::SizeToText(need) + " min required, " + vek::SizeToText(500) +
+                     " free)"));
+}
+
+// The boost is decided afresh for each file: a small file after a big one
+// runs at normal priority again.
+TEST_F(EngineEncryptTest, TheBoostIsDecidedForEachFile) {
+  vek::InsaneModeThreshold = 1;
+  AddPlainJob("big.bin", PatternBytes(1048577));
+  AddPlainJob("small.bin", PatternBytes(10));
+  platform::ClearPriorityRequests();
+  StartRun(vek::RunEncrypt);
+  struct TBoosted {
+    bool Boost;
+    std::string Caption;
+    uint32_t Priority;
+  };
+  const TBoosted files[] = {
+      {true, " Task details : (Insane! CPU boost mode activated) ",
+       platform::RealtimePriorityClass},
+      {false, " Task details : ", platform::NormalPriorityClass},
+  };
+  for (const TBoosted& f : files) {
+    ASSERT_TRUE(RunUntilState(vek::StateEncryptFindSource));
+    EXPECT_EQ(vek::InsaneMode, f.Boost);
+    EXPECT_EQ(Form8->GroupBox2->Caption(), f.Caption);
+    EXPECT_EQ(platform::PriorityClass(), f.Priority);
+    RunSteps(1);
+  }
+}
+
+// The progress of each file and of the run, block by block, through the
+// encryption and the reading back of two files (verification on).
+struct TProgressPoint {
+  uint16_t State;
+  int Arrival;  // the state's n-th arrival in the run
+  int64_t FileDone, FileTotal;
+  int Bar;
+  std::string Percent;
+  int64_t OverallDone;  // below 0: not shown yet
+  int OverallBar;
+  std::string OverallPercent;
+  std::string Task;  // Label1
+};
+
+TEST_F(EngineEncryptTest, ProgressBlockByBlock) {
+  AddPlainJob("a.bin", PatternBytes(20000));
+  AddPlainJob("b.bin", PatternBytes(9000));
+  vek::VerifyAfterEncrypt = true;
+  const int64_t overallTotal = 2 * (20000 + 9000);
+  const TProgressPoint points[] = {
+      {vek::StateEncryptCheckTarget, 1, 0, 20000, 0, "0%", -1, 0, "",
+       "Searching for source file.."},
+      {vek::StateEncryptReadBlock, 2, 8192, 20000, 163, "40%", 8192, 56, "14%",
+       "Encrypting file.."},
+      {vek::StateVerifyOpenSource, 1, 0, 20000, 0, "0%", 20000, 137, "34%",
+       "Verifying encrypted file.."},
+      {vek::StateVerifyReadSource, 2, 8192, 20000, 163, "40%", 28192, 194, "48%",
+       "Verifying encrypted file.."},
+      {vek::StateEncryptCheckTarget, 2, 0, 9000, 0, "0%", 40000, 275, "68%",
+       "Searching for source file.."},
+      {vek::StateEncryptReadBlock, 6, 8192, 9000, 372, "91%", 48192, 332, "83%",
+       "Encrypting file.."},
+  };
+  std::map<uint16_t, int> arrivals;
+  StartRun(vek::RunEncrypt);
+  for (const TProgressPoint& p : points) {
+    SCOPED_TRACE(std::to_string(p.State) + " #" + std::to_string(p.Arrival));
+    while (EngineState.Current != p.State || arrivals[p.State] < p.Arrival) {
+      ASSERT_NE(EngineState.Current, vek::EngineIdle);
+      RunSteps(1);
+      ++arrivals[EngineState.Current];
+    }
+    EXPECT_EQ(Form8->Label1->Caption(), p.Task);
+    EXPECT_EQ(Form8->Label7->Caption(),
+              vek::SizeToText(p.FileDone) + " of " + vek::SizeToText(p.FileTotal));
+    EXPECT_EQ(Form8->ProgressBar1->Position(), p.Bar);
+    EXPECT_EQ(Form8->Label6->Caption(), p.Percent);
+    if (p.OverallDone < 0) continue;
+    EXPECT_EQ(Form8->Label10->Caption(),
+              vek::SizeToText(p.OverallDone) + " of " + vek::SizeToText(overallTotal));
+    EXPECT_EQ(Form8->ProgressBar2->Position(), p.OverallBar);
+    EXPECT_EQ(Form8->Label9->Caption(), p.OverallPercent);
+    EXPECT_EQ(Form8->Caption(), "VEK: " + p.OverallPercent + " complete");
+  }
+}
+
 TEST_F(EngineEncryptTest, UnknownFreeSpaceIsError21) {
   AddPlainJob("a.txt", PatternBytes(10));
   platform::SetFakeDrive('C', platform::FakeDrive{});  // no figures at all
@@ -264,6 +397,21 @@ TEST_F(EngineEncryptTest, UnknownFreeSpaceIsError21) {
   EXPECT_EQ(Form15->Label2->Caption(), "21");
   EXPECT_EQ(Form15->Label12->Caption(), "a.txt.vek");
   EXPECT_EQ(Form15->Label4->Caption(), "Drive not ready");
+  Form15->Button3->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  Form8->Button1->Click();
+
+  // On a removable drive Retry asks for the space again.
+  AddJobEntry("a.txt", 10);
+  SetDriveKind('C', platform::drive::Removable);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->Button1->Enabled());
+  platform::ClearFakeDrives();
+  Form15->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed (including errors)");
+  EXPECT_EQ(ReadHost("a.txt.vek"), ExpectedVekFile(PlainFields(10), PatternBytes(10), TestKey));
 }
 
 TEST_F(EngineEncryptTest, AMissingSourceCanBeRetried) {

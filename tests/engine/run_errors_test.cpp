@@ -17,6 +17,7 @@
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
 #include "engine_fixture.h"
+#include "expected_file.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -241,6 +242,41 @@ TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
     } else {
       EXPECT_EQ(ReadHost(KeptFile(c.Run)), kept);
     }
+    Form8->Button1->Click();
+  }
+}
+
+// On a removable drive a failed open offers Retry, and the retry runs the
+// step that failed again: the file comes out whole.
+TEST_F(EngineRunErrorsTest, ARetryRunsTheFailedStepAgain) {
+  struct TRetryCase {
+    int Nth;
+    int Code;
+    std::string What;
+  };
+  const TRetryCase cases[] = {
+      {1, 2, "open the source"},
+      {2, 21, "create the target"},
+      {3, 2, "open the source to verify"},
+      {4, 21, "open the encrypted file to verify"},
+  };
+  SetDriveKind('C', platform::drive::Removable);
+  for (const TRetryCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    Start(TRun::Encrypt);
+    platform::faults::Reset();
+    platform::faults::Fail(Op::Open, c.Nth, platform::err::AccessDenied);
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(Form15->IsShown());
+    EXPECT_EQ(Form15->Label2->Caption(), std::to_string(c.Code));
+    ASSERT_TRUE(Form15->Button1->Enabled());
+    Form15->Button1->Click();  // "&Retry"
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_FALSE(Form8->RunActive());
+    EXPECT_EQ(Form8->Label1->Caption(), "Completed (including errors)");
+    EXPECT_EQ(ReadHost("a.bin.vek"),
+              ExpectedVekFile(PlainFields(FileSize), PatternBytes(FileSize), TestKey));
+    EXPECT_EQ(ReadHost("a.bin"), PatternBytes(FileSize));
     Form8->Button1->Click();
   }
 }
