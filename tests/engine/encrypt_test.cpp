@@ -414,6 +414,23 @@ TEST_F(EngineEncryptTest, UnknownFreeSpaceIsError21) {
   EXPECT_EQ(ReadHost("a.txt.vek"), ExpectedVekFile(PlainFields(10), PatternBytes(10), TestKey));
 }
 
+// A diskette drive without a readable disk has no size: error 21, never a
+// space warning from figures of an earlier question.
+TEST_F(EngineEncryptTest, ADisketteDriveWithoutADiskIsError21) {
+  std::filesystem::create_directory(HostPath("floppy"));
+  platform::SetDriveMap({{'C', dir.path().string()}, {'A', HostPath("floppy").string()}});
+  platform::FakeDrive floppy;
+  floppy.Type = platform::drive::Removable;
+  platform::SetFakeDrive('A', floppy);
+  MakeFile(HostPath("floppy/a.txt"), PatternBytes(10));
+  vek::JobList.Folder[AddJobEntry("a.txt", 10)] = "A:\\";
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "21");
+  EXPECT_EQ(Form15->Label12->Caption(), "a.txt.vek");
+}
+
 TEST_F(EngineEncryptTest, AMissingSourceCanBeRetried) {
   SetDriveKind('C', platform::drive::Removable);
   const auto content = PatternBytes(100);
