@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,14 @@ using vek::Form15;
 using vek::Form20;
 using vek::Form8;
 
-using EngineEncryptTest = EngineTest;
+class EngineEncryptTest : public EngineTest {
+ protected:
+  // Drive `letter` beside C:, as the folder `folder` of C:.
+  void MapDrive(char letter, std::string_view folder) {
+    std::filesystem::create_directory(HostPath(folder));
+    platform::SetDriveMap({{'C', dir.path().string()}, {letter, HostPath(folder).string()}});
+  }
+};
 
 TEST_F(EngineEncryptTest, FilesAsTheFormatDescribesThem) {
   for (const bool verify : {false, true}) {
@@ -147,13 +155,24 @@ TEST_F(EngineEncryptTest, FieldEncoders) {
             std::string("\x01\x02\x03\x04\x05\x06\x07\x08"));
 }
 
+// Drive `letter` of `type` with `free` bytes free of `total` (none: no
+// figures to be had).
+void SetDrive(char letter, uint32_t type, std::optional<int64_t> free,
+              int64_t total = int64_t{1} << 40) {
+  platform::FakeDrive drive;
+  drive.Type = type;
+  if (free) {
+    drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
+    drive.SpaceEx = platform::DiskFreeSpaceEx{static_cast<uint64_t>(*free),
+                                              static_cast<uint64_t>(total),
+                                              static_cast<uint64_t>(*free)};
+  }
+  platform::SetFakeDrive(letter, drive);
+}
+
 // Drive C: with exactly `free` bytes free.
 void SetFreeSpace(int64_t free) {
-  platform::FakeDrive drive;
-  drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
-  drive.SpaceEx = platform::DiskFreeSpaceEx{static_cast<uint64_t>(free), uint64_t{1} << 40,
-                                            static_cast<uint64_t>(free)};
-  platform::SetFakeDrive('C', drive);
+  SetDrive('C', platform::drive::Fixed, free);
 }
 
 TEST_F(EngineEncryptTest, SizesOf4GBAndMoreKeepAll64Bits) {
@@ -277,13 +296,8 @@ TEST_F(EngineEncryptTest, FreeSpaceMustExceedTheNeed) {
 // The space is that of the drive the file lies on; with warnings off a file
 // that does not fit is passed over.
 TEST_F(EngineEncryptTest, TheSpaceCheckedIsThatOfTheFilesDrive) {
-  std::filesystem::create_directory(HostPath("d"));
-  platform::SetDriveMap({{'C', dir.path().string()}, {'D', HostPath("d").string()}});
-  platform::FakeDrive small;
-  small.Type = platform::drive::Fixed;
-  small.Space = platform::DiskFreeSpace{1, 512, 0, 0};
-  small.SpaceEx = platform::DiskFreeSpaceEx{500, uint64_t{1} << 30, 500};
-  platform::SetFakeDrive('D', small);
+  MapDrive('D', "d");
+  SetDrive('D', platform::drive::Fixed, 500);
   SetFreeSpace(int64_t{1} << 30);
   const auto content = PatternBytes(1000);
   AddPlainJob("a.txt", content);
@@ -417,11 +431,8 @@ TEST_F(EngineEncryptTest, UnknownFreeSpaceIsError21) {
 // A diskette drive without a readable disk has no size: error 21, never a
 // space warning from figures of an earlier question.
 TEST_F(EngineEncryptTest, ADisketteDriveWithoutADiskIsError21) {
-  std::filesystem::create_directory(HostPath("floppy"));
-  platform::SetDriveMap({{'C', dir.path().string()}, {'A', HostPath("floppy").string()}});
-  platform::FakeDrive floppy;
-  floppy.Type = platform::drive::Removable;
-  platform::SetFakeDrive('A', floppy);
+  MapDrive('A', "floppy");
+  SetDrive('A', platform::drive::Removable, std::nullopt);
   MakeFile(HostPath("floppy/a.txt"), PatternBytes(10));
   vek::JobList.Folder[AddJobEntry("a.txt", 10)] = "A:\\";
   StartRun(vek::RunEncrypt);
@@ -655,12 +666,8 @@ TEST_F(EngineEncryptTest, AFailedCloseKeepsTheOriginal) {
 }
 
 TEST_F(EngineEncryptTest, VerificationOfADisketteAsksForItAgain) {
-  std::filesystem::create_directory(HostPath("floppy"));
-  platform::SetDriveMap({{'C', dir.path().string()}, {'A', HostPath("floppy").string()}});
-  platform::FakeDrive floppy;
-  floppy.Type = platform::drive::Removable;
-  floppy.SpaceEx = platform::DiskFreeSpaceEx{1457664, 1457664, 1457664};
-  platform::SetFakeDrive('A', floppy);
+  MapDrive('A', "floppy");
+  SetDrive('A', platform::drive::Removable, 1457664, 1457664);
   const auto content = PatternBytes(3000);
   MakeFile(HostPath("floppy/a.txt"), content);
   const uint16_t i = AddJobEntry("a.txt", 3000);
