@@ -251,6 +251,21 @@ TEST_F(EngineDecryptTest, AFileChangedSinceItWasListed) {
     Form20->Button3->Click();
     ASSERT_TRUE(RunUntilIdle());
     Form8->Button1->Click();
+
+    // With warnings off the run passes the file over and goes on.
+    AddVekJob("a.vek", PatternBytes(ChangedSize));
+    c.Change(HostPath("a.vek"), headerLength);
+    AddVekJob("b.txt.vek", PatternBytes(50));
+    StartRun(vek::RunDecrypt);
+    ASSERT_TRUE(RunUntilState(vek::StateDecryptNextFile));
+    vek::WarningsOn = false;
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(LogHas("WARNING: " + std::string(c.Message))) << c.What;
+    EXPECT_FALSE(HostExists("a")) << c.What;
+    EXPECT_FALSE(HostExists("tmp.tmp")) << c.What;
+    EXPECT_EQ(ReadHost("b.txt"), PatternBytes(50)) << c.What;
+    Form8->Button1->Click();
+    std::filesystem::remove(HostPath("b.txt"));
   }
 }
 
