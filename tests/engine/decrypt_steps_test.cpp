@@ -134,6 +134,24 @@ TEST_F(EngineDecryptStepsTest, TheBoostGoesByTheEncryptedFilesSize) {
   EndRun();
 }
 
+// After the first block of a three-block file: the file figures go over the
+// encrypted file's size, the overall ones over the plain sizes.
+TEST_F(EngineDecryptStepsTest, ProgressAfterTheFirstBlock) {
+  const uint16_t i = AddVekJob("a.txt.vek", PatternBytes(20000));
+  const int64_t fileSize = vek::JobList.Size[i];
+  StartTo(vek::StateDecryptAdvance);
+  ASSERT_TRUE(RunUntilState(vek::StateDecryptReadBlock));
+  EXPECT_EQ(Form8->Label7->Caption(), vek::SizeToText(8192) + " of " + vek::SizeToText(fileSize));
+  EXPECT_EQ(Form8->ProgressBar1->Position(), 8192 / (fileSize / 400));
+  EXPECT_EQ(Form8->Label6->Caption(),
+            std::to_string(static_cast<int>(8192.0 / static_cast<double>(fileSize) * 100)) + "%");
+  EXPECT_EQ(Form8->Label10->Caption(), vek::SizeToText(8192) + " of " + vek::SizeToText(20000));
+  EXPECT_EQ(Form8->ProgressBar2->Position(), 8192 / 50);
+  EXPECT_EQ(Form8->Label9->Caption(), "40%");
+  EXPECT_EQ(Form8->Caption(), "VEK: 40% complete");
+  EndRun();
+}
+
 // Too little room: the file is never deciphered, whether the question
 // comes after an overwrite question or is answered by warnings switched off
 // (the run goes on with the next file); unknown room is error 21 on the
