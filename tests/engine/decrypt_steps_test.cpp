@@ -16,6 +16,7 @@
 #include "engine/warning_window.h"
 #include "engine_fixture.h"
 #include "platform/drives.h"
+#include "platform/paths.h"
 #include "platform/system.h"
 
 namespace vektest {
@@ -28,15 +29,15 @@ using vek::Form8;
 constexpr std::string_view SpaceAdvice =
     "Either free up space on this drive or copy file to another drive with more free space.";
 
-// Drive C: with exactly `free` bytes free; nothing: the figures cannot be had.
-void SetFreeBytesOfC(std::optional<int64_t> free) {
+// A drive with exactly `free` bytes free; nothing: the figures cannot be had.
+void SetFreeBytes(char letter, std::optional<int64_t> free) {
   platform::FakeDrive drive;
   if (free) {
     const auto bytes = static_cast<uint64_t>(*free);
     drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
     drive.SpaceEx = platform::DiskFreeSpaceEx{bytes, uint64_t{1} << 40, bytes};
   }
-  platform::SetFakeDrive('C', drive);
+  platform::SetFakeDrive(letter, drive);
 }
 
 class EngineDecryptStepsTest : public EngineTest {
@@ -165,7 +166,7 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
   // After Continue on the overwrite question.
   MakeFile(HostPath("a.txt"), "old");
   AddVekJob("a.txt.vek", content);
-  SetFreeBytesOfC(1000);
+  SetFreeBytes('C', 1000);
   StartRun(vek::RunDecrypt);
   ASSERT_TRUE(RunUntilIdle());
   ASSERT_TRUE(Form20->IsShown());
@@ -192,7 +193,21 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
   EXPECT_EQ(ReadHost("b.txt"), PatternBytes(10));
   EndRun();
 
-  SetFreeBytesOfC(std::nullopt);
+  // The room that counts is on the file's own drive.
+  platform::SetDriveMap({{'C', dir.path().string()}, {'D', HostPath().string()}});
+  SetFreeBytes('D', 1000);
+  SetFreeBytes('C', int64_t{1} << 30);
+  vek::JobList.Folder[AddVekJob("d.txt.vek", content)] = "D:\\";
+  StartRun(vek::RunDecrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_EQ(Form20->Label2->Caption(), "There is not enough free disk space on drive D: (" +
+                                           vek::SizeToText(1000) + " min required, " +
+                                           vek::SizeToText(1000) + " free)");
+  EndRun();
+  EXPECT_FALSE(HostExists("d.txt"));
+
+  SetFreeBytes('C', std::nullopt);
   AddVekJob("c.txt.vek", content);
   StartRun(vek::RunDecrypt);
   ASSERT_TRUE(RunUntilIdle());
