@@ -16,6 +16,7 @@
 #include "engine/warning_window.h"
 #include "engine_fixture.h"
 #include "platform/drives.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system.h"
 
@@ -239,6 +240,23 @@ TEST_F(EngineDecryptStepsTest, WithReportsOffAMissingSourceIsPassedOver) {
   EXPECT_EQ(LogCount("Basic error 2 occurred"), 1);
   EXPECT_EQ(ReadHost("here.txt"), PatternBytes(30));
   EXPECT_FALSE(HostExists("gone2.txt"));
+}
+
+// On removable media the report offers Retry, and Retry makes the
+// temporary file again.
+TEST_F(EngineDecryptStepsTest, RetryMakesTheTemporaryFileAgain) {
+  SetDriveKind('C', platform::drive::Removable);
+  AddVekJob("a.txt.vek", PatternBytes(300));
+  platform::faults::Fail(platform::faults::Op::Open, 2, platform::err::AccessDenied);
+  StartRun(vek::RunDecrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "21");
+  EXPECT_EQ(Form15->Label12->Caption(), "(VEK temporary file)");
+  Form15->Button1->Click();  // Retry
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(Form8->RunActive());
+  EXPECT_EQ(ReadHost("a.txt"), PatternBytes(300));
 }
 
 }  // namespace
