@@ -179,8 +179,21 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
   EndRun();
   EXPECT_EQ(ReadHost("a.txt"), std::vector<uint8_t>({'o', 'l', 'd'}));
 
+  // With room, the warning's icon gives way to the turning one again.
+  AddVekJob("a.txt.vek", content);
+  SetFreeBytes('C', 1001);
+  StartRun(vek::RunDecrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_EQ(vek::AnimationKind, vek::AnimationWarning);
+  Form20->Button1->Click();
+  ASSERT_TRUE(RunUntilState(vek::StateDecryptOpenSource));
+  EXPECT_EQ(vek::AnimationKind, vek::AnimationRotate);
+  EndRun();
+
   // With warnings off the next file still comes back.
   std::filesystem::remove(HostPath("a.txt"));
+  SetFreeBytes('C', 1000);
   AddVekJob("a.txt.vek", content);
   AddVekJob("b.txt.vek", PatternBytes(10));
   StartTo(vek::StateDecryptNextFile);
