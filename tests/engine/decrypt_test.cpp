@@ -189,6 +189,10 @@ TEST_F(EngineDecryptTest, TotalsCountGenuineEntriesOnly) {
   EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
 }
 
+void FlipBit(const std::filesystem::path& file, size_t at) {
+  WriteAt(file, at, {static_cast<uint8_t>(ReadFileBytes(file)[at] ^ 0x01)});
+}
+
 // Changes made to a listed file before the run reaches it.
 constexpr size_t ChangedSize = 10000;
 struct TChangeCase {
@@ -219,10 +223,19 @@ TEST_F(EngineDecryptTest, AFileChangedSinceItWasListed) {
          WriteAt(file, header - 8, {0, 0, 0, 0, 0, 0, 0x03, 0xE8});  // 1000
        },
        NotGenuineMessage},
-      {"key-check byte",
+      {"key-check byte 5",
        [](const std::filesystem::path& file, size_t header) {
-         const size_t at = header + ChangedSize + 5;
-         WriteAt(file, at, {static_cast<uint8_t>(ReadFileBytes(file)[at] ^ 0x01)});
+         FlipBit(file, header + ChangedSize + 5);
+       },
+       InvalidKeyMessage},
+      {"first key-check byte",
+       [](const std::filesystem::path& file, size_t header) {
+         FlipBit(file, header + ChangedSize);
+       },
+       InvalidKeyMessage},
+      {"last key-check byte",
+       [](const std::filesystem::path& file, size_t header) {
+         FlipBit(file, header + ChangedSize + 127);
        },
        InvalidKeyMessage},
   };
@@ -238,6 +251,21 @@ TEST_F(EngineDecryptTest, AFileChangedSinceItWasListed) {
     Form20->Button3->Click();
     ASSERT_TRUE(RunUntilIdle());
     Form8->Button1->Click();
+
+    // With warnings off the run passes the file over and goes on.
+    AddVekJob("a.vek", PatternBytes(ChangedSize));
+    c.Change(HostPath("a.vek"), headerLength);
+    AddVekJob("b.txt.vek", PatternBytes(50));
+    StartRun(vek::RunDecrypt);
+    ASSERT_TRUE(RunUntilState(vek::StateDecryptNextFile));
+    vek::WarningsOn = false;
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(LogHas("WARNING: " + std::string(c.Message))) << c.What;
+    EXPECT_FALSE(HostExists("a")) << c.What;
+    EXPECT_FALSE(HostExists("tmp.tmp")) << c.What;
+    EXPECT_EQ(ReadHost("b.txt"), PatternBytes(50)) << c.What;
+    Form8->Button1->Click();
+    std::filesystem::remove(HostPath("b.txt"));
   }
 }
 
@@ -299,10 +327,15 @@ TEST_F(EngineDecryptTest, AMissingSourceIsSearchedAgainOnRetry) {
   ASSERT_TRUE(Form15->IsShown());
   EXPECT_EQ(Form15->Label2->Caption(), "2");
   EXPECT_EQ(Form15->Label12->Caption(), "late.txt.vek");
+  Form15->Button1->Click();  // Retry while it is still away: the search reports again
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form15->IsShown());
+  EXPECT_EQ(Form15->Label2->Caption(), "2");
+  EXPECT_EQ(Form15->Label10->Caption(), "Source file not found");
   std::filesystem::rename(HostPath("away"), HostPath("late.txt.vek"));
   Form15->Button1->Click();  // Retry
   ASSERT_TRUE(RunUntilIdle());
-  EXPECT_TRUE(LogHas("Searching again.."));
+  EXPECT_EQ(LogCount("Searching again.."), 2);
   EXPECT_EQ(ReadHost("late.txt"), content);
 }
 
