@@ -113,6 +113,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
     EXPECT_EQ(vek::OverallTotal, static_cast<int64_t>(Size * c.Patterns.size()));
     EXPECT_EQ(vek::OverallDone, vek::OverallTotal);
     EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+    EXPECT_FALSE(LogHas("VEK 2003 ACTIVITY LOG:"));  // one file: no log head
     Form8->Button1->Click();
   }
 }
@@ -548,6 +549,18 @@ TEST_F(EngineDeleteTest, YesDeletesWhatTheConfirmationNamed) {
   EXPECT_FALSE(HostExists("a.bin"));
   EXPECT_TRUE(HostExists("b.bin"));
   EXPECT_EQ(vek::OverallTotal, 0);  // the plain delete of a.bin
+  Form8->Button1->Click();
+
+  // Nor a file of the same name in the folder the browser shows by then.
+  std::filesystem::create_directory(HostPath("sub"));
+  MakeFile(HostPath("a.bin"), PatternBytes(1000));
+  MakeFile(HostPath("sub/a.bin"), PatternBytes(1000));
+  AskToDeleteFile("a.bin");
+  vek::ReadFileInfo(WinPath("sub") + "\\", "a.bin");
+  Form9->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("a.bin"));
+  EXPECT_TRUE(HostExists("sub/a.bin"));
   Form8->Button1->Click();
 
   // Asked again while the question is on screen, it follows the new file.
