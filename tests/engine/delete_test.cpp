@@ -637,5 +637,32 @@ TEST_F(EngineDeleteTest, EncryptDeletesTheOriginalOnlyAfterAVerifiedFile) {
   EXPECT_EQ(vek::OverallTotal, 2 * 12000 + 2 * 12 * 1024);
 }
 
+// The original handed to the delete after an encrypt or a decrypt is
+// overwritten over its whole length before it goes.
+TEST_F(EngineDeleteTest, TheOriginalAfterARunIsOverwrittenBeforeItGoes) {
+  vek::VerifyAfterEncrypt = false;
+  vek::DeletePlaintextAfterEncrypt = true;
+  vek::DeleteEncryptedAfterDecrypt = true;
+  vek::DeleteMethod = vek::DeleteSinglePass;
+  for (const uint8_t mode : {vek::RunEncrypt, vek::RunDecrypt}) {
+    Form2->ClearJobList();
+    const std::string original = mode == vek::RunEncrypt ? "a.bin" : "b.bin.vek";
+    if (mode == vek::RunEncrypt) {
+      AddPlainJob(original, PatternBytes(12000));
+    } else {
+      AddVekJob(original, PatternBytes(12000));
+    }
+    const size_t size = ReadHost(original).size();
+    StartRun(mode);
+    ASSERT_TRUE(RunUntilState(vek::StateWipeEndPass));
+    RunSteps(1);
+    EXPECT_EQ(ReadHost(original), std::vector<uint8_t>(size, 0xAA)) << original;
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+    EXPECT_FALSE(HostExists(original));
+    Form8->Button1->Click();
+  }
+}
+
 }  // namespace
 }  // namespace vektest
