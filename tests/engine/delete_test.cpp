@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -86,7 +88,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
       {vek::DeleteSinglePass, {0xAA, 0x55}},
       {vek::DeleteTriplePass, {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}},
   };
-  constexpr size_t Size = 20000;  // three blocks a pass
+  constexpr size_t Size = 2 * 8192 + 1;  // three blocks a pass, the last of one byte
   for (const TMethodCase& c : cases) {
     MakeFile(HostPath("secret.bin"), PatternBytes(Size));
     platform::faults::Reset();
@@ -111,6 +113,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
     EXPECT_EQ(vek::OverallTotal, static_cast<int64_t>(Size * c.Patterns.size()));
     EXPECT_EQ(vek::OverallDone, vek::OverallTotal);
     EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+    EXPECT_FALSE(LogHas("VEK 2003 ACTIVITY LOG:"));  // one file: no log head
     Form8->Button1->Click();
   }
 }
@@ -315,14 +318,129 @@ TEST_F(EngineDeleteTest, AFailingPlainDeleteAsksAndIsTriedAgain) {
   EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
 }
 
+// Without Continue the warning ends the run on Cancel; with warnings off the
+// run goes on with the next file and the stuck one stays.
 TEST_F(EngineDeleteTest, AFileThatStaysAfterItsOverwriteIsReported) {
-  MakeFile(HostPath("stuck.bin"), PatternBytes(10));
-  platform::faults::Fail(Op::Delete, 1, platform::err::AccessDenied);
-  RunFileDelete("stuck.bin", vek::DeleteSinglePass);
-  ASSERT_TRUE(Form20->IsShown());
-  EXPECT_EQ(Form20->Label3->Caption(),
-            "Could not delete file (maybe in use/locked or system protected)");
-  EXPECT_FALSE(Form20->Button1->Enabled());
+  for (const bool warningsOn : {true, false}) {
+    MakeFile(HostPath("stuck.bin"), PatternBytes(10));
+    MakeFile(HostPath("b.bin"), PatternBytes(10));
+    ListFiles({"stuck.bin", "b.bin"});
+    vek::DeleteMethod = vek::DeleteSinglePass;
+    platform::faults::Reset();
+    platform::faults::Fail(Op::Delete, 1, platform::err::AccessDenied);
+    Form9->StartDeleteRun();
+    ASSERT_TRUE(RunUntilState(vek::StateWipeRemove));
+    vek::WarningsOn = warningsOn;
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(LogHas("WARNING: stuck.bin"));
+    EXPECT_TRUE(LogHas("WARNING: Could not delete file (maybe in use/locked or system protected)"));
+    if (warningsOn) {
+      ASSERT_TRUE(Form20->IsShown());
+      EXPECT_EQ(Form20->Label2->Caption(), "stuck.bin");
+      EXPECT_EQ(Form20->Label3->Caption(),
+                "Could not delete file (maybe in use/locked or system protected)");
+      EXPECT_FALSE(Form20->Button1->Enabled());
+      EXPECT_FALSE(Form20->Button2->Enabled());
+      Form20->Button3->Click();  // "C&ancel"
+      ASSERT_TRUE(RunUntilIdle());
+    }
+    EXPECT_FALSE(Form20->IsShown());
+    EXPECT_EQ(Form8->Label1->Caption(), warningsOn ? "Stopped by request." : "Completed.");
+    EXPECT_TRUE(HostExists("stuck.bin"));
+    EXPECT_EQ(HostExists("b.bin"), warningsOn) << "warnings on: " << warningsOn;
+    Form8->Button1->Click();
+  }
+}
+
+// What a progress line shows: the amount, the percent and the bar.
+struct TProgressShown {
+  std::string Amount;
+  std::string Percent;
+  int Bar = 0;
+  friend bool operator==(const TProgressShown&, const TProgressShown&) = default;
+  friend void PrintTo(const TProgressShown& p, std::ostream* os) {
+    *os << "{" << p.Amount << ", " << p.Percent << ", " << p.Bar << "}";
+  }
+};
+
+TProgressShown FileProgressShown() {
+  return {Form8->Label7->Caption(), Form8->Label6->Caption(), Form8->ProgressBar1->Position()};
+}
+TProgressShown OverallProgressShown() {
+  return {Form8->Label10->Caption(), Form8->Label9->Caption(), Form8->ProgressBar2->Position()};
+}
+
+std::string Amount(int64_t done, int64_t total) {
+  return vek::SizeToText(done) + " of " + vek::SizeToText(total);
+}
+
+// Two passes over 20000 bytes, three blocks each (8192, 8192, 3616): each
+// pass starts the file line afresh, each block moves both lines on.
+TEST_F(EngineDeleteTest, OverwriteProgressMovesOnBlockByBlock) {
+  constexpr int64_t Size = 20000;
+  const std::vector<TProgressShown> passStarts(2, {Amount(0, Size), "0%", 0});
+  const std::vector<TProgressShown> fileAfterBlocks = {
+      {Amount(8192, Size), "40%", 163}, {Amount(16384, Size), "81%", 327},
+      {Amount(Size, Size), "100%", 400}, {Amount(8192, Size), "40%", 163},
+      {Amount(16384, Size), "81%", 327}, {Amount(Size, Size), "100%", 400},
+  };
+  const std::vector<TProgressShown> overallAfterBlocks = {
+      {Amount(8192, 2 * Size), "20%", 81},   {Amount(16384, 2 * Size), "40%", 163},
+      {Amount(20000, 2 * Size), "50%", 200}, {Amount(28192, 2 * Size), "70%", 281},
+      {Amount(36384, 2 * Size), "90%", 363}, {Amount(2 * Size, 2 * Size), "100", 400},
+  };
+  for (const bool jobList : {false, true}) {
+    MakeFile(HostPath("secret.bin"), PatternBytes(Size));
+    if (jobList) {
+      ListFiles({"secret.bin"});
+      vek::DeleteMethod = vek::DeleteSinglePass;
+      Form9->StartDeleteRun();
+    } else {
+      StartFileDelete("secret.bin", vek::DeleteSinglePass);
+    }
+    std::vector<TProgressShown> starts, file, overall;
+    for (int tick = 0; tick < 1000 && vek::EngineState.Current != vek::EngineIdle; ++tick) {
+      const uint16_t state = vek::EngineState.Current;
+      RunSteps(1);
+      if (state == vek::StateWipeOpenPass) starts.push_back(FileProgressShown());
+      if (state == vek::StateWipeAdvance) {
+        file.push_back(FileProgressShown());
+        overall.push_back(OverallProgressShown());
+      }
+    }
+    EXPECT_EQ(starts, passStarts) << "job list: " << jobList;
+    EXPECT_EQ(file, fileAfterBlocks) << "job list: " << jobList;
+    EXPECT_EQ(overall, overallAfterBlocks) << "job list: " << jobList;
+    EXPECT_FALSE(HostExists("secret.bin"));
+    Form8->Button1->Click();
+  }
+
+  // A plain delete of the job list counts each file as one byte to do.
+  MakeFile(HostPath("a.bin"), PatternBytes(10));
+  ListFiles({"a.bin"});
+  vek::DeleteMethod = vek::DeleteNormal;
+  Form9->StartDeleteRun();
+  ASSERT_TRUE(RunUntilState(vek::StateDeleteFile));
+  EXPECT_EQ(FileProgressShown(), (TProgressShown{Amount(0, 1), "0%", 0}));
+}
+
+// The overall total of a job-list delete counts every pass of every file.
+TEST_F(EngineDeleteTest, TheJobListsOverallTotalCountsEveryPass) {
+  const std::pair<uint8_t, int64_t> cases[] = {
+      {vek::DeleteNormal, 4000}, {vek::DeleteSinglePass, 8000}, {vek::DeleteTriplePass, 24000}};
+  for (const auto& [method, total] : cases) {
+    MakeFile(HostPath("a.bin"), PatternBytes(1000));
+    MakeFile(HostPath("b.bin"), PatternBytes(3000));
+    ListFiles({"a.bin", "b.bin"});
+    vek::DeleteMethod = method;
+    Form9->StartDeleteRun();
+    ASSERT_TRUE(RunUntilState(vek::StateDeleteFile));
+    EXPECT_EQ(vek::OverallTotal, total) << "method " << int{method};
+    EXPECT_EQ(Form8->Label11->Caption(), "1 of 2.");
+    Form8->Button1->Click();  // "&Cancel"
+    ASSERT_TRUE(RunUntilIdle());
+    Form8->Button1->Click();
+  }
 }
 
 struct TStartCase {
@@ -352,6 +470,7 @@ TEST_F(EngineDeleteTest, StartDeleteRunChoosesByTheDeleteButtonsCaption) {
       EXPECT_EQ(vek::OverallTotal, 6 * 700);
       EXPECT_EQ(Form8->Label11->Caption(), "N/A (Single file delete)");
       EXPECT_EQ(Form8->Label12->Caption(), "one.bin");
+      EXPECT_EQ(Form8->Label13->Caption(), WinPath());
     }
     // No second run while this one is active.
     Form2->BitBtn6->SetCaption("&Delete job list files");
@@ -383,6 +502,8 @@ TEST_F(EngineDeleteTest, TheConfirmationNamesWhatAndHowAndStartsTheRun) {
   EXPECT_EQ(Form9->Label1->Caption(), "Use triple pass overwriting method");
   EXPECT_EQ(Form9->Label4->Caption(), "(fast speed and the best protection)");
   EXPECT_TRUE(Form9->CheckBox1->Checked());
+  EXPECT_EQ(Form9->BorderStyle(), ui::TBorderStyle::Dialog);
+  EXPECT_EQ(Form9->BorderIcons(), 0u);  // no close box: "&Yes" or "&No" answers
   Screenshot(Form9, "engine_delete_confirmation");
 
   // "Change delete method" opens the options on their delete page.
@@ -428,6 +549,18 @@ TEST_F(EngineDeleteTest, YesDeletesWhatTheConfirmationNamed) {
   EXPECT_FALSE(HostExists("a.bin"));
   EXPECT_TRUE(HostExists("b.bin"));
   EXPECT_EQ(vek::OverallTotal, 0);  // the plain delete of a.bin
+  Form8->Button1->Click();
+
+  // Nor a file of the same name in the folder the browser shows by then.
+  std::filesystem::create_directory(HostPath("sub"));
+  MakeFile(HostPath("a.bin"), PatternBytes(1000));
+  MakeFile(HostPath("sub/a.bin"), PatternBytes(1000));
+  AskToDeleteFile("a.bin");
+  vek::ReadFileInfo(WinPath("sub") + "\\", "a.bin");
+  Form9->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(HostExists("a.bin"));
+  EXPECT_TRUE(HostExists("sub/a.bin"));
   Form8->Button1->Click();
 
   // Asked again while the question is on screen, it follows the new file.
@@ -502,6 +635,33 @@ TEST_F(EngineDeleteTest, EncryptDeletesTheOriginalOnlyAfterAVerifiedFile) {
   EXPECT_EQ(ReadHost("a.bin.vek"), ExpectedVekFile(PlainFields(12000), content, TestKey));
   // Twice the size for encrypt and verify, and two passes over 12 KB.
   EXPECT_EQ(vek::OverallTotal, 2 * 12000 + 2 * 12 * 1024);
+}
+
+// The original handed to the delete after an encrypt or a decrypt is
+// overwritten over its whole length before it goes.
+TEST_F(EngineDeleteTest, TheOriginalAfterARunIsOverwrittenBeforeItGoes) {
+  vek::VerifyAfterEncrypt = false;
+  vek::DeletePlaintextAfterEncrypt = true;
+  vek::DeleteEncryptedAfterDecrypt = true;
+  vek::DeleteMethod = vek::DeleteSinglePass;
+  for (const uint8_t mode : {vek::RunEncrypt, vek::RunDecrypt}) {
+    Form2->ClearJobList();
+    const std::string original = mode == vek::RunEncrypt ? "a.bin" : "b.bin.vek";
+    if (mode == vek::RunEncrypt) {
+      AddPlainJob(original, PatternBytes(12000));
+    } else {
+      AddVekJob(original, PatternBytes(12000));
+    }
+    const size_t size = ReadHost(original).size();
+    StartRun(mode);
+    ASSERT_TRUE(RunUntilState(vek::StateWipeEndPass));
+    RunSteps(1);
+    EXPECT_EQ(ReadHost(original), std::vector<uint8_t>(size, 0xAA)) << original;
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+    EXPECT_FALSE(HostExists(original));
+    Form8->Button1->Click();
+  }
 }
 
 }  // namespace
