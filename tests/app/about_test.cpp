@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
@@ -30,12 +33,28 @@ TEST_F(AppAboutTest, TheKeyTurnsWhileTheWindowShows) {
   EXPECT_EQ(Form6->Frame(), 2);
   Screenshot(Form6, "about_window");
 
-  Form6->Button1->Click();
-  EXPECT_FALSE(Form6->IsShown());
-  ui::clock::Advance(1000);
-  EXPECT_EQ(Form6->Frame(), 2);
-  Form6->Show();
-  EXPECT_EQ(Form6->Frame(), 1);
+  // Closed by its button in the middle of a turn, or by the window system
+  // while the key rests: hidden, the key stands still; shown again, it
+  // starts upright and turns at once.
+  const struct {
+    std::function<void()> Close;
+    int64_t TurnMs;  // from frame 2
+  } cases[] = {{[] { Form6->Button1->Click(); }, 300}, {[] { Form6->RequestClose(); }, 800}};
+  for (const auto& c : cases) {
+    ui::clock::Advance(c.TurnMs);
+    const uint8_t frame = Form6->Frame();
+    c.Close();
+    EXPECT_FALSE(Form6->IsShown());
+    EXPECT_TRUE(vek::Form2->IsShown());
+    ui::clock::Advance(1000);
+    EXPECT_EQ(Form6->Frame(), frame);
+    vek::Form2->BitBtn9->Click();
+    ASSERT_TRUE(Form6->IsShown());
+    EXPECT_EQ(Form6->Frame(), 1);
+    EXPECT_EQ(Form6->Image2->Picture(), "about_key_01.jpg");
+    ui::clock::Advance(100);
+    EXPECT_EQ(Form6->Frame(), 2);
+  }
 }
 
 }  // namespace

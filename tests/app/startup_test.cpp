@@ -2,14 +2,17 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/options_dialog.h"
 #include "app_fixture.h"
 #include "core/settings.h"
+#include "platform/drives.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "tools/exit_wipe_window.h"
@@ -28,6 +31,13 @@ platform::OsVersionInfo NtVersion(uint32_t major, uint32_t minor, uint32_t build
   info.MajorVersion = major;
   info.MinorVersion = minor;
   info.BuildNumber = build;
+  return info;
+}
+
+platform::OsVersionInfo Win9xVersion(uint32_t minor, uint32_t build, const char* servicePack = "") {
+  platform::OsVersionInfo info = NtVersion(4, minor, build);
+  info.PlatformId = platform::PlatformWin32Windows;
+  std::strncpy(info.CSDVersion, servicePack, sizeof info.CSDVersion - 1);
   return info;
 }
 
@@ -76,6 +86,8 @@ TEST_F(AppStartupTest, FirstStartInAnEmptyFolderTakesTheDefaultsAndWritesTheSett
   EXPECT_FALSE(vek::ExitRequested);
   EXPECT_EQ(vek::ProgramFolder, "C:\\");
   EXPECT_EQ(vek::StartCount, 1);
+  // The drive kinds are known from the start on (the error reports read them).
+  EXPECT_EQ(vek::DriveKinds[3], platform::drive::Fixed);
   EXPECT_TRUE(std::filesystem::exists(HostPath("VEK 2003.set")));
   EXPECT_TRUE(vek::OwnerFirstName.Empty());
   EXPECT_TRUE(vek::TimestampEncryption && vek::PreserveAttributes && vek::WindowsInformation &&
@@ -105,12 +117,24 @@ TEST_F(AppStartupTest, TheNextStartReadsTheStoredSettingsAndCountsOn) {
   StartProgram();
   vek::OwnerCompany.Assign("Velso Ltd");
   vek::ScreenLockEnabled = true;
+  // Hint options away from their defaults take effect at the start.
+  vek::ShowHints = false;
+  vek::HintPause = 100;
+  vek::HintHidePause = 2000;
   vek::SaveSettings();
   RestartProgram();
   StartProgram();
   EXPECT_EQ(vek::StartCount, 2);
   EXPECT_EQ(vek::OwnerCompany.Text(), "Velso Ltd");
   EXPECT_TRUE(Form2->Button5->Enabled());
+  EXPECT_EQ(ui::Application->HintPause(), 100);
+  EXPECT_EQ(ui::Application->HintHidePause(), 2000);
+  EXPECT_FALSE(Form2->BitBtn1->ShowHint());
+  EXPECT_FALSE(vek::Form6->Label7->ShowHint());
+  // Every start is counted in the file, not only the first.
+  RestartProgram();
+  StartProgram();
+  EXPECT_EQ(vek::StartCount, 3);
 }
 
 TEST_F(AppStartupTest, AnUnreadableSettingsFileGivesTheDefaults) {
@@ -152,6 +176,17 @@ TEST_F(AppStartupTest, TheStartWindowNamesTheSystemOnLines133And134) {
     const char* Line133;
   } cases[] = {
       {NtVersion(6, 1, 7601), "Running VEK 2003 on Unknown version of Windows"},
+      {Win9xVersion(0, 950), "Running VEK 2003 on Windows 95 Version 4.0 (Build 950)"},
+      {Win9xVersion(0, 1111, "B"),
+       "Running VEK 2003 on Windows 95 (Service Pack 2) Version 4.0 (Build 1111)"},
+      {Win9xVersion(10, 1998), "Running VEK 2003 on Windows 98 Version 4.10 (Build 1998)"},
+      {Win9xVersion(10, 2222, "A"),
+       "Running VEK 2003 on Windows 98 (Second editon) Version 4.10 (Build 2222)"},
+      {Win9xVersion(90, 3000),
+       "Running VEK 2003 on Windows ME (Millenium Edition) Version 4.90 (Build 3000)"},
+      {NtVersion(3, 51, 1057), "Running VEK 2003 on Windows NT 3.x Version 3.51 (Build 1057)"},
+      {NtVersion(4, 0, 1381), "Running VEK 2003 on Windows NT 4.x Version 4.0 (Build 1381)"},
+      {NtVersion(5, 0, 2195), "Running VEK 2003 on Windows 2000 Version 5.0 (Build 2195)"},
       {NtVersion(5, 1, 2600), "Running VEK 2003 on Windows XP Version 5.1 (Build 2600)"},
   };
   platform::RegCreateKey(platform::RootKey::LocalMachine,
@@ -183,23 +218,27 @@ TEST_F(AppStartupTest, MachineTextsComeFromTheKeysOfTheVersionFamily) {
   write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "RegisteredOwner", "Old Owner");
   write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "RegisteredOrganization", "Old Org");
 
-  platform::SetVersionForTest(NtVersion(5, 0, 2195));
-  StartProgram();
-  EXPECT_EQ(vek::WindowsComputerName, "NTBOX");
-  EXPECT_EQ(vek::WindowsRegisteredOwner, "Quarne");
-  EXPECT_EQ(vek::WindowsRegisteredOrganization, "Unknown");
-  EXPECT_EQ(vek::WindowsProductId, "");
-
-  platform::OsVersionInfo win98;
-  win98.PlatformId = platform::PlatformWin32Windows;
-  win98.MajorVersion = 4;
-  win98.MinorVersion = 10;
-  platform::SetVersionForTest(win98);
-  RestartProgram();
-  StartProgram();
-  EXPECT_EQ(vek::WindowsComputerName, "OLDBOX");
-  EXPECT_EQ(vek::WindowsRegisteredOwner, "Old Owner");
-  EXPECT_EQ(vek::WindowsRegisteredOrganization, "Old Org");
+  const struct {
+    const char* What;
+    platform::OsVersionInfo Version;
+    const char* ComputerName;
+    const char* Owner;
+    const char* Organization;
+  } cases[] = {
+      {"2000", NtVersion(5, 0, 2195), "NTBOX", "Quarne", "Unknown"},
+      {"NT 3.51, the first of its family", NtVersion(3, 51, 1057), "NTBOX", "Quarne", "Unknown"},
+      {"98", Win9xVersion(10, 1998), "OLDBOX", "Old Owner", "Old Org"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    platform::SetVersionForTest(c.Version);
+    RestartProgram();
+    StartProgram();
+    EXPECT_EQ(vek::WindowsComputerName, c.ComputerName);
+    EXPECT_EQ(vek::WindowsRegisteredOwner, c.Owner);
+    EXPECT_EQ(vek::WindowsRegisteredOrganization, c.Organization);
+    EXPECT_EQ(vek::WindowsProductId, "");
+  }
 }
 
 // With the layout option on, windows moved before the exit come back to
@@ -236,6 +275,12 @@ TEST_F(AppStartupTest, StartWindowHoldsTheProductTextAndLeadsOn) {
   EXPECT_TRUE(Form1->Image1->HasPicture());
   EXPECT_EQ(Form1->Memo1->Line(0), "VEK 2003 - 1024 Bit Key Strength File Protection");
   EXPECT_EQ(Form1->Memo1->Line(8), std::string(59, '_'));
+  // The terms are there to be read, not changed.
+  EXPECT_TRUE(Form1->Memo1->ReadOnly());
+  EXPECT_EQ(Form1->Button1->Caption(), "I &ACCEPT");
+  EXPECT_EQ(Form1->Button2->Caption(), "I &QUIT");
+  EXPECT_TRUE(Form1->Button1->Enabled());
+  EXPECT_TRUE(Form1->Button2->Enabled());
   Screenshot(Form1, "start_window");
 
   Form1->Button1->Click();
