@@ -156,9 +156,8 @@ TEST_F(EngineKeyEntryTest, GeneratorSeedAndReadyButtonFlashes) {
     std::string Caption;
   };
   const TTick ticks[] = {
-      {100, false, "Ready !"},         {101, true, "Ready !"},
-      {150, true, "Ready !"},          {151, true, "Wait then click"},
-      {200, true, "Wait then click"},  {201, true, "Ready !"},
+      {100, false, "Ready !"},        {101, true, "Ready !"},         {150, true, "Ready !"},
+      {151, true, "Wait then click"}, {200, true, "Wait then click"}, {201, true, "Ready !"},
       {251, true, "Wait then click"},
   };
   const int64_t start = ui::clock::NowMs();
