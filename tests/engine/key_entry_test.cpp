@@ -35,11 +35,20 @@ TEST_F(EngineKeyEntryTest, ProceedNeedsEightCharacters) {
   EXPECT_TRUE(Form7->Button1->Enabled());
 }
 
+// On the on-screen keyboard, typed and pasted alike.
 TEST_F(EngineKeyEntryTest, The129thKeyIsIgnored) {
   PressKeys(63, 128);
   PressKeys(33, 1);
   EXPECT_EQ(KeyText(), std::string(128, ' '));
   EXPECT_EQ(Form7->Label5->Caption(), "Chars:128");
+  Form7->Button18->Click();
+  Form7->Edit1->TypeText(std::string(130, 'k'));
+  EXPECT_EQ(KeyText(), std::string(128, 'k'));
+  EXPECT_EQ(Form7->Label5->Caption(), "Chars:128");
+  Form7->Button18->Click();
+  Form7->Edit1->PasteText(std::string(127, 'p') + "qr");
+  EXPECT_EQ(KeyText(), std::string(127, 'p') + "q");
+  EXPECT_TRUE(Form7->Button1->Enabled());
 }
 
 TEST_F(EngineKeyEntryTest, BackspaceAndClearFollowTheLength) {
@@ -139,15 +148,33 @@ TEST_F(EngineKeyEntryTest, GeneratorSeedAndReadyButtonFlashes) {
   const int64_t days = (2003 - 2002) * 372 + 12 * 31 + 9;
   EXPECT_EQ(platform::RandSeed, static_cast<uint32_t>(days * 86400 * 1000 + 250));
   EXPECT_EQ(vek::KeyGenState, 1);
-  ui::clock::Advance(101);
-  EXPECT_EQ(Form7->Button4->Caption(), "Ready !");
-  ui::clock::Advance(50);
-  EXPECT_EQ(Form7->Button4->Caption(), "Wait then click");
-  ui::clock::Advance(50);
-  EXPECT_EQ(Form7->Button4->Caption(), "Ready !");
+  // The first tick leaves state 1; the next 100 count to "Ready !", and
+  // from then on its caption changes every 50 ticks.
+  struct TTick {
+    int64_t Tick;
+    bool Enabled;
+    std::string Caption;
+  };
+  const TTick ticks[] = {
+      {100, false, "Ready !"},        {101, true, "Ready !"},         {150, true, "Ready !"},
+      {151, true, "Wait then click"}, {200, true, "Wait then click"}, {201, true, "Ready !"},
+      {251, true, "Wait then click"},
+  };
+  const int64_t start = ui::clock::NowMs();
+  for (const TTick& t : ticks) {
+    ui::clock::Advance(start + t.Tick - ui::clock::NowMs());
+    EXPECT_EQ(Form7->Button4->Enabled(), t.Enabled) << "tick " << t.Tick;
+    EXPECT_EQ(Form7->Button4->Caption(), t.Caption) << "tick " << t.Tick;
+  }
+  // Stopped while it reads "Wait then click": the next start begins afresh.
   Form7->Button3->Click();  // "Stop generator"
   EXPECT_FALSE(Form7->Timer1->Enabled());
   EXPECT_FALSE(Form7->Button4->Enabled());
+  EXPECT_EQ(Form7->Button4->Caption(), "Ready !");
+  Form7->Button3->Click();
+  ui::clock::Advance(101);
+  EXPECT_TRUE(Form7->Button4->Enabled());
+  EXPECT_EQ(Form7->Button4->Caption(), "Ready !");
 }
 
 TEST_F(EngineKeyEntryTest, PromptFollowsTheRunKind) {
@@ -162,21 +189,34 @@ TEST_F(EngineKeyEntryTest, PromptFollowsTheRunKind) {
   EXPECT_FALSE(Form7->Button1->Enabled());
 }
 
+// "Cancel" and the window system's close alike.
 TEST_F(EngineKeyEntryTest, CancelGoesBackAndStopsTheGenerator) {
-  Form7->Button3->Click();
-  Form7->Button2->Click();
-  EXPECT_FALSE(Form7->IsShown());
-  EXPECT_TRUE(vek::Form2->IsShown());
-  EXPECT_FALSE(Form7->Timer1->Enabled());
+  for (const bool close : {false, true}) {
+    Form7->Show();
+    Form7->Button3->Click();
+    ASSERT_TRUE(Form7->Timer1->Enabled());
+    if (close) {
+      Form7->RequestClose();
+    } else {
+      Form7->Button2->Click();
+    }
+    EXPECT_FALSE(Form7->IsShown()) << close;
+    EXPECT_TRUE(vek::Form2->IsShown()) << close;
+    EXPECT_FALSE(Form7->Timer1->Enabled()) << close;
+    EXPECT_FALSE(vek::Form8->IsShown()) << close;
+  }
 }
 
 TEST_F(EngineKeyEntryTest, ProceedShowsTheProcessingWindow) {
+  Form7->Button3->Click();  // the generator running, its key not taken
   Form7->Edit1->SetText(std::string(TestKey));
   Form7->Button1->Click();
   EXPECT_FALSE(Form7->IsShown());
   EXPECT_TRUE(vek::Form8->IsShown());
   EXPECT_TRUE(vek::Form8->RunActive());
   EXPECT_EQ(Form7->Edit1->Text(), TestKey);  // the engine reads it from here
+  EXPECT_FALSE(Form7->Timer1->Enabled());
+  EXPECT_EQ(Form7->Button3->Caption(), "Start generator");
 }
 
 TEST_F(EngineKeyEntryTest, Screenshot) {

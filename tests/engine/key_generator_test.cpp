@@ -61,6 +61,9 @@ TEST_F(EngineKeyGeneratorTest, EachLengthOfTheListMakesAKeyOfThatLength) {
     Form7->ComboBox1->SelectItem(index);
     RunGeneratorToReady();
     Form7->Button4->Click();
+    // The list's entry names the length the key gets.
+    const std::string entry = Form7->ComboBox1->Item(index);
+    EXPECT_TRUE(entry.starts_with(std::to_string(lengths[index]) + " ")) << entry;
     EXPECT_EQ(Form7->Edit1->Text().size(), lengths[index]) << index;
     EXPECT_EQ(Form7->Label5->Caption(), "Chars:" + std::to_string(lengths[index]));
     EXPECT_TRUE(Form7->Button1->Enabled());
