@@ -30,17 +30,6 @@ using vek::Form8;
 constexpr std::string_view SpaceAdvice =
     "Either free up space on this drive or copy file to another drive with more free space.";
 
-// A drive with exactly `free` bytes free; nothing: the figures cannot be had.
-void SetFreeBytes(char letter, std::optional<int64_t> free) {
-  platform::FakeDrive drive;
-  if (free) {
-    const auto bytes = static_cast<uint64_t>(*free);
-    drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
-    drive.SpaceEx = platform::DiskFreeSpaceEx{bytes, uint64_t{1} << 40, bytes};
-  }
-  platform::SetFakeDrive(letter, drive);
-}
-
 class EngineDecryptStepsTest : public EngineTest {
  protected:
   // Shows the key window and lets the run go as far as `state`.
@@ -167,7 +156,7 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
   // After Continue on the overwrite question.
   MakeFile(HostPath("a.txt"), "old");
   AddVekJob("a.txt.vek", content);
-  SetFreeBytes('C', 1000);
+  SetDrive('C', platform::drive::Fixed, 1000);
   StartRun(vek::RunDecrypt);
   ASSERT_TRUE(RunUntilIdle());
   ASSERT_TRUE(Form20->IsShown());
@@ -181,7 +170,7 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
 
   // With room, the warning's icon gives way to the turning one again.
   AddVekJob("a.txt.vek", content);
-  SetFreeBytes('C', 1001);
+  SetDrive('C', platform::drive::Fixed, 1001);
   StartRun(vek::RunDecrypt);
   ASSERT_TRUE(RunUntilIdle());
   ASSERT_TRUE(Form20->IsShown());
@@ -193,7 +182,7 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
 
   // With warnings off the next file still comes back.
   std::filesystem::remove(HostPath("a.txt"));
-  SetFreeBytes('C', 1000);
+  SetDrive('C', platform::drive::Fixed, 1000);
   AddVekJob("a.txt.vek", content);
   AddVekJob("b.txt.vek", PatternBytes(10));
   StartTo(vek::StateDecryptNextFile);
@@ -209,8 +198,8 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
 
   // The room that counts is on the file's own drive.
   platform::SetDriveMap({{'C', dir.path().string()}, {'D', HostPath().string()}});
-  SetFreeBytes('D', 1000);
-  SetFreeBytes('C', int64_t{1} << 30);
+  SetDrive('D', platform::drive::Fixed, 1000);
+  SetDrive('C', platform::drive::Fixed, int64_t{1} << 30);
   vek::JobList.Folder[AddVekJob("d.txt.vek", content)] = "D:\\";
   StartRun(vek::RunDecrypt);
   ASSERT_TRUE(RunUntilIdle());
@@ -221,7 +210,7 @@ TEST_F(EngineDecryptStepsTest, TooLittleRoomLeavesTheFileEncrypted) {
   EndRun();
   EXPECT_FALSE(HostExists("d.txt"));
 
-  SetFreeBytes('C', std::nullopt);
+  SetDrive('C', platform::drive::Fixed, std::nullopt);
   AddVekJob("c.txt.vek", content);
   StartRun(vek::RunDecrypt);
   ASSERT_TRUE(RunUntilIdle());

@@ -155,21 +155,6 @@ TEST_F(EngineEncryptTest, FieldEncoders) {
             std::string("\x01\x02\x03\x04\x05\x06\x07\x08"));
 }
 
-// Drive `letter` of `type` with `free` bytes free of `total` (none: no
-// figures to be had).
-void SetDrive(char letter, uint32_t type, std::optional<int64_t> free,
-              int64_t total = int64_t{1} << 40) {
-  platform::FakeDrive drive;
-  drive.Type = type;
-  if (free) {
-    drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
-    drive.SpaceEx = platform::DiskFreeSpaceEx{static_cast<uint64_t>(*free),
-                                              static_cast<uint64_t>(total),
-                                              static_cast<uint64_t>(*free)};
-  }
-  platform::SetFakeDrive(letter, drive);
-}
-
 // Drive C: with exactly `free` bytes free.
 void SetFreeSpace(int64_t free) {
   SetDrive('C', platform::drive::Fixed, free);

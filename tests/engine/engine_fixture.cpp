@@ -9,6 +9,7 @@
 #include "engine/activity_log_window.h"
 #include "engine/key_entry_window.h"
 #include "engine/processing_window.h"
+#include "platform/drives.h"
 #include "ui/clock.h"
 
 namespace vektest {
@@ -122,6 +123,18 @@ void EngineTest::DecryptAll(std::string_view key) {
   StartRun(vek::RunDecrypt, key);
   ASSERT_TRUE(RunUntilIdle());
   ASSERT_FALSE(vek::Form8->RunActive()) << "the run waits for a dialog";
+}
+
+void SetDrive(char letter, uint32_t type, std::optional<int64_t> free, int64_t total) {
+  platform::FakeDrive drive;
+  drive.Type = type;
+  if (free) {
+    drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
+    drive.SpaceEx = platform::DiskFreeSpaceEx{static_cast<uint64_t>(*free),
+                                              static_cast<uint64_t>(total),
+                                              static_cast<uint64_t>(*free)};
+  }
+  platform::SetFakeDrive(letter, drive);
 }
 
 void EngineTest::SetDriveKind(char letter, uint32_t kind) {

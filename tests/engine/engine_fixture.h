@@ -4,6 +4,7 @@
 // window, and the engine driven tick by tick on the virtual clock.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,5 +63,10 @@ class EngineTest : public ProgramTest {
   std::vector<uint8_t> ReadHost(std::string_view relative) const;
   bool HostExists(std::string_view relative) const;
 };
+
+// Drive `letter` of `type` (a platform::drive value) with `free` bytes free
+// of `total` (none: no figures to be had).
+void SetDrive(char letter, uint32_t type, std::optional<int64_t> free,
+              int64_t total = int64_t{1} << 40);
 
 }  // namespace vektest
