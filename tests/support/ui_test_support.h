@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "ui/controls.h"
@@ -21,14 +22,23 @@ void RestartUiApplication();
 // test starts in; for tests that put a handler of their own in between).
 void FailOnUnexpectedDialogs();
 
+// The caption of a control that has one (label, button, check box, radio
+// button, group box); nothing for one that has none.
+inline std::optional<std::string> CaptionOf(const ui::TControl* c) {
+  if (const auto* x = dynamic_cast<const ui::TLabel*>(c)) return x->Caption();
+  if (const auto* x = dynamic_cast<const ui::TButton*>(c)) return x->Caption();
+  if (const auto* x = dynamic_cast<const ui::TCheckBox*>(c)) return x->Caption();
+  if (const auto* x = dynamic_cast<const ui::TRadioButton*>(c)) return x->Caption();
+  if (const auto* x = dynamic_cast<const ui::TGroupBox*>(c)) return x->Caption();
+  return std::nullopt;
+}
+
 // The text the form's control `name` shows: a caption, or an edit box's text.
 inline std::string TextOf(const ui::TForm* form, const std::string& name) {
-  if (auto* c = form->Find<ui::TLabel>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TButton>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TCheckBox>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TGroupBox>(name)) return c->Caption();
-  if (auto* c = form->Find<ui::TEdit>(name)) return c->Text();
-  ADD_FAILURE() << "no control " << name;
+  const ui::TControl* c = form->FindControl(name);
+  if (const auto* edit = dynamic_cast<const ui::TEdit*>(c)) return edit->Text();
+  if (std::optional<std::string> caption = CaptionOf(c)) return *caption;
+  ADD_FAILURE() << "no control with a text named " << name;
   return {};
 }
 
