@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <ostream>
 #include <utility>
 #include <string>
 #include <vector>
@@ -350,28 +349,6 @@ TEST_F(EngineDeleteTest, AFileThatStaysAfterItsOverwriteIsReported) {
     EXPECT_EQ(HostExists("b.bin"), warningsOn) << "warnings on: " << warningsOn;
     Form8->Button1->Click();
   }
-}
-
-// What a progress line shows: the amount, the percent and the bar.
-struct TProgressShown {
-  std::string Amount;
-  std::string Percent;
-  int Bar = 0;
-  friend bool operator==(const TProgressShown&, const TProgressShown&) = default;
-  friend void PrintTo(const TProgressShown& p, std::ostream* os) {
-    *os << "{" << p.Amount << ", " << p.Percent << ", " << p.Bar << "}";
-  }
-};
-
-TProgressShown FileProgressShown() {
-  return {Form8->Label7->Caption(), Form8->Label6->Caption(), Form8->ProgressBar1->Position()};
-}
-TProgressShown OverallProgressShown() {
-  return {Form8->Label10->Caption(), Form8->Label9->Caption(), Form8->ProgressBar2->Position()};
-}
-
-std::string Amount(int64_t done, int64_t total) {
-  return vek::SizeToText(done) + " of " + vek::SizeToText(total);
 }
 
 // Two passes over 20000 bytes, three blocks each (8192, 8192, 3616): each

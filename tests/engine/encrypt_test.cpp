@@ -374,15 +374,11 @@ TEST_F(EngineEncryptTest, ProgressBlockByBlock) {
       ++arrivals[EngineState.Current];
     }
     EXPECT_EQ(Form8->Label1->Caption(), p.Task);
-    EXPECT_EQ(Form8->Label7->Caption(),
-              vek::SizeToText(p.FileDone) + " of " + vek::SizeToText(p.FileTotal));
-    EXPECT_EQ(Form8->ProgressBar1->Position(), p.Bar);
-    EXPECT_EQ(Form8->Label6->Caption(), p.Percent);
+    EXPECT_EQ(FileProgressShown(),
+              (TProgressShown{Amount(p.FileDone, p.FileTotal), p.Percent, p.Bar}));
     if (p.OverallDone < 0) continue;
-    EXPECT_EQ(Form8->Label10->Caption(),
-              vek::SizeToText(p.OverallDone) + " of " + vek::SizeToText(overallTotal));
-    EXPECT_EQ(Form8->ProgressBar2->Position(), p.OverallBar);
-    EXPECT_EQ(Form8->Label9->Caption(), p.OverallPercent);
+    EXPECT_EQ(OverallProgressShown(), (TProgressShown{Amount(p.OverallDone, overallTotal),
+                                                       p.OverallPercent, p.OverallBar}));
     EXPECT_EQ(Form8->Caption(), "VEK: " + p.OverallPercent + " complete");
   }
 }

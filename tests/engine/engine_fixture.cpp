@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "core/file_info.h"
 #include "core/state.h"
+#include "core/texts.h"
 #include "engine/activity_log_window.h"
 #include "engine/key_entry_window.h"
 #include "engine/processing_window.h"
@@ -123,6 +124,20 @@ void EngineTest::DecryptAll(std::string_view key) {
   StartRun(vek::RunDecrypt, key);
   ASSERT_TRUE(RunUntilIdle());
   ASSERT_FALSE(vek::Form8->RunActive()) << "the run waits for a dialog";
+}
+
+TProgressShown FileProgressShown() {
+  return {vek::Form8->Label7->Caption(), vek::Form8->Label6->Caption(),
+          vek::Form8->ProgressBar1->Position()};
+}
+
+TProgressShown OverallProgressShown() {
+  return {vek::Form8->Label10->Caption(), vek::Form8->Label9->Caption(),
+          vek::Form8->ProgressBar2->Position()};
+}
+
+std::string Amount(int64_t done, int64_t total) {
+  return vek::SizeToText(done) + " of " + vek::SizeToText(total);
 }
 
 void SetDrive(char letter, uint32_t type, std::optional<int64_t> free, int64_t total) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,23 @@ class EngineTest : public ProgramTest {
   std::vector<uint8_t> ReadHost(std::string_view relative) const;
   bool HostExists(std::string_view relative) const;
 };
+
+// What a progress line of the processing window shows: the amount ("x of
+// y"), the percent and the bar.
+struct TProgressShown {
+  std::string Amount;
+  std::string Percent;
+  int Bar = 0;
+  friend bool operator==(const TProgressShown&, const TProgressShown&) = default;
+  friend void PrintTo(const TProgressShown& p, std::ostream* os) {
+    *os << "{" << p.Amount << ", " << p.Percent << ", " << p.Bar << "}";
+  }
+};
+// The line of the current file, and that of the whole run.
+TProgressShown FileProgressShown();
+TProgressShown OverallProgressShown();
+// An amount as the progress lines show it: "<done> of <total>".
+std::string Amount(int64_t done, int64_t total);
 
 // Drive `letter` of `type` (a platform::drive value) with `free` bytes free
 // of `total` (none: no figures to be had).
