@@ -90,12 +90,12 @@ TEST_F(EngineVerifyTest, AChangedKeyCheckByte) {
 }
 
 // Every byte of each part is compared: the first and the last of the
-// header, of a data block (the second block begins at 8192) and of the key
-// check.
+// header and of the data, both sides of a block boundary (the second block
+// begins at 8192), and the key check.
 struct TFlipCase {
   const char* Where;
   size_t Region;  // 0 header, 1 data, 2 key check
-  size_t Offset;  // within the region; past its end counts back from it
+  size_t Offset;  // within the region
   const char* Message;
 };
 
