@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "app/main_window.h"
 #include "core/file_info.h"
@@ -138,6 +139,15 @@ TProgressShown OverallProgressShown() {
 
 std::string Amount(int64_t done, int64_t total) {
   return vek::SizeToText(done) + " of " + vek::SizeToText(total);
+}
+
+void FlipBits(const std::filesystem::path& path, size_t offset, uint8_t bits) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekg(static_cast<std::streamoff>(offset));
+  const int c = file.get();
+  ASSERT_NE(c, std::char_traits<char>::eof()) << path << " has no byte " << offset;
+  file.seekp(static_cast<std::streamoff>(offset));
+  file.put(static_cast<char>(c ^ bits));
 }
 
 void SetDrive(char letter, uint32_t type, std::optional<int64_t> free, int64_t total) {

@@ -4,6 +4,7 @@
 // window, and the engine driven tick by tick on the virtual clock.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -81,6 +82,9 @@ TProgressShown FileProgressShown();
 TProgressShown OverallProgressShown();
 // An amount as the progress lines show it: "<done> of <total>".
 std::string Amount(int64_t done, int64_t total);
+
+// Turns over the `bits` of the byte at `offset` of the host file `path`.
+void FlipBits(const std::filesystem::path& path, size_t offset, uint8_t bits);
 
 // Drive `letter` of `type` (a platform::drive value) with `free` bytes free
 // of `total` (none: no figures to be had).

@@ -3,7 +3,6 @@
 // the key-check block deciding the key to its last byte.
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -77,14 +76,7 @@ TEST_F(EngineFileFormatTest, TheWholeKeyCheckBlockDecidesTheKey) {
     vek::JobList.JobCount = 0;
     AddVekJob("a.txt.vek", content);
     const auto size = std::filesystem::file_size(HostPath("a.txt.vek"));
-    {
-      std::fstream file(HostPath("a.txt.vek"), std::ios::in | std::ios::out | std::ios::binary);
-      const auto offset = static_cast<std::streamoff>(size - fromEnd);
-      file.seekg(offset);
-      const int c = file.get();
-      file.seekp(offset);
-      file.put(static_cast<char>(c ^ 0x80));
-    }
+    FlipBits(HostPath("a.txt.vek"), size - fromEnd, 0x80);
     StartRun(vek::RunDecrypt);
     ASSERT_TRUE(RunUntilIdle());
     ASSERT_TRUE(Form20->IsShown()) << fromEnd;

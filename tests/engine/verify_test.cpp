@@ -37,13 +37,7 @@ class EngineVerifyTest : public EngineTest {
     ASSERT_TRUE(RunUntilState(vek::StateVerifyStart));
     headerLength = vek::HeaderLength;
   }
-  void FlipByteAt(size_t offset) {
-    std::fstream file(HostPath("a.bin.vek"), std::ios::in | std::ios::out | std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(offset));
-    const int c = file.get();
-    file.seekp(static_cast<std::streamoff>(offset));
-    file.put(static_cast<char>(c ^ 0x01));
-  }
+  void FlipByteAt(size_t offset) { FlipBits(HostPath("a.bin.vek"), offset, 0x01); }
   // Runs on to the warning and checks what the run kept.
   void ExpectWarning(const std::string& message) {
     EXPECT_FALSE(PassesOnTheWayToIdle(vek::StateDeleteFile));
