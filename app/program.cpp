@@ -101,6 +101,8 @@ ui::TForm* ProgramWindow(int number) {
 }
 
 int ProgramMain(int argc, char** argv) {
+  // Before any key is typed: a crash must not write the key to a core file.
+  platform::KeepMemoryOutOfDumps();
   ui::TApplication::Initialize(argc, argv);
   platform::SetCommandLine(argc, argv);
   ui::Application->SetTitle("VEK 2003");

@@ -2,6 +2,7 @@
 #include "platform/system.h"
 
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -134,6 +135,13 @@ uint32_t Random(uint32_t range) {
   return static_cast<uint32_t>((uint64_t{RandSeed} * range) >> 32);
 }
 
+bool KeepMemoryOutOfDumps() {
+  const rlimit none{0, 0};
+  const bool noCore = ::setrlimit(RLIMIT_CORE, &none) == 0;
+  const bool undumpable = ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) == 0;
+  return noCore && undumpable;
+}
+
 void* VirtualAlloc(size_t size) {
   void* at = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -144,10 +152,6 @@ void* VirtualAlloc(size_t size) {
 
 bool VirtualLock(void* at, size_t size) {
   return ::mlock(at, size) == 0;
-}
-
-void VirtualFree(void* at, size_t size) {
-  if (at != nullptr) ::munmap(at, size);
 }
 
 namespace detail {

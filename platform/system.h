@@ -50,6 +50,11 @@ inline constexpr uint32_t SemFailCriticalErrors = 1;
 uint32_t SetErrorMode(uint32_t mode);
 
 // --- Memory for secrets -------------------------------------------------------
+// Keeps the process's memory out of core files and away from other
+// processes of the same user (no dump, no debugger attach, no /proc/<pid>/mem):
+// the core size limit becomes 0 and the process undumpable. False when the
+// host refused either.
+bool KeepMemoryOutOfDumps();
 // Reserves `size` bytes of zeroed memory, kept out of core dumps; the host
 // backs a page only when it is first touched. Null when it refuses.
 void* VirtualAlloc(size_t size);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/utsname.h>
 
 #include <cstdio>
@@ -110,6 +113,30 @@ TEST(ProcessTest, ErrorModeAndBeeps) {
   MessageBeep();
   EXPECT_EQ(BeepCount(), before + 3);
   EXPECT_EQ(sounded, 2);
+}
+
+// In a child process, so that this test process stays as it was: the
+// child reports its own core limit and dump flag after the call.
+TEST(ProcessTest, MemoryIsKeptOutOfCoreFiles) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Start from limits that would write a core file.
+    rlimit core{};
+    ::getrlimit(RLIMIT_CORE, &core);
+    core.rlim_cur = core.rlim_max;
+    ::setrlimit(RLIMIT_CORE, &core);
+    ::prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
+    const bool done = KeepMemoryOutOfDumps();
+    ::getrlimit(RLIMIT_CORE, &core);
+    const int dumpable = ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0);
+    ::_exit((done ? 0 : 1) | (core.rlim_cur == 0 && core.rlim_max == 0 ? 0 : 2) |
+            (dumpable == 0 ? 0 : 4));
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: refused, 2: core limit not 0, 4: still dumpable";
 }
 
 TEST(ClockTest, LocalNowAndItsOverride) {
