@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "core/texts.h"
 #include "engine/processing_window.h"
+#include "platform/secret_string.h"
 #include "platform/system.h"
 #include "ui/text.h"
 
@@ -138,14 +139,14 @@ void TForm7::FormShow() {
 }
 
 void TForm7::RefreshKeyState() {
-  const std::string text = Edit1->Text();
+  const platform::SecretString text(Edit1->Text());
   const size_t length = KeyTextLength(text);
   KeyLength = static_cast<uint8_t>(std::min(length, KeyTextMaxLength));
   Label5->SetCaption("Chars:" + std::to_string(length));
   Button32->SetEnabled(length > 0);
   Button18->SetEnabled(length > 0);
   // A key that trims to nothing would give the cipher no key at all.
-  Button1->SetEnabled(length >= KeyTextMinLength && !TrimKeyText(text).empty());
+  Button1->SetEnabled(length >= KeyTextMinLength && !TrimBlanks(text).empty());
 }
 
 char TForm7::ApplyCapsState(char c) const {
@@ -155,11 +156,12 @@ char TForm7::ApplyCapsState(char c) const {
 }
 
 void TForm7::AddKeyChar(char c) {
-  const std::string text = Edit1->Text();
+  const platform::SecretString text(Edit1->Text());
   // The key box holds 128 bytes, all of which the cipher uses; typed
   // characters outside ASCII take more than one.
   if (text.size() >= KeyTextMaxLength) return;
-  Edit1->SetText(text + ApplyCapsState(c));
+  const platform::SecretString longer(text.Text() + ApplyCapsState(c));
+  Edit1->SetText(longer);
   RefreshKeyState();
 }
 
@@ -176,7 +178,8 @@ void TForm7::Button18Click() {
 }
 
 void TForm7::Button32Click() {
-  Edit1->SetText(WithoutLastCharacter(Edit1->Text()));
+  const platform::SecretString shorter(WithoutLastCharacter(Edit1->Text()));
+  Edit1->SetText(shorter);
   RefreshKeyState();
 }
 

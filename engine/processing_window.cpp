@@ -16,6 +16,7 @@
 #include "engine/engine_tables.h"
 #include "engine/key_entry_window.h"
 #include "platform/files.h"
+#include "platform/secret_string.h"
 #include "platform/system.h"
 #include "tools/editor_window.h"
 #include "ui/clock.h"
@@ -642,7 +643,9 @@ void TForm8::DecipherWithRunKeystream(uint8_t* data, size_t length) {
 }
 
 bool TForm8::SetKeyFromKeyEntry() {
-  const std::string key = TrimKeyText(Form7->Edit1->Text());
+  // Both copies of the key text are overwritten when they go.
+  const platform::SecretString typed(Form7->Edit1->Text());
+  const platform::SecretString key(TrimKeyText(typed));
   if (key.empty()) {
     // The key window never lets such a key through; the run stops rather
     // than encipher without a key.

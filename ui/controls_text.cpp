@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/secret_string.h"
 #include "ui/controls.h"
 #include "ui/detail/control_extras.h"
 #include "ui/detail/list_widget.h"
@@ -81,10 +82,16 @@ void SetTextUnlimited(QLineEdit* edit, LengthLimit* limit, const QString& text) 
 // a text shown and taken back unedited is the same text (and no longer).
 class ProgramTextMemo {
  public:
+  ProgramTextMemo() = default;
+  ProgramTextMemo(const ProgramTextMemo&) = delete;
+  ProgramTextMemo& operator=(const ProgramTextMemo&) = delete;
+  // The text may be a key: what it held is overwritten, not only let go.
+  ~ProgramTextMemo() { platform::WipeString(bytes_); }
   void Set(QLineEdit* edit, LengthLimit* limit, std::string_view programText) {
     const QString text = detail::ToQString(programText);
     SetTextUnlimited(edit, limit, text);
     shown_ = edit->text();  // a line box drops line breaks
+    platform::WipeString(bytes_);
     bytes_ = shown_ == text ? std::string(programText) : detail::FromQString(shown_);
   }
   std::string Text(const QString& shown) const {

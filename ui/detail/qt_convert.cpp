@@ -2,18 +2,24 @@
 
 #include <QTextDocument>
 
+#include "platform/secret_string.h"
 #include "ui/text.h"
 
 namespace ui::detail {
 
 QString ToQString(std::string_view programText) {
-  const std::string utf8 = DisplayText(programText);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  // Texts of boxes may be key texts: no copy is left behind in freed memory.
+  std::string utf8 = DisplayText(programText);
+  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  platform::WipeString(utf8);
+  return text;
 }
 
 std::string FromQString(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+  QByteArray utf8 = text.toUtf8();
+  std::string bytes(utf8.constData(), static_cast<size_t>(utf8.size()));
+  utf8.fill('\0');
+  return bytes;
 }
 
 QString HintMarkup(std::string_view hint) {
