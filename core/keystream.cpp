@@ -12,7 +12,7 @@ namespace vek {
 namespace {
 
 // Memory is locked in steps of this size as the store grows.
-constexpr size_t LockStep = size_t{1} << 20;
+constexpr size_t LockStep = size_t{64} << 10;
 
 size_t StateCount(size_t capacity) {
   return capacity / TKeystreamStore::StateInterval + 1;
@@ -43,26 +43,39 @@ size_t TKeystreamStore::Touched() const {
 
 bool TKeystreamStore::Reserve() {
   if (memory_ != nullptr) return true;
-  if (capacity_ == 0) return false;
-  const size_t size = StateCount(capacity_) * sizeof(TKeyState) + capacity_;
+  if (capacity_ == 0 || lockRefused_) return false;
+  const size_t states = StateCount(capacity_) * sizeof(TKeyState);
+  const size_t size = states + capacity_;
   memory_ = static_cast<uint8_t*>(platform::VirtualAlloc(size));
   if (memory_ == nullptr) return false;
   mapped_ = size;
   locked_ = 0;
-  lockRefused_ = false;
+  // Nothing secret goes into memory the host may swap out: without room
+  // for the key states nothing is kept at all.
+  LockFor(0);
+  if (locked_ < states) {
+    platform::VirtualFree(memory_, mapped_);
+    memory_ = nullptr;
+    mapped_ = 0;
+    locked_ = 0;
+    return false;
+  }
   PutState(0, start_);
   return true;
 }
 
-void TKeystreamStore::LockTouched() {
-  while (!lockRefused_ && locked_ < Touched()) {
-    const size_t upTo = std::min(mapped_, (Touched() / LockStep + 1) * LockStep);
+size_t TKeystreamStore::LockFor(size_t end) {
+  const size_t states = StateCount(capacity_) * sizeof(TKeyState);
+  const size_t need = std::min(mapped_, states + end);
+  while (!lockRefused_ && locked_ < need) {
+    const size_t upTo = std::min(mapped_, locked_ + LockStep);
     if (!platform::VirtualLock(memory_ + locked_, upTo - locked_)) {
       lockRefused_ = true;
-      return;
+      break;
     }
     locked_ = upTo;
   }
+  return locked_ > states ? locked_ - states : 0;
 }
 
 void TKeystreamStore::Begin(const TKeyState& key) {
@@ -79,6 +92,9 @@ void TKeystreamStore::Begin(const TKeyState& key) {
 size_t TKeystreamStore::Extend(size_t end) {
   end = std::min(end, capacity_);
   if (end <= kept_ || !Reserve()) return 0;
+  // Keystream is kept only in locked memory; beyond it the cipher runs on.
+  end = std::min(end, LockFor(end));
+  if (end <= kept_) return 0;
   const size_t from = kept_;
   uint8_t* bytes = memory_ + StateCount(capacity_) * sizeof(TKeyState);
   while (kept_ < end) {
@@ -89,7 +105,6 @@ size_t TKeystreamStore::Extend(size_t end) {
     kept_ = stop;
     if (kept_ % StateInterval == 0) PutState(kept_ / StateInterval, frontier_);
   }
-  LockTouched();
   return kept_ - from;
 }
 
@@ -154,6 +169,7 @@ void TKeystreamStore::Wipe() {
   }
   mapped_ = 0;
   locked_ = 0;
+  lockRefused_ = false;
   explicit_bzero(&start_, sizeof start_);
   explicit_bzero(&frontier_, sizeof frontier_);
   kept_ = 0;

@@ -10,6 +10,10 @@
 // block of stirring and usually none. Beyond the bound the cipher runs on
 // the key state directly, as it would without any of this.
 //
+// Only memory the host has locked holds any of it: when the host locks less
+// than the bound (a limit on locked memory), the store keeps no more than it
+// locked and says so (LockRefused); the rest is computed as it is needed.
+//
 // What is kept is secret: the owner wipes it at the end of every run, on
 // every way out of one, and at the exit.
 
@@ -49,6 +53,9 @@ class TKeystreamStore {
   size_t Kept() const { return kept_; }
   // Whether the kept memory is locked (false too when nothing is kept).
   bool Locked() const { return locked_ > 0 && locked_ >= Touched(); }
+  // The host refused to lock memory that this run wanted to keep keystream
+  // in (until the next Wipe): less, or nothing, is kept.
+  bool LockRefused() const { return lockRefused_; }
 
  private:
   template <bool Decipher>
@@ -62,7 +69,9 @@ class TKeystreamStore {
   void PutState(size_t interval, const TKeyState& key);
   void GetState(size_t interval, TKeyState& key) const;
   size_t Touched() const;
-  void LockTouched();
+  // Locks the memory for the states and `end` keystream bytes, as far as
+  // the host allows; returns how many keystream bytes locked memory holds.
+  size_t LockFor(size_t end);
 
   size_t capacity_;
   uint8_t* memory_ = nullptr;  // keystream bytes, then the key states

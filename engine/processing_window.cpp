@@ -197,6 +197,7 @@ void TForm8::FormShow() {
   ErrorReportsOn = true;
   StopRequested = false;
   runActive_ = true;
+  keystreamLockLogged_ = false;
   Form2->Hide();
   // Windows that would change the job list or start a run of their own
   // have nothing to do while this one runs: they go, and come back only
@@ -636,10 +637,24 @@ void TForm8::ResetKeyStream() {
 
 void TForm8::EncipherWithRunKeystream(uint8_t* data, size_t length) {
   ChargeTick(static_cast<int64_t>(RunKeystream.Encipher(KeyState, data, length)));
+  NoteKeystreamLock();
 }
 
 void TForm8::DecipherWithRunKeystream(uint8_t* data, size_t length) {
   ChargeTick(static_cast<int64_t>(RunKeystream.Decipher(KeyState, data, length)));
+  NoteKeystreamLock();
+}
+
+// The keystream is kept only in memory the system has locked; when it locks
+// less than the run could use, the run says so once and computes the rest.
+void TForm8::NoteKeystreamLock() {
+  if (keystreamLockLogged_ || !RunKeystream.LockRefused()) return;
+  keystreamLockLogged_ = true;
+  const size_t kept = RunKeystream.Kept();
+  LogAction(kept == 0 ? std::string("*** The system refused to lock memory for the keystream: it is "
+                                    "computed as it is needed")
+                      : "*** The system locked memory for " + SizeToText(static_cast<int64_t>(kept)) +
+                            " of keystream only: the rest is computed as it is needed");
 }
 
 bool TForm8::SetKeyFromKeyEntry() {

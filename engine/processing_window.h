@@ -253,6 +253,7 @@ class TForm8 : public ui::TForm {
   // computes only what it does not hold yet; the work goes on the tick.
   void EncipherWithRunKeystream(uint8_t* data, size_t length);
   void DecipherWithRunKeystream(uint8_t* data, size_t length);
+  void NoteKeystreamLock();
   void ResetRunVariables();
   // The log file name of this run: captured now, and never one that an
   // earlier run of this session was given or that exists already.
@@ -305,6 +306,7 @@ class TForm8 : public ui::TForm {
   int64_t tickBudget_ = DefaultTickBudget;
   int64_t tickWork_ = 0;
   bool runActive_ = false;
+  bool keystreamLockLogged_ = false;  // this run's word on locked memory is said
   // The file under construction: the temporary file that becomes the
   // encrypted or the decrypted file, until it took its name.
   std::string partialFile_;

@@ -3,7 +3,13 @@
 // keystream byte computed once.
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,6 +121,66 @@ TEST(KeystreamStoreTest, WipeLeavesNothingAndTheNextRunStartsAfresh) {
   EXPECT_EQ(viaStore, plain);
   EXPECT_EQ(store.Kept(), 0u);
   EXPECT_EQ(RunFile(store, key, Interval, Interval, false, random), Interval);
+}
+
+// Locked memory of this process, in bytes (VmLck).
+size_t LockedBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmLck:", 0) == 0) return std::stoul(line.substr(6)) * 1024;
+  }
+  return 0;
+}
+
+// Runs `check` in a child process whose locked memory is limited to
+// `limit` bytes, as an ordinary user's is (a privileged user loses the
+// right to lock past it); the child's exit code is what `check` returns.
+template <typename F>
+int WithLockLimit(size_t limit, F check) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    ::syscall(SYS_capget, &header, caps);
+    caps[0].effective &= ~(1u << CAP_IPC_LOCK);
+    caps[0].permitted &= ~(1u << CAP_IPC_LOCK);
+    ::syscall(SYS_capset, &header, caps);
+    const rlimit lock{limit, limit};
+    if (::setrlimit(RLIMIT_MEMLOCK, &lock) != 0) ::_exit(100);
+    ::_exit(check());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+TEST(KeystreamStoreTest, KeepsKeystreamOnlyInMemoryTheHostLocked) {
+  constexpr size_t Capacity = size_t{64} << 10;
+  constexpr size_t Length = 80 << 10;
+  // Limit -> the bytes kept at most (the key states take the rest).
+  const size_t states = (Capacity / Interval + 1) * sizeof(TKeyState);
+  const size_t limits[] = {0, 64 << 10};
+  for (const size_t limit : limits) {
+    SCOPED_TRACE("locked memory limit " + std::to_string(limit));
+    const int result = WithLockLimit(limit, [&] {
+      std::vector<uint8_t> viaStore(Length, 0x5A), plain(Length, 0x5A);
+      TKeystreamStore store(Capacity);
+      TKeyState key = Keyed("a key under a lock limit");
+      TKeyState direct = key;
+      store.Begin(key);
+      store.Encipher(key, viaStore.data(), Length);
+      direct.EncipherBlock(plain.data(), Length);
+      int faults = 0;
+      if (viaStore != plain || !(key == direct)) faults |= 1;
+      if (!store.LockRefused()) faults |= 2;
+      if (store.Kept() > 0 && (!store.Locked() || LockedBytes() < states + store.Kept())) faults |= 4;
+      if (store.Kept() > 0 && store.Kept() + states > limit) faults |= 8;
+      if (limit > states + Interval && store.Kept() == 0) faults |= 16;
+      return faults;
+    });
+    EXPECT_EQ(result, 0) << "1: wrong bytes, 2: refusal not reported, 4: kept bytes not locked, "
+                            "8: more kept than could be locked, 16: nothing kept";
+  }
 }
 
 }  // namespace

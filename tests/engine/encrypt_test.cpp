@@ -2,6 +2,11 @@
 // with its fields, the overwrite and space checks, errors by fault
 // injection, and sources that change under the engine.
 
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -58,6 +63,69 @@ TEST_F(EngineEncryptTest, FilesAsTheFormatDescribesThem) {
                 true);
       Form8->Button1->Click();
     }
+  }
+}
+
+// Locked memory limited to `limit` bytes while it lives, as for an ordinary
+// user: the soft limit only, and a privileged user's right to pass it put
+// aside (both come back afterwards).
+class TLockLimit {
+ public:
+  explicit TLockLimit(rlim_t limit) {
+    ::getrlimit(RLIMIT_MEMLOCK, &saved_);
+    ::syscall(SYS_capget, &header_, caps_);
+    __user_cap_data_struct lowered[2] = {caps_[0], caps_[1]};
+    lowered[0].effective &= ~(1u << CAP_IPC_LOCK);
+    ::syscall(SYS_capset, &header_, lowered);
+    const rlimit lower{limit, saved_.rlim_max};
+    ::setrlimit(RLIMIT_MEMLOCK, &lower);
+  }
+  ~TLockLimit() {
+    ::setrlimit(RLIMIT_MEMLOCK, &saved_);
+    ::syscall(SYS_capset, &header_, caps_);
+  }
+  TLockLimit(const TLockLimit&) = delete;
+  TLockLimit& operator=(const TLockLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct caps_[2]{};
+};
+
+TEST_F(EngineEncryptTest, KeystreamTheSystemWouldNotLockIsComputedAndLogged) {
+  const auto content = PatternBytes(60000, 3);
+  struct TCase {
+    rlim_t Limit;
+    std::string Line;  // how the log line starts; empty: no line
+  };
+  // The key states of the run's store take 1065090 bytes (17 lock steps).
+  const TCase cases[] = {
+      {0, "*** The system refused to lock memory for the keystream"},
+      {17 << 16, "*** The system locked memory for 47.9 KB of keystream only"},
+      {RLIM_INFINITY, ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Limit);
+    vek::JobList.JobCount = 0;
+    vek::VerifyAfterEncrypt = true;
+    AddPlainJob("big.bin", content);
+    {
+      const TLockLimit limit(c.Limit);
+      EncryptAll();
+    }
+    EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+    EXPECT_EQ(ReadHost("big.bin.vek"), ExpectedVekFile(PlainFields(content.size()), content, TestKey));
+    int lines = 0;
+    for (const std::string& text : LogTexts()) {
+      if (text.rfind("*** The system ", 0) == 0) {
+        ++lines;
+        if (!c.Line.empty()) EXPECT_EQ(text.rfind(c.Line, 0), 0u) << text;
+      }
+    }
+    EXPECT_EQ(lines, c.Line.empty() ? 0 : 1) << "once a run, encryption and verification together";
+    Form8->Button1->Click();
+    std::filesystem::remove(HostPath("big.bin.vek"));
   }
 }
 
