@@ -2,10 +2,13 @@
 // when its flag is set, owner texts written in full up to their limits, and
 // the key-check block deciding the key to its last byte.
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/cipher.h"
+#include "core/file_info.h"
 #include "core/state.h"
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
@@ -87,6 +90,45 @@ TEST_F(EngineFileFormatTest, TheWholeKeyCheckBlockDecidesTheKey) {
     EXPECT_FALSE(HostExists("a.txt")) << fromEnd;
     Form8->Button1->Click();
   }
+}
+
+// The key-check block is the whole key state after the file's last byte
+// but for its index (and the accumulator is the state's last byte). So a
+// short file under a key, with nothing else, continues that key's keystream
+// past its own length: a longer file under the same key is read from there
+// on, its own key-check block telling which of the 128 indexes is right.
+TEST_F(EngineFileFormatTest, AShortFileGivesAwayLongerFilesUnderItsKeyPastItsLength) {
+  const auto shortContent = PatternBytes(100, 21);
+  const auto longContent = PatternBytes(400, 22);
+  AddPlainJob("short.txt", shortContent);
+  AddPlainJob("long.txt", longContent);
+  EncryptAll();
+  ASSERT_EQ(Form8->Label1->Caption(), "Completed.");
+  const auto shortFile = ReadHost("short.txt.vek");
+  const auto longFile = ReadHost("long.txt.vek");
+  const size_t check = static_cast<size_t>(vek::KeyCheckLength);
+
+  vek::TKeyState after;
+  std::copy(shortFile.end() - static_cast<ptrdiff_t>(check), shortFile.end(), after.State);
+  after.Accumulator = after.State[check - 1];
+  const auto longData = longFile.end() - static_cast<ptrdiff_t>(check + longContent.size());
+  int fits = 0;
+  std::vector<uint8_t> read;
+  for (unsigned index = 0; index < vek::KeyStateSize; ++index) {
+    vek::TKeyState guess = after;
+    guess.Index = static_cast<uint8_t>(index);
+    std::vector<uint8_t> beyond(longData + static_cast<ptrdiff_t>(shortContent.size()),
+                                longFile.end() - static_cast<ptrdiff_t>(check));
+    guess.DecipherBlock(beyond.data(), beyond.size());
+    if (std::equal(guess.State, guess.State + check, longFile.end() - static_cast<ptrdiff_t>(check))) {
+      ++fits;
+      read = beyond;
+    }
+  }
+  EXPECT_EQ(fits, 1);
+  EXPECT_EQ(read, std::vector<uint8_t>(longContent.begin() + static_cast<ptrdiff_t>(shortContent.size()),
+                                       longContent.end()));
+  Form8->Button1->Click();
 }
 
 }  // namespace
