@@ -42,10 +42,22 @@ struct ElfLayout {
   size_t AddressSize;
   uint64_t PType, POffset, PFileSize;
   uint64_t ShType, ShOffset, ShSize;
+  uint64_t PhEntMin, ShEntMin;  // the size of a whole entry
 };
 
-constexpr ElfLayout kElf32{52, 28, 32, 42, 44, 46, 48, 4, 0, 4, 16, 4, 16, 20};
-constexpr ElfLayout kElf64{64, 32, 40, 54, 56, 58, 60, 8, 0, 8, 32, 4, 24, 32};
+constexpr ElfLayout kElf32{52, 28, 32, 42, 44, 46, 48, 4, 0, 4, 16, 4, 16, 20, 32, 40};
+constexpr ElfLayout kElf64{64, 32, 40, 54, 56, 58, 60, 8, 0, 8, 32, 4, 24, 32, 56, 64};
+
+// A table of `count` entries must hold whole entries and lie inside the
+// file: a crafted count (the extended section count is a full word) would
+// otherwise be read entry by entry for ever.
+bool TableFits(uint64_t offset, uint64_t entrySize, uint64_t minEntry, uint64_t count,
+               uint64_t fileSize) {
+  uint64_t bytes = 0;
+  uint64_t end = 0;
+  return count == 0 || (entrySize >= minEntry && !__builtin_mul_overflow(entrySize, count, &bytes) &&
+                        !__builtin_add_overflow(offset, bytes, &end) && end <= fileSize);
+}
 
 struct Extent {
   uint64_t End = 0;
@@ -60,7 +72,7 @@ struct Extent {
   }
 };
 
-std::optional<uint64_t> ImageEnd(const ElfReader& elf, const ElfLayout& l) {
+std::optional<uint64_t> ImageEnd(const ElfReader& elf, const ElfLayout& l, uint64_t fileSize) {
   const auto phOff = elf.Field(l.PhOff, l.AddressSize);
   const auto shOff = elf.Field(l.ShOff, l.AddressSize);
   const auto phEntSize = elf.Field(l.PhEntSize, 2);
@@ -71,6 +83,10 @@ std::optional<uint64_t> ImageEnd(const ElfReader& elf, const ElfLayout& l) {
   // With very many sections the count lives in the first section header's size.
   if (*shNum == 0 && *shOff != 0) shNum = elf.Field(*shOff + l.ShSize, l.AddressSize);
   if (!shNum) return std::nullopt;
+  if (!TableFits(*phOff, *phEntSize, l.PhEntMin, *phNum, fileSize) ||
+      (*shOff != 0 && !TableFits(*shOff, *shEntSize, l.ShEntMin, *shNum, fileSize))) {
+    return std::nullopt;
+  }
 
   Extent extent;
   extent.End = l.HeaderSize;
@@ -114,11 +130,12 @@ std::optional<uint64_t> ElfImageEnd(std::string_view hostPath) {
                                                                      "ELF",
                                                                      4) == 0;
   constexpr unsigned char kLittleEndian = 1;
-  if (isElf && ident[5] == kLittleEndian && (ident[4] == 1 || ident[4] == 2)) {
-    end = ImageEnd(elf, ident[4] == 1 ? kElf32 : kElf64);
-  }
   struct stat st {};
-  if (end && (::fstat(fd, &st) != 0 || *end > static_cast<uint64_t>(st.st_size))) end.reset();
+  const bool sized = ::fstat(fd, &st) == 0;
+  if (sized && isElf && ident[5] == kLittleEndian && (ident[4] == 1 || ident[4] == 2)) {
+    end = ImageEnd(elf, ident[4] == 1 ? kElf32 : kElf64, static_cast<uint64_t>(st.st_size));
+  }
+  if (end && *end > static_cast<uint64_t>(st.st_size)) end.reset();
   ::close(fd);
   return end;
 }

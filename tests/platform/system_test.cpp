@@ -280,6 +280,25 @@ TEST_F(ElfTest, NothingForFilesThatAreNotReadableLittleEndianElf) {
   EXPECT_EQ(ElfImageEnd((dir / "missing").string()), std::nullopt);
 }
 
+// Counts and entry sizes that no real table has end the reading at once:
+// entries of 0 bytes with the extended count of 2^40 sections (held in the
+// first section's size), or a program header table of 65535 entries past
+// the end of the file.
+TEST_F(ElfTest, NothingForTablesThatCannotBeThere) {
+  auto extended = MakeElf(true, {}, {{kNull, 0, 0}}, 0x100, 0x200);
+  extended[60] = extended[61] = 0;         // e_shnum 0: the count is in section 0
+  extended[58] = extended[59] = 0;         // e_shentsize 0
+  extended[0x100 + 32 + 5] = 1;            // section 0's size: 2^40
+  auto manySegments = MakeElf(true, {}, {{kNull, 0, 0}}, 0x100, 0x200);
+  manySegments[56] = manySegments[57] = 0xFF;
+  auto tinySegments = MakeElf(true, {{kLoad, 0, 0x10}}, {{kNull, 0, 0}}, 0x100, 0x200);
+  tinySegments[54] = 1;  // e_phentsize 1
+  tinySegments[55] = 0;
+  for (const auto* image : {&extended, &manySegments, &tinySegments}) {
+    EXPECT_EQ(EndOf(*image), std::nullopt);
+  }
+}
+
 TEST_F(ElfTest, TheRunningProgramEndsWhereItsFileEndsUntilSomethingIsAppended) {
   const std::string self = ExecutableHostPath();
   ASSERT_TRUE(fs::exists(self));
