@@ -6,7 +6,9 @@
 // The encrypted files are built here byte by byte, as the processing window
 // writes them; the settings files come from the settings writer itself.
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +155,47 @@ std::vector<std::string> UpdateReplies() {
   };
 }
 
+// --- Host files and arguments ---------------------------------------------------------
+
+struct TTextSeeds {
+  std::string_view Target;
+  std::vector<std::string> Seeds;
+};
+
+std::vector<TTextSeeds> HostTextSeeds() {
+  return {
+      {"drive_map",
+       {"C: /home/ann\nD: /media/ann/STICK\n", "c:/srv/share/\r\n; note\nZ: /\nC: /again\n",
+        "E:   /mnt/cd  \nQ:relative\n"}},
+      {"mounts",
+       {"/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 /media/ann/STICK vfat rw 0 0\n"
+        "server:/srv /mnt/share nfs rw 0 0\n",
+        "tmpfs /run tmpfs rw 0 0\n/dev/sr0 /media/cdrom iso9660 ro 0 0\n"
+        "/dev/sdc1 /run/media/ann/My\\040Disk exfat rw 0 0\n"}},
+      {"user_dirs",
+       {"XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_MUSIC_DIR=\"$HOME/Music\"\n",
+        "# written by hand\nXDG_DESKTOP_DIR=\"/srv/desk\"\n", "XDG_DESKTOP_DIR=\"$HOME\"\n"}},
+      {"registry",
+       {"[HKEY_CURRENT_USER\\Software\\VEK 2003]\n\"Folder\"=\"C:\\\\Program Files\"\n"
+        "@=\"default\"\n",
+        "; the store\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\n"
+        "\"RegisteredOwner\"=\"Ann \\\"Lee\\\"\"\n[HKEY_CLASSES_ROOT\\.vek]\n@=\"vekfile\"\n"}},
+      {"path_argument",
+       {"C:\\file.vek", "/", "a b.txt", "..\\link", "\\docs\\a b.txt", "C:/docs/../file.vek"}},
+  };
+}
+
+// The head of a real program image (its headers), and a bare header.
+std::vector<Bytes> ElfSeeds() {
+  Bytes head = vekfuzz::ReadHostFile("/proc/self/exe");
+  head.resize(std::min<size_t>(head.size(), 4096));
+  Bytes bare(64, 0);
+  const uint8_t ident[] = {0x7F, 'E', 'L', 'F', 2, 1, 1};
+  std::copy(std::begin(ident), std::end(ident), bare.begin());
+  bare[0x3A] = 64;  // section header entry size
+  return {head, bare};
+}
+
 // --- Writing -------------------------------------------------------------------------
 
 void WriteSeed(const fs::path& folder, size_t number, std::string_view bytes) {
@@ -185,5 +228,12 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < settings.size(); ++i) WriteSeed(out / "settings", i, AsText(settings[i]));
   const std::vector<std::string> replies = UpdateReplies();
   for (size_t i = 0; i < replies.size(); ++i) WriteSeed(out / "update_reply", i, replies[i]);
+  for (const TTextSeeds& target : HostTextSeeds()) {
+    for (size_t i = 0; i < target.Seeds.size(); ++i) {
+      WriteSeed(out / target.Target, i, target.Seeds[i]);
+    }
+  }
+  const std::vector<Bytes> images = ElfSeeds();
+  for (size_t i = 0; i < images.size(); ++i) WriteSeed(out / "elf", i, AsText(images[i]));
   return 0;
 }
