@@ -13,6 +13,7 @@
 #include "core/cipher.h"
 #include "core/keystream.h"
 #include "core/state.h"
+#include "engine/key_entry_window.h"
 #include "engine/processing_window.h"
 #include "engine_fixture.h"
 #include "release_scan.h"
@@ -95,7 +96,9 @@ TEST_F(SecretMemoryEngineTest, NoCopyOfTheKeyOrItsStateIsLeftInMemory) {
   const auto content = PatternBytes(3 * Interval, 9);
   vek::TKeyState start;
   start.SetKey(LongKey);
-  const Secrets secrets = {BytesOf(LongKey), StateRun(start)};
+  // The whole key, and a piece from its middle: a box that takes a shorter
+  // text keeps its buffer, overwritten only at the front.
+  const Secrets secrets = {BytesOf(LongKey), BytesOf(LongKey.substr(8, 16)), StateRun(start)};
   for (const uint8_t mode : {vek::RunEncrypt, vek::RunDecrypt}) {
     SCOPED_TRACE(mode == vek::RunEncrypt ? "encrypt" : "decrypt");
     vek::JobList.JobCount = 0;
@@ -120,6 +123,16 @@ TEST_F(SecretMemoryEngineTest, NoCopyOfTheKeyOrItsStateIsLeftInMemory) {
     EXPECT_FALSE(HoldsAny(vek::SharedBuffer.data(), vek::SharedBuffer.size(), secrets));
     EXPECT_FALSE(HoldsAny(vek::SharedBuffer2.data(), vek::SharedBuffer2.size(), secrets));
   }
+  // The key window again: the box is emptied, and the user clicks a longer
+  // key together on the window's own keys; each text the box gives up goes
+  // overwritten.
+  TReleaseScan scan(secrets);
+  vek::RunMode = vek::RunEncrypt;
+  vek::Form7->Show();
+  for (int i = 0; i < 80; ++i) vek::Form7->Keys[static_cast<size_t>(i % 10)]->Click();
+  EXPECT_EQ(vek::Form7->Edit1->Text().size(), 80u);
+  vek::Form7->Button2->Click();
+  EXPECT_EQ(scan.HeapHits(), 0) << "the key box let go of the key unwiped";
 }
 
 }  // namespace
