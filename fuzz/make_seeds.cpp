@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/cipher.h"
 #include "core/file_info.h"
 #include "core/settings.h"
 #include "core/state.h"
@@ -89,6 +90,22 @@ std::vector<Bytes> EncryptedFiles() {
       EncryptedFile({owner, true, false, {}}, std::string(300, 'd')),
       EncryptedFile({{}, false, true, {}}, ""),
   };
+}
+
+// The same files really enciphered under `key`, with their true key-check
+// block, so that a run gets past the key check.
+std::vector<Bytes> FilesUnderKey(std::string_view key) {
+  std::vector<Bytes> files;
+  for (const std::string& content : {std::string("enciphered bytes"), std::string("x"), std::string(300, 'd')}) {
+    vek::TKeyState state;
+    state.SetKey(key);
+    std::string data = content;
+    state.EncipherBlock(reinterpret_cast<uint8_t*>(data.data()), data.size());
+    Bytes file = EncryptedFile({{"Ann", "Lee"}, true, true, {}}, data);
+    std::copy(std::begin(state.State), std::end(state.State), file.end() - KeyCheckLength);
+    files.push_back(file);
+  }
+  return files;
 }
 
 void CheckEncryptedFile(const Bytes& file) {
@@ -223,6 +240,12 @@ int main(int argc, char** argv) {
     CheckEncryptedFile(encrypted[i]);
     WriteSeed(out / "encrypted_file", i, AsText(encrypted[i]));
     WriteSeed(out / "header_fields", i, AsText(encrypted[i], BannerLineLength));
+  }
+  std::vector<Bytes> runs = FilesUnderKey("fuzzing key text");
+  runs.push_back(encrypted[0]);  // under another key
+  for (size_t i = 0; i < runs.size(); ++i) {
+    CheckEncryptedFile(runs[i]);
+    WriteSeed(out / "decrypt_run", i, AsText(runs[i]));
   }
   const std::vector<Bytes> settings = SettingsFiles();
   for (size_t i = 0; i < settings.size(); ++i) WriteSeed(out / "settings", i, AsText(settings[i]));
