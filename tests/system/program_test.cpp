@@ -12,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -134,6 +137,16 @@ TEST_F(SystemProgramTest, ShowsItsStartWindowAndEndsThroughQuit) {
   const TWindowId start = ExpectWindow(StartWindowTitle);
   ASSERT_NE(start, 0u);
   Screenshot(start, "system-start-window");
+  // A crash from here on writes no core file: the limit the running program
+  // has, as the system shows it to others.
+  std::ifstream limits("/proc/" + std::to_string(program_->Pid()) + "/limits");
+  std::string line;
+  while (std::getline(limits, line) && line.rfind("Max core file size", 0) != 0) {
+  }
+  std::istringstream fields(line.substr(std::min(line.size(), size_t{18})));
+  std::string soft, hard;
+  fields >> soft >> hard;
+  EXPECT_EQ(soft + " " + hard, "0 0") << line;
   Click(start, QuitButton);
   ExpectOrderlyEnd();
 }
