@@ -21,6 +21,7 @@
 #include "core/settings.h"
 #include "core/state.h"
 #include "fuzz_support.h"
+#include "installer/image.h"
 #include "platform/system.h"
 
 namespace {
@@ -213,6 +214,35 @@ std::vector<Bytes> ElfSeeds() {
   return {head, bare};
 }
 
+// --- Installer files -----------------------------------------------------------------
+
+// A program image of 256 bytes by its section table, the three payload files
+// of the fuzz target's table (100, 50 and 20 bytes), and the trailer of the
+// sum; once more with a wrong trailer, and once cut short.
+std::vector<Bytes> InstallerFiles() {
+  Bytes image(256, 0);
+  const uint8_t ident[] = {0x7F, 'E', 'L', 'F', 2, 1, 1};
+  std::copy(std::begin(ident), std::end(ident), image.begin());
+  image[40] = 128;  // e_shoff
+  image[58] = 64;   // e_shentsize
+  image[60] = 2;    // e_shnum
+  image[128 + 64 + 4] = 1;     // section 1: program data
+  image[128 + 64 + 24] = 64;   // at 64
+  image[128 + 64 + 32] = 64;   // of 64 bytes
+  Bytes file = image;
+  for (size_t i = 0; i < 170; ++i) file.push_back(static_cast<uint8_t>(i * 7 + 3));
+  int32_t sum = 0;
+  Check(vek::installer::AddByteSum(sum, file.data(), file.size()), "the seed's sum fits");
+  const auto trailer = vek::installer::TrailerOf(sum);
+  Bytes whole = file;
+  whole.insert(whole.end(), trailer.begin(), trailer.end());
+  Bytes wrong = whole;
+  wrong.back() ^= 0x01;
+  Bytes cut(whole.begin(), whole.begin() + 300);
+  Check(platform::ElfImageEnd("/proc/self/exe").has_value(), "the ELF reader reads");
+  return {whole, wrong, cut};
+}
+
 // --- Writing -------------------------------------------------------------------------
 
 void WriteSeed(const fs::path& folder, size_t number, std::string_view bytes) {
@@ -256,6 +286,8 @@ int main(int argc, char** argv) {
       WriteSeed(out / target.Target, i, target.Seeds[i]);
     }
   }
+  const std::vector<Bytes> setups = InstallerFiles();
+  for (size_t i = 0; i < setups.size(); ++i) WriteSeed(out / "installer_file", i, AsText(setups[i]));
   const std::vector<Bytes> images = ElfSeeds();
   for (size_t i = 0; i < images.size(); ++i) WriteSeed(out / "elf", i, AsText(images[i]));
   return 0;
