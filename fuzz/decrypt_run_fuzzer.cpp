@@ -33,10 +33,6 @@ using vekfuzz::Check;
 // The key of the seeds that are real encrypted files.
 constexpr const char* FuzzKey = "fuzzing key text";
 
-int qtArgc = 1;
-char qtName[] = "decrypt_run_fuzzer";
-char* qtArgv[] = {qtName, nullptr};
-
 bool Resting() {
   return vek::EngineState.Current == vek::EngineIdle;
 }
@@ -65,15 +61,7 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  const auto home = vekfuzz::Drive().HostPath("home");
-  std::filesystem::create_directories(home);
-  ::setenv("HOME", home.c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-  ::setenv("XDG_DATA_HOME", home.c_str(), 1);
-  ui::TApplication::Initialize(qtArgc, qtArgv, ui::ClockMode::Virtual);
-  ui::dialogs_for_test::SetScripted(true);
-  ui::dialogs_for_test::SetUnexpectedHandler([](const std::string&) { return ui::mrCancel; });
+  vekfuzz::StartWindows();
   platform::SetLocalNowForTest(platform::CalendarTime{2003, 12, 9, 2, 15, 7, 5, 250});
   vek::ResetProgramState();
   vek::CreateProgramWindows();

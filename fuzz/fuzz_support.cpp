@@ -9,6 +9,8 @@
 #include <string>
 
 #include "platform/paths.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
 
 namespace vekfuzz {
 
@@ -60,6 +62,21 @@ std::vector<uint8_t> ReadHostFile(const fs::path& path) {
                              std::istreambuf_iterator<char>());
   Check(!in.bad() && in.is_open(), "a file of the scratch drive can be read");
   return bytes;
+}
+
+void StartWindows() {
+  static int argc = 1;
+  static char name[] = "fuzzer";
+  static char* argv[] = {name, nullptr};
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const fs::path home = Drive().HostPath("home");
+  fs::create_directories(home / "Desktop");
+  ::setenv("HOME", home.c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+  ui::TApplication::Initialize(argc, argv, ui::ClockMode::Virtual);
+  ui::dialogs_for_test::SetScripted(true);
+  ui::dialogs_for_test::SetUnexpectedHandler([](const std::string&) { return ui::mrCancel; });
 }
 
 const TScratchDrive& Drive() {

@@ -38,6 +38,11 @@ inline constexpr std::string_view DriveRoot = "C:\\";
 // The bytes of a host file; the check fails when it cannot be read.
 std::vector<uint8_t> ReadHostFile(const std::filesystem::path& path);
 
+// For targets that run windows: a home of its own on the scratch drive
+// (C:\home, with a Desktop folder), the ui application offscreen on the
+// virtual clock, and every message box answered Cancel.
+void StartWindows();
+
 // Prints `promise` and aborts when `kept` is false.
 void Check(bool kept, const char* promise);
 
