@@ -94,6 +94,9 @@ class TLockLimit {
 };
 
 TEST_F(EngineEncryptTest, KeystreamTheSystemWouldNotLockIsComputedAndLogged) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer answers every lock of memory with success";
+#endif
   const auto content = PatternBytes(60000, 3);
   struct TCase {
     rlim_t Limit;
@@ -120,7 +123,9 @@ TEST_F(EngineEncryptTest, KeystreamTheSystemWouldNotLockIsComputedAndLogged) {
     for (const std::string& text : LogTexts()) {
       if (text.rfind("*** The system ", 0) == 0) {
         ++lines;
-        if (!c.Line.empty()) EXPECT_EQ(text.rfind(c.Line, 0), 0u) << text;
+        if (!c.Line.empty()) {
+          EXPECT_EQ(text.rfind(c.Line, 0), 0u) << text;
+        }
       }
     }
     EXPECT_EQ(lines, c.Line.empty() ? 0 : 1) << "once a run, encryption and verification together";
