@@ -100,10 +100,15 @@ ui::TForm* ProgramWindow(int number) {
   }
 }
 
+void NameProgram() {
+  ui::Application->SetTitle("VEK 2003");
+  ui::Application->SetDesktopFileName("vek2003");
+}
+
 int ProgramMain(int argc, char** argv) {
   ui::TApplication::Initialize(argc, argv);
   platform::SetCommandLine(argc, argv);
-  ui::Application->SetTitle("VEK 2003");
+  NameProgram();
   CreateProgramWindows();
   ui::Application->Run();
   ui::TApplication::Shutdown();
