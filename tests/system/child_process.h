@@ -48,6 +48,7 @@ class TChildProcess {
   std::optional<int> Stop(std::chrono::milliseconds timeout);
   // Whether it has ended, without waiting.
   bool HasEnded();
+  pid_t Id() const { return pid_; }
 
  private:
   TChildProcess(pid_t pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}

@@ -154,23 +154,32 @@ class DesktopSystemTest : public InstallerTest {
   }
 
   // The process that shows the program's start window, once it is shown;
-  // 0, failing the test, when none comes.
-  pid_t StartWindowProcess(TXDisplay& display, TWindowId* window) {
-    const auto shown = display.WaitForWindow("VEK 2003", Timeout);
+  // 0, failing the test, when none comes, or when `starter` (the tool that
+  // starts it) ends in failure first.
+  pid_t StartWindowProcess(TXDisplay& display, TWindowId* window, TChildProcess& starter) {
+    const auto deadline = std::chrono::steady_clock::now() + Timeout;
+    std::optional<TWindowId> shown;
+    while (!shown && std::chrono::steady_clock::now() < deadline) {
+      shown = display.WaitForWindow("VEK 2003", milliseconds(250));
+      const std::optional<int> status = starter.WaitForExit(milliseconds(0));
+      if (!shown && status && *status != 0) break;
+    }
     const std::vector<uint32_t> pid = shown ? display.Property32(*shown, "_NET_WM_PID")
                                             : std::vector<uint32_t>();
     if (pid.size() == 1) {
       *window = *shown;
       return static_cast<pid_t>(pid[0]);
     }
-    ADD_FAILURE() << "no start window; the program said:\n" << FileText(dir / "program.log");
+    ADD_FAILURE() << "no start window; it and the program said:\n" << FileText(dir / "program.log");
     return 0;
   }
 
-  // Ends the program that shows `window`, and waits for the window to go.
+  // Ends the program that shows `window`, a process that a tool started
+  // and left (to this process, or to that tool to collect), and waits for
+  // the window to go.
   void EndProgram(TXDisplay& display, pid_t pid, TWindowId window) {
     ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);  // when it is a child of this process's
+    ::waitpid(pid, nullptr, 0);  // when it was left to this process
     EXPECT_TRUE(display.WaitForWindowHidden(window, Timeout));
   }
 };
@@ -245,12 +254,20 @@ TEST_F(DesktopSystemTest, EveryLauncherStartsTheProgramInItsFolderWithTheFile) {
     }
   }
   // Programs that gio and gtk-launch start are left to this process when
-  // those tools end, so that it can collect them.
-  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-  const char* desktopBefore = std::getenv("XDG_CURRENT_DESKTOP");
-  const std::optional<std::string> savedDesktop =
-      desktopBefore ? std::optional<std::string>(desktopBefore) : std::nullopt;
-  ::unsetenv("XDG_CURRENT_DESKTOP");
+  // those tools end, so that it can collect them. No desktop is named
+  // unless a case names one.
+  struct TLaunchSetting {
+    TLaunchSetting() {
+      if (const char* desktop = std::getenv("XDG_CURRENT_DESKTOP")) Desktop = desktop;
+      ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+      ::unsetenv("XDG_CURRENT_DESKTOP");
+    }
+    ~TLaunchSetting() {
+      ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+      if (Desktop) ::setenv("XDG_CURRENT_DESKTOP", Desktop->c_str(), 1);
+    }
+    std::optional<std::string> Desktop;
+  } setting;
 
   const fs::path file = dir / "my letter.vek";
   MakePatternFile(file, 1234);
@@ -279,7 +296,7 @@ TEST_F(DesktopSystemTest, EveryLauncherStartsTheProgramInItsFolderWithTheFile) {
             launcher.Command[0], {launcher.Command.begin() + 1, launcher.Command.end()}, options);
         ASSERT_NE(launch, nullptr);
         TWindowId window = 0;
-        const pid_t program = StartWindowProcess(display, &window);
+        const pid_t program = StartWindowProcess(display, &window, *launch);
         if (program == 0) continue;
         std::error_code ec;
         EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(program) + "/cwd", ec), installed);
@@ -293,8 +310,6 @@ TEST_F(DesktopSystemTest, EveryLauncherStartsTheProgramInItsFolderWithTheFile) {
       }
     }
   }
-  if (savedDesktop) ::setenv("XDG_CURRENT_DESKTOP", savedDesktop->c_str(), 1);
-  ::prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 // A reinstall that is killed while it copies the program leaves the
@@ -388,11 +403,13 @@ TEST_F(DesktopSystemTest, AReinstallKilledDuringTheCopyLeavesAWholeProgram) {
       TChildProcess::Start(command[0], {command.begin() + 1, command.end()}, programOptions);
   ASSERT_NE(program, nullptr);
   TWindowId window = 0;
-  const pid_t pid = StartWindowProcess(display, &window);
+  const pid_t pid = StartWindowProcess(display, &window, *program);
   ASSERT_NE(pid, 0);
   std::error_code ec;
   EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec), installed);
-  EndProgram(display, pid, window);
+  EXPECT_EQ(pid, program->Id());  // the starter became the program
+  program.reset();
+  EXPECT_TRUE(display.WaitForWindowHidden(window, Timeout));
 }
 
 // The readme's block of removal commands, taken from the readme itself,
