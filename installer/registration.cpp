@@ -129,7 +129,7 @@ std::vector<std::string> InstallIcons() {
   const auto bytes = ReadSmallFile(iconFile);
   for (const int size : platform::ThemeIconSizes) {
     const auto png = bytes ? ui::ScaledPng(*bytes, size) : std::nullopt;
-    if (!png) return {"icons: no picture in " + iconFile};
+    if (!png) return {"icons: no picture in " + platform::ToHostPath(iconFile).value_or(iconFile)};
     if (!platform::InstallThemeIcon(platform::ThemeIconKind::Application, kDesktopId, size, *png) ||
         !platform::InstallThemeIcon(platform::ThemeIconKind::FileType, kFileTypeIcon, size, *png)) {
       return {"icons: could not be written (" + SystemErrorMessage(platform::LastError()) + ")"};
