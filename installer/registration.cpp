@@ -149,9 +149,9 @@ void TForm5::RegisterWithDesktop() {
     notes.push_back("file type: could not be written (" +
                     SystemErrorMessage(platform::LastError()) + ")");
   }
+  WriteStarter(notes);
   // The entry that opens the files stays out of the menus until a Start
   // menu shortcut (the same entry, shown) is asked for.
-  WriteStarter(notes);
   platform::ShellLink handler = ProgramEntry();
   handler.SetHidden(true);
   const std::string folder = platform::DesktopEntriesFolder().value_or(std::string());
