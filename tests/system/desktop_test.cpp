@@ -335,8 +335,8 @@ TEST_F(DesktopSystemTest, AReinstallKilledDuringTheCopyLeavesAWholeProgram) {
   TChildOptions options = ProgramOptions(display);
   options.Environment.emplace_back("HOME", dir.path().string());
   options.Output = dir / "setup.log";
-  auto setup = TChildProcess::Start(VEK_SETUP_FILE, {}, options);
-  ASSERT_NE(setup, nullptr);
+  auto installer = TChildProcess::Start(VEK_SETUP_FILE, {}, options);
+  ASSERT_NE(installer, nullptr);
   struct Page {
     int Width, Height, NextX, NextY;  // from the form files: the page's next button
   };
@@ -387,7 +387,7 @@ TEST_F(DesktopSystemTest, AReinstallKilledDuringTheCopyLeavesAWholeProgram) {
            << "; the installer said:\n"
            << FileText(dir / "setup.log");
   }
-  setup.reset();  // SIGKILL
+  installer.reset();  // SIGKILL
 
   const Bytes after = ReadFileBytes(installed);
   EXPECT_TRUE(after == earlier || after == fresh) << "the program file has " << after.size()
