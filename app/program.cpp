@@ -100,12 +100,17 @@ ui::TForm* ProgramWindow(int number) {
   }
 }
 
+void NameProgram() {
+  ui::Application->SetTitle("VEK 2003");
+  ui::Application->SetDesktopFileName("vek2003");
+}
+
 int ProgramMain(int argc, char** argv) {
   // Before any key is typed: a crash must not write the key to a core file.
   platform::KeepMemoryOutOfDumps();
   ui::TApplication::Initialize(argc, argv);
   platform::SetCommandLine(argc, argv);
-  ui::Application->SetTitle("VEK 2003");
+  NameProgram();
   CreateProgramWindows();
   ui::Application->Run();
   ui::TApplication::Shutdown();

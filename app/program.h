@@ -20,6 +20,10 @@ void DestroyProgramWindows();
 // when the program has no window of that number or it is not created yet.
 ui::TForm* ProgramWindow(int number);
 
+// Gives the application its title (which its windows' class takes too)
+// and the name of the desktop entry that its installer writes.
+void NameProgram();
+
 // The whole program: application title, the windows, the message loop.
 int ProgramMain(int argc, char** argv);
 

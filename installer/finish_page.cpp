@@ -16,6 +16,7 @@ void TForm6::DeclareBindings(ui::TFormBinder& binder) {
   binder.Control("Button1", Button1);
   binder.Handler("FormShow", this, &TForm6::FormShow);
   binder.Handler("Button1Click", this, &TForm6::Button1Click);
+  binder.Handler("FormCloseRequest", this, &TForm6::FormCloseRequest);
 }
 
 void TForm6::FormShow() {
@@ -31,6 +32,10 @@ void TForm6::Button1Click() {
     platform::ShellExecute("open", InstallDir + std::string(ProgramFileName),
                            InstallWorkingFolder());
   }
+  Form1->CloseAllForms();
+}
+
+void TForm6::FormCloseRequest() {
   Form1->CloseAllForms();
 }
 

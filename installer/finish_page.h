@@ -18,6 +18,9 @@ class TForm6 : public ui::TForm {
 
   void FormShow();
   void Button1Click();
+  // The window's own close (its close button, Alt+F4): the installer ends
+  // and nothing is started, whatever the boxes say.
+  void FormCloseRequest();
 
  protected:
   void DeclareBindings(ui::TFormBinder& binder) override;

@@ -65,8 +65,8 @@ std::string SystemErrorMessage(int error) {
   return "The system reported error " + std::to_string(error) + ".";
 }
 
-void RaiseSystemError(int error) {
-  throw TStepFailure(SystemErrorMessage(error));
+void RaiseSystemError(int error, std::string path) {
+  throw TStepFailure(SystemErrorMessage(error), std::move(path));
 }
 
 }  // namespace vek::installer

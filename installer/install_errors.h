@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vek::installer {
 
@@ -32,10 +33,16 @@ inline constexpr int ReadFailed = 8;
 const TInstallError& InstallError(int code);
 
 // A step that the system refused: the step runs again on the next tick, up
-// to a limit (progress_page.h).
+// to a limit (progress_page.h). It may name the file or folder it was
+// refused (a Windows path), which the error page then shows.
 class TStepFailure : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TStepFailure(const std::string& message, std::string path = {})
+      : std::runtime_error(message), path_(std::move(path)) {}
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 // The Windows error for a registry value of a kind it does not know.
@@ -44,7 +51,8 @@ inline constexpr int InvalidValueKindError = 1013;
 // The system's message for a Windows error number.
 std::string SystemErrorMessage(int error);
 
-// Raises TStepFailure with the system's message for `error`.
-[[noreturn]] void RaiseSystemError(int error);
+// Raises TStepFailure with the system's message for `error`, about `path`
+// when one is given.
+[[noreturn]] void RaiseSystemError(int error, std::string path = {});
 
 }  // namespace vek::installer

@@ -11,13 +11,17 @@
 #include "installer/state.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/whole_file.h"
 #include "ui/application.h"
 
 namespace vek::installer {
 namespace {
 
-constexpr std::string_view kStepFailureHelp =
+constexpr std::string_view kInstallFolderHelp =
     "Check the install folder and its drive, then run the installer again";
+// Where a later step was refused a folder of the user's own.
+constexpr std::string_view kNamedFolderHelp =
+    "Check the folder named below, then run the installer again";
 
 // Where the data must start for a 32-bit position to reach all of it.
 constexpr int64_t kLargestPosition = 0x7FFFFFFF;
@@ -27,6 +31,19 @@ std::string Hex4(uint16_t code) {
   std::string text = "0x";
   for (int shift = 12; shift >= 0; shift -= 4) text += digits[(code >> shift) & 0xF];
   return text;
+}
+
+// A payload file is written under this name beside its own until it is
+// whole, then renamed over it: an install cut short at any moment leaves
+// the earlier file or the new one, never part of one. The name keeps its
+// extension, so the program is created runnable.
+std::string TemporaryName(std::string_view name) {
+  return "~" + std::string(name);
+}
+
+// A path as the user finds it on this machine.
+std::string DisplayPath(const std::string& windowsPath) {
+  return platform::ToHostPath(windowsPath).value_or(windowsPath);
 }
 
 // The installer file opened for reading; the system's refusal raises.
@@ -70,10 +87,13 @@ void TForm5::Timer1Timer() {
   NextStep = CurrentStep;
   try {
     RunStep(CurrentStep);
-  } catch (const std::exception& failure) {
+  } catch (const TStepFailure& failure) {
     // The step stays current and runs again on the next tick, unless it
     // keeps failing: then the user learns why.
-    if (++StepFailures >= StepRetryLimit) ShowStepFailure(failure.what());
+    if (++StepFailures >= StepRetryLimit) ShowStepFailure(failure.what(), failure.Path());
+    return;
+  } catch (const std::exception& failure) {
+    if (++StepFailures >= StepRetryLimit) ShowStepFailure(failure.what(), {});
     return;
   }
   StepFailures = 0;
@@ -130,10 +150,14 @@ void TForm5::ShowInstallError(int code) {
   StopOnErrorPage();
 }
 
-void TForm5::ShowStepFailure(const std::string& message) {
+void TForm5::ShowStepFailure(const std::string& message, const std::string& path) {
   Form7->Label4->SetCaption(std::string_view(message).substr(0, ErrorDescriptionCapacity));
-  Form7->Label5->SetCaption(kStepFailureHelp);
-  Form7->Label6->SetCaption("[STEP=" + Hex4(CurrentStep) + "]");
+  // The folder and files steps concern the install folder; later ones
+  // other folders of the user's, which the detail line names.
+  const bool installFolder = CurrentStep <= step::CopyChunk || path.empty();
+  Form7->Label5->SetCaption(installFolder ? kInstallFolderHelp : kNamedFolderHelp);
+  Form7->Label6->SetCaption("[STEP=" + Hex4(CurrentStep) + "]" +
+                            (path.empty() ? "" : " " + DisplayPath(path)));
   StopOnErrorPage();
 }
 
@@ -252,17 +276,24 @@ void TForm5::StepNextFile() {
     return;
   }
   const TPayloadEntry& entry = PayloadTable()[next - 1u];
-  const std::string target = InstallDir + std::string(entry.Name);
-  platform::DeleteFile(target);  // what stays in the way, the create reports
+  const std::string temporary = InstallDir + TemporaryName(entry.Name);
+  platform::DeleteFile(temporary);  // what an install cut short left; a link goes, not its target
   int error = 0;
-  auto stream = platform::FileStream::Open(target, platform::FileMode::Create,
+  auto stream = platform::FileStream::Open(temporary, platform::FileMode::CreateNew,
                                            platform::ShareMode::Exclusive, &error);
-  if (!stream) RaiseSystemError(error);
+  if (!stream) {
+    // A folder that is not there could not be made at 0x2400: its own
+    // refusal is the cause, and it may work now.
+    const bool folderMissing =
+        error == platform::err::PathNotFound && !platform::DirectoryExists(InstallDir);
+    if (folderMissing && !platform::ForceDirectories(InstallDir)) error = platform::LastError();
+    RaiseSystemError(error, InstallWorkingFolder());
+  }
   FileIndex = next;
   Label9->SetCaption(entry.Name);
   FileRemaining = entry.Size;
   TargetStream = std::move(stream);
-  targetPath_ = target;
+  targetPath_ = temporary;
   NextStep = step::CopyChunk;
 }
 
@@ -281,8 +312,17 @@ void TForm5::StepCopyChunk() {
     ShowProgress(CopiedTotal, PayloadTotal);
   }
   if (FileRemaining > 0) return;
-  if (!TargetStream->Close()) return FailTargetWrite();
+  // Whole on the device before it takes the file's name.
+  if (!TargetStream->Flush() || !TargetStream->Close()) return FailTargetWrite();
   TargetStream.reset();
+  const std::string target = InstallDir + std::string(PayloadTable()[FileIndex - 1u].Name);
+  if (!platform::ReplaceFile(targetPath_, target)) {
+    const int error = platform::LastError();
+    DiscardTarget();
+    SourceStream.reset();
+    return ShowStepFailure(SystemErrorMessage(error), target);
+  }
+  platform::SyncFolder(InstallDir);
   NextStep = step::NextFile;
 }
 
@@ -296,7 +336,7 @@ void TForm5::FailTargetWrite() {
   DiscardTarget();
   SourceStream.reset();
   if (error == platform::err::DiskFull) return ShowInstallError(install_error::DiskSpace);
-  ShowStepFailure(SystemErrorMessage(error));
+  ShowStepFailure(SystemErrorMessage(error), InstallWorkingFolder());
 }
 
 }  // namespace vek::installer

@@ -104,16 +104,18 @@ class TForm5 : public ui::TForm {
  private:
   // Runs the handler of `code`; a code without one does nothing.
   void RunStep(uint16_t code);
-  // The error page with a failure that is no numbered install error.
-  void ShowStepFailure(const std::string& message);
+  // The error page with a failure that is no numbered install error, and
+  // the file or folder it concerns (a Windows path; empty: none).
+  void ShowStepFailure(const std::string& message, const std::string& path);
   // Stops the machine and shows the error page (its texts set already).
   void StopOnErrorPage();
   ui::TLabel* TaskLabel(uint8_t index) const;
-  // Closes the payload file being written and removes it, so no half file stays.
+  // Closes the payload file being written and removes it, so no half file
+  // stays; the file of that name from an earlier install stays as it was.
   void DiscardTarget();
   // A payload file that could not be written: removed, and the error page.
   void FailTargetWrite();
-  std::string targetPath_;
+  std::string targetPath_;  // where the payload file is written until it is whole
 };
 
 }  // namespace vek::installer

@@ -8,9 +8,11 @@
 #include "installer/shortcuts_page.h"
 #include "installer/state.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/shell_desktop.h"
 #include "platform/shell_link.h"
+#include "platform/whole_file.h"
 #include "ui/picture.h"
 
 namespace vek::installer {
@@ -24,7 +26,13 @@ constexpr std::string_view kShellFolders =
     "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr uint16_t kShortcutHotkey = 0x027B;  // Ctrl+F12
 constexpr std::string_view kShortcutName = "VEK 2003";
-constexpr std::string_view kShortcutDescription = "Shortcut to the VEK 2003 application";
+// What menus show beside the name, and what the entry's tooltip says.
+constexpr std::string_view kShortcutKind = "File Encryption";
+constexpr std::string_view kShortcutDescription =
+    "Encrypt, verify, decrypt and securely delete your files";
+// The class of the program's windows: the program's title, which it takes
+// as its application name.
+constexpr std::string_view kProgramWindowClass = "VEK 2003";
 
 // The desktop's names for the program and its file type: the entry file
 // (in the menu folder and on the desktop alike), the icons, the type.
@@ -53,36 +61,53 @@ void RemoveKey(RootKey root, std::string_view key) {
   if (platform::RegKeyExists(root, key)) platform::RegDeleteKey(root, key);
 }
 
+// Writes the small starter that runs the installed program in its folder,
+// whose path every launcher takes as it is, for the entries to start; where
+// it cannot be written they start the program itself, and a note says why.
+void WriteStarter(std::vector<std::string>& notes) {
+  const std::string program = InstallDir + std::string(ProgramFileName);
+  const auto starter =
+      platform::InstallProgramStarter(kDesktopId, program, InstallWorkingFolder());
+  if (!starter) {
+    notes.push_back("starter: could not be written (" +
+                    SystemErrorMessage(platform::LastError()) + ")");
+  }
+  EntryCommand = starter.value_or(program);
+}
+
 // The entry that starts the installed program in its folder, with the
 // .vek files it opens; a shortcut of either kind, or the hidden entry
 // that only opens files.
 platform::ShellLink ProgramEntry() {
   const std::string program = InstallDir + std::string(ProgramFileName);
   platform::ShellLink link;
-  link.SetPath(program);
+  link.SetPath(EntryCommand.empty() ? program : EntryCommand);
   link.SetHotkey(kShortcutHotkey);
   link.SetWorkingDirectory(InstallWorkingFolder());
+  link.SetGenericName(kShortcutKind);
   link.SetDescription(kShortcutDescription);
   link.SetIconLocation(program, 0);
   link.SetName(kShortcutName);
   link.SetIconName(kDesktopId);
   link.SetFileType(kMimeType);
   link.SetCategories(kMenuCategories);
+  link.SetWindowClass(kProgramWindowClass);
   return link;
 }
 
 // Adds lines to the install log in the install folder, which is written
-// anew with all of them.
+// anew with all of them. An install with nothing to note leaves no log,
+// and none of an earlier install that had something to say.
 void NoteInInstallLog(const std::vector<std::string>& lines) {
-  if (lines.empty()) return;
   InstallNotes.insert(InstallNotes.end(), lines.begin(), lines.end());
+  const std::string log = InstallDir + std::string(kInstallLogName);
+  if (InstallNotes.empty()) {
+    platform::DeleteFile(log);
+    return;
+  }
   std::string text;
   for (const std::string& line : InstallNotes) text += line + "\n";
-  auto log = platform::FileStream::Open(InstallDir + std::string(kInstallLogName),
-                                        platform::FileMode::Create, platform::ShareMode::Exclusive);
-  if (!log) return;  // the notes stay for the next try
-  log->Write(text.data(), static_cast<int64_t>(text.size()));
-  log->Close();
+  platform::WriteWholeFile(log, text);  // when it fails, the notes stay for the next try
 }
 
 // A small file's bytes; nothing when it cannot be read whole.
@@ -104,7 +129,7 @@ std::vector<std::string> InstallIcons() {
   const auto bytes = ReadSmallFile(iconFile);
   for (const int size : platform::ThemeIconSizes) {
     const auto png = bytes ? ui::ScaledPng(*bytes, size) : std::nullopt;
-    if (!png) return {"icons: no picture in " + iconFile};
+    if (!png) return {"icons: no picture in " + platform::ToHostPath(iconFile).value_or(iconFile)};
     if (!platform::InstallThemeIcon(platform::ThemeIconKind::Application, kDesktopId, size, *png) ||
         !platform::InstallThemeIcon(platform::ThemeIconKind::FileType, kFileTypeIcon, size, *png)) {
       return {"icons: could not be written (" + SystemErrorMessage(platform::LastError()) + ")"};
@@ -124,16 +149,16 @@ void TForm5::RegisterWithDesktop() {
     notes.push_back("file type: could not be written (" +
                     SystemErrorMessage(platform::LastError()) + ")");
   }
+  WriteStarter(notes);
   // The entry that opens the files stays out of the menus until a Start
   // menu shortcut (the same entry, shown) is asked for.
   platform::ShellLink handler = ProgramEntry();
   handler.SetHidden(true);
   const std::string folder = platform::DesktopEntriesFolder().value_or(std::string());
-  platform::ForceDirectories(folder);
   const std::string entry = folder + "\\" + std::string(kEntryFile);
-  if (!handler.Save(entry)) {
-    notes.push_back("entry " + entry + ": could not be written (" +
-                    SystemErrorMessage(platform::LastError()) + ")");
+  if (!platform::ForceDirectories(folder) || !handler.Save(entry)) {
+    notes.push_back("entry " + platform::ToHostPath(entry).value_or(entry) +
+                    ": could not be written (" + SystemErrorMessage(platform::LastError()) + ")");
   }
   const auto toolNotes = platform::UpdateDesktopDatabases(kEntryFile, kMimeType);
   notes.insert(notes.end(), toolNotes.begin(), toolNotes.end());
@@ -188,13 +213,17 @@ void TForm5::StepShortcuts() {
 
 void TForm5::CreateShortcut(int kind) {
   const platform::ShellLink link = ProgramEntry();
+  const std::string_view folderName = kind == StartMenuShortcut ? "Start Menu" : "Desktop";
   const std::string folder =
-      platform::RegReadString(RootKey::CurrentUser, kShellFolders,
-                              kind == StartMenuShortcut ? "Start Menu" : "Desktop")
+      platform::RegReadString(RootKey::CurrentUser, kShellFolders, folderName)
           .value_or(std::string());
-  platform::ForceDirectories(folder);
+  if (folder.empty()) {
+    throw TStepFailure("No " + std::string(folderName) + " folder is recorded for the shortcut.");
+  }
+  // A folder that cannot be made is the cause, not the shortcut in it.
+  if (!platform::ForceDirectories(folder)) RaiseSystemError(platform::LastError(), folder);
   const std::string path = folder + "\\" + std::string(kEntryFile);
-  if (!link.Save(path)) throw TStepFailure("Could not write the shortcut " + path);
+  if (!link.Save(path)) RaiseSystemError(platform::LastError(), folder);
   if (kind == DesktopShortcut) platform::TrustLauncher(path);
 }
 

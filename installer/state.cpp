@@ -38,6 +38,7 @@ void ResetInstallerState() {
   FileRemaining = CopiedTotal = 0;
   StepFailures = 0;
   InstallNotes.clear();
+  EntryCommand.clear();
   SetupFileOverride.reset();
   PayloadTableOverride.reset();
 }

@@ -65,6 +65,10 @@ inline int32_t CopiedTotal = 0;
 inline uint16_t StepFailures = 0;  // failed runs of the current step in a row
 // What the install log holds: what the desktop could not be told, line by line.
 inline std::vector<std::string> InstallNotes;
+// What the entries and shortcuts start (a Windows path): the starter that
+// runs the program in its folder, written with the file type's entry;
+// empty until then, when they start the program itself.
+inline std::string EntryCommand;
 
 // --- Windows ---------------------------------------------------------------------------
 inline TForm1* Form1 = nullptr;  // backdrop, the main form

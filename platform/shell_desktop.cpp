@@ -13,6 +13,7 @@
 
 #include "platform/internal.h"
 #include "platform/paths.h"
+#include "platform/whole_file.h"
 
 namespace platform {
 namespace {
@@ -60,30 +61,6 @@ std::string MagicValue(std::string_view bytes) {
   return XmlText(value);
 }
 
-// Writes a whole host file by way of a file beside it, so that a reader
-// never meets half of it. False (LastError set) when it cannot.
-bool WriteHostFile(const std::string& path, std::string_view bytes) {
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  if (ec) return detail::Fail(detail::WinError(ec.value()));
-  const std::string temporary = path + ".new";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return detail::Fail(detail::WinError(errno));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const int writeError = done == bytes.size() ? 0 : (errno != 0 ? errno : ENOSPC);
-  const bool closed = ::close(fd) == 0;
-  if (writeError == 0 && closed && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  const int error = writeError != 0 ? writeError : errno;
-  ::unlink(temporary.c_str());
-  return detail::Fail(detail::WinError(error));
-}
-
 // Runs a tool with nothing for input and nowhere for output, and waits for
 // its end. Nothing when it is not installed; else a line for the install
 // log when it failed, or "" when it ran well.
@@ -125,6 +102,38 @@ void RunToolNoting(const std::vector<std::string>& args, std::vector<std::string
   }
 }
 
+// A host file replaced whole, in folders made on the way. False (LastError
+// set) when it cannot be.
+bool WriteHostFile(const std::string& path, std::string_view bytes, WholeFileKind kind) {
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  if (ec) return detail::Fail(detail::WinError(ec.value()));
+  return detail::WriteWholeHostFile(path, bytes, kind);
+}
+
+// A text as one word of a shell command: in single quotes, each of its own
+// single quotes closed, escaped and opened again.
+std::string ShellWord(std::string_view text) {
+  std::string word = "'";
+  for (char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+}
+
+// Tells the desktop that the user's icon theme has changed. A theme's
+// icon cache counts only while it is newer than the theme's folder: the
+// folder's time moves on, so a cache made before the icons is no longer
+// believed, and a cache that is there is made again with them in it. A
+// theme without a cache gets none: a cache that other programs do not keep
+// up to date would hide their icons later.
+void RefreshIconTheme(const std::string& theme, std::vector<std::string>& notes) {
+  if (::utimensat(AT_FDCWD, theme.c_str(), nullptr, 0) != 0) return;  // no icons there
+  struct stat cache {};
+  if (::stat((theme + "/icon-theme.cache").c_str(), &cache) != 0) return;
+  const auto outcome =
+      RunTool({"gtk-update-icon-cache", "--force", "--ignore-theme-index", "--quiet", theme});
+  if (outcome && !outcome->empty()) notes.push_back(*outcome);
+}
+
 }  // namespace
 
 std::string DesktopDataFolder() {
@@ -141,8 +150,9 @@ bool InstallThemeIcon(ThemeIconKind kind, std::string_view name, int size,
   const std::string path = DesktopDataFolder() + "/icons/hicolor/" + side + "x" + side +
                            (kind == ThemeIconKind::Application ? "/apps/" : "/mimetypes/") +
                            std::string(name) + ".png";
-  return WriteHostFile(path,
-                       std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+  return WriteHostFile(
+      path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()),
+      WholeFileKind::Plain);
 }
 
 bool InstallFileType(std::string_view package, const TFileTypeDefinition& type) {
@@ -155,8 +165,9 @@ bool InstallFileType(std::string_view package, const TFileTypeDefinition& type) 
       XmlText(type.Glob) +
       "\"/>\n    <magic priority=\"80\">\n      <match type=\"string\" offset=\"0\" value=\"" +
       MagicValue(type.Magic) + "\"/>\n    </magic>\n  </mime-type>\n</mime-info>\n";
-  return WriteHostFile(DesktopDataFolder() + "/mime/packages/" + std::string(package) + ".xml",
-                       xml);
+  return WriteHostFile(
+      DesktopDataFolder() + "/mime/packages/" + std::string(package) + ".xml", xml,
+      WholeFileKind::Plain);
 }
 
 std::vector<std::string> UpdateDesktopDatabases(std::string_view entryFile,
@@ -169,8 +180,31 @@ std::vector<std::string> UpdateDesktopDatabases(std::string_view entryFile,
   std::filesystem::create_directories(data + "/applications", ec);
   RunToolNoting({"update-mime-database", data + "/mime"}, notes);
   RunToolNoting({"update-desktop-database", data + "/applications"}, notes);
+  RefreshIconTheme(data + "/icons/hicolor", notes);
   RunToolNoting({"xdg-mime", "default", std::string(entryFile), std::string(mimeType)}, notes);
   return notes;
+}
+
+std::optional<std::string> InstallProgramStarter(std::string_view name, std::string_view program,
+                                                 std::string_view folder) {
+  const auto hostProgram = detail::HostPathOrFail(program);
+  const auto hostFolder = detail::HostPathOrFail(folder);
+  if (!hostProgram || !hostFolder) return std::nullopt;
+  const std::string starter = DesktopDataFolder() + "/" + std::string(name) + "/bin/" +
+                              std::string(name);
+  const auto windowsStarter = ToWindowsPath(starter);
+  if (!windowsStarter) {
+    detail::SetLastError(err::PathNotFound);
+    return std::nullopt;
+  }
+  // The folder stands on a line of its own, as a shell word, for whoever
+  // needs to know where the program is (the removal in the readme).
+  const std::string script =
+      "#!/bin/sh\n# Starts the program in its own folder with what it is given.\nfolder=" +
+      ShellWord(*hostFolder) + "\ncd -- \"$folder\" || exit 127\nexec " + ShellWord(*hostProgram) +
+      " \"$@\"\n";
+  if (!WriteHostFile(starter, script, WholeFileKind::Runnable)) return std::nullopt;
+  return windowsStarter;
 }
 
 void TrustLauncher(std::string_view windowsPath) {

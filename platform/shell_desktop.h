@@ -39,12 +39,24 @@ bool InstallFileType(std::string_view package, const TFileTypeDefinition& type);
 
 // The desktop's tools, each run (and waited for) only where it is
 // installed: update-mime-database and update-desktop-database rebuild the
-// caches of file types and entries, then `xdg-mime default` makes the entry
+// caches of file types and entries, the icon theme is marked as changed
+// (and its icon cache, where it has one, made again by
+// gtk-update-icon-cache), then `xdg-mime default` makes the entry
 // file `entryFile` ("name.desktop") the one that opens `mimeType`. The
 // answer is a line for every tool that is missing or failed; none of that
 // keeps the program from working, only the desktop from knowing of it.
 std::vector<std::string> UpdateDesktopDatabases(std::string_view entryFile,
                                                 std::string_view mimeType);
+
+// Writes the small program that a program's entries start in its place:
+// it changes to `folder` and runs `program` there with the arguments it is
+// given. It goes to <data folder>/<name>/bin/<name>, a path that the
+// launchers of every desktop take as it is, whatever spaces, "%" or other
+// characters the program's own path holds. Its line "folder=" names the
+// folder as a shell word. Its Windows path, or nothing
+// (LastError set) when a path maps to no drive or it cannot be written.
+std::optional<std::string> InstallProgramStarter(std::string_view name, std::string_view program,
+                                                 std::string_view folder);
 
 // Marks a launcher on the desktop as one the user trusts, where the
 // desktop keeps such a mark (through gio); where it does not, nothing

@@ -1,14 +1,13 @@
 // Shortcuts as desktop-entry files.
 #include "platform/shell_link.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 
 #include "platform/files.h"
 #include "platform/internal.h"
 #include "platform/paths.h"
+#include "platform/whole_file.h"
 
 namespace platform {
 namespace {
@@ -71,25 +70,6 @@ std::string ShortcutName(std::string_view windowsPath) {
   return name;
 }
 
-bool WriteAll(std::string_view windowsPath, const std::string& text) {
-  int error = 0;
-  auto file = FileStream::Open(windowsPath, FileMode::Create, ShareMode::Exclusive, &error);
-  if (!file) return detail::Fail(error);
-  const auto size = static_cast<int64_t>(text.size());
-  const bool written = file->Write(text.data(), size) == size && file->Flush();
-  const int writeError = file->LastError();
-  if (file->Close() && written) return true;
-  return detail::Fail(writeError != 0 ? writeError : file->LastError());
-}
-
-// Desktops start an entry on the desktop only when it is executable.
-bool MakeLauncher(std::string_view windowsPath) {
-  const auto host = detail::HostPathOrFail(windowsPath);
-  if (!host) return false;
-  if (::chmod(host->c_str(), 0755) == 0) return true;
-  return detail::Fail(detail::WinError(errno));
-}
-
 }  // namespace
 
 void ShellLink::SetPath(std::string_view program) {
@@ -123,6 +103,12 @@ void ShellLink::SetCategories(std::string_view categories) {
 void ShellLink::SetHidden(bool hidden) {
   hidden_ = hidden;
 }
+void ShellLink::SetGenericName(std::string_view kind) {
+  genericName_ = std::string(kind);
+}
+void ShellLink::SetWindowClass(std::string_view windowClass) {
+  windowClass_ = std::string(windowClass);
+}
 
 std::optional<std::string> ShellLink::DesktopEntry(std::string_view name) const {
   if (program_.empty()) {
@@ -131,6 +117,7 @@ std::optional<std::string> ShellLink::DesktopEntry(std::string_view name) const 
   }
   std::string text = "[Desktop Entry]\nType=Application\nName=" +
                      EntryValue(name_.empty() ? name : std::string_view(name_)) + "\n";
+  if (!genericName_.empty()) text += "GenericName=" + EntryValue(genericName_) + "\n";
   if (!description_.empty()) text += "Comment=" + EntryValue(description_) + "\n";
   const auto program = detail::HostPathOrFail(program_);
   if (!program) return std::nullopt;
@@ -152,6 +139,7 @@ std::optional<std::string> ShellLink::DesktopEntry(std::string_view name) const 
   text += "Terminal=false\n";
   if (!fileType_.empty()) text += "MimeType=" + EntryValue(fileType_) + ";\n";
   if (!categories_.empty()) text += "Categories=" + EntryValue(categories_) + "\n";
+  if (!windowClass_.empty()) text += "StartupWMClass=" + EntryValue(windowClass_) + "\n";
   if (hidden_) text += "NoDisplay=true\n";
   if (hotkey_ != 0) text += "# Hotkey=" + HotkeyText(hotkey_) + "\n";
   return text;
@@ -161,14 +149,10 @@ bool ShellLink::Save(std::string_view windowsPath) const {
   if (!detail::HostPathOrFail(windowsPath)) return false;
   const auto text = DesktopEntry(ShortcutName(windowsPath));
   if (!text) return false;
-  // Written beside the shortcut and renamed over it, so a failed write
-  // leaves the old shortcut (or none) behind, never half a file.
-  const std::string temporary = std::string(windowsPath) + ".new";
-  if (WriteAll(temporary, *text) && MakeLauncher(temporary) && ReplaceFile(temporary, windowsPath))
-    return true;
-  const int error = LastError();
-  DeleteFile(temporary);
-  return detail::Fail(error);
+  // Replaced whole, so a failed write leaves the old shortcut (or none)
+  // behind, never half a file. Desktops start an entry on the desktop only
+  // when it is executable.
+  return WriteWholeFile(windowsPath, *text, WholeFileKind::Runnable);
 }
 
 std::string HotkeyText(uint16_t keys) {

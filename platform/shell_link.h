@@ -4,7 +4,8 @@
 // setters say: the program to start (Exec), its working folder (Path), a
 // description (Comment) and the icon (Icon), paths as host paths. The hotkey
 // has no place in a desktop entry and is kept as a comment line. A saved
-// entry is executable, as desktops want of a launcher.
+// entry is executable, as desktops want of a launcher (as far as the umask
+// lets files be).
 
 #include <cstdint>
 #include <optional>
@@ -39,6 +40,11 @@ class ShellLink {
   void SetCategories(std::string_view categories);
   // An entry that opens files but is not listed in menus.
   void SetHidden(bool hidden);
+  // The kind of program, which menus show beside its name ("Text Editor").
+  void SetGenericName(std::string_view kind);
+  // The class of the program's windows, by which the desktop tells them
+  // as this entry's.
+  void SetWindowClass(std::string_view windowClass);
 
   // The desktop entry for a shortcut named `name` (SetName's name when one
   // was set); nothing (LastError 3) when the program, folder or icon path
@@ -52,7 +58,7 @@ class ShellLink {
 
  private:
   std::string program_, folder_, description_, icon_;
-  std::string name_, iconName_, fileType_, categories_;
+  std::string name_, iconName_, fileType_, categories_, genericName_, windowClass_;
   bool hidden_ = false;
   int iconIndex_ = 0;
   uint16_t hotkey_ = 0;

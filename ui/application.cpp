@@ -148,6 +148,14 @@ void TApplication::SetTitle(std::string_view title) {
   QApplication::setApplicationName(detail::ToQString(title_));
 }
 
+std::string TApplication::DesktopFileName() const {
+  return QGuiApplication::desktopFileName().toStdString();
+}
+
+void TApplication::SetDesktopFileName(std::string_view name) {
+  QGuiApplication::setDesktopFileName(QString::fromStdString(std::string(name)));
+}
+
 void TApplication::Adopt(std::unique_ptr<TForm> form, std::string_view resourceName) {
   TForm* raw = form.get();
   forms_.push_back(std::move(form));

@@ -22,6 +22,10 @@ class TApplication {
 
   const std::string& Title() const { return title_; }
   void SetTitle(std::string_view title);
+  // The name of the program's desktop entry without ".desktop", by which
+  // the desktop matches the program's windows to its entry.
+  std::string DesktopFileName() const;
+  void SetDesktopFileName(std::string_view name);
 
   // Creates a form from its stored description. The first form created is
   // the main form.

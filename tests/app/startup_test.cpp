@@ -10,6 +10,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/options_dialog.h"
+#include "app/program.h"
 #include "app_fixture.h"
 #include "core/settings.h"
 #include "platform/drives.h"
@@ -78,6 +79,14 @@ TEST_F(AppStartupTest, TheWindowsAreCreatedOnceInNumberOrder) {
   EXPECT_EQ(numbered.size(), 16u);
   EXPECT_EQ(ui::Application->Forms(), numbered);
   EXPECT_EQ(ui::Application->MainForm(), Form1);
+}
+
+// The desktop tells the program's windows as those of the entry its
+// installer writes (vek2003.desktop, whose StartupWMClass is the title).
+TEST_F(AppStartupTest, TheProgramNamesItselfAsItsDesktopEntryDoes) {
+  vek::NameProgram();
+  EXPECT_EQ(ui::Application->Title(), "VEK 2003");
+  EXPECT_EQ(ui::Application->DesktopFileName(), "vek2003");
 }
 
 TEST_F(AppStartupTest, FirstStartInAnEmptyFolderTakesTheDefaultsAndWritesTheSettings) {

@@ -209,7 +209,8 @@ TEST_F(InstallerWizardTest, EveryWayOutClosesAllWindows) {
 }
 
 // The backdrop and the progress page have no way out of their own: a close
-// sent to them changes nothing. The finish page's close is "&Finish".
+// sent to them changes nothing. The finish page's close ends the installer
+// and, unlike "&Finish", starts nothing, whatever its boxes say.
 TEST_F(InstallerWizardTest, AWindowManagersCloseNeverLeavesTheBackdropAlone) {
   Form1->Show();
   Form1->RequestClose();
@@ -223,8 +224,11 @@ TEST_F(InstallerWizardTest, AWindowManagersCloseNeverLeavesTheBackdropAlone) {
   CreateWindows();
   Form1->Show();
   Form6->Show();
+  ASSERT_TRUE(Form6->CheckBox1->Checked() && Form6->CheckBox2->Checked());
   Form6->RequestClose();
   EXPECT_TRUE(ui::Application->Terminated());
+  EXPECT_FALSE(Form6->IsShown());
+  EXPECT_EQ(shellCalls, std::vector<std::string>{});
 }
 
 TEST_F(InstallerWizardTest, FinishOpensWhatIsCheckedThenCloses) {

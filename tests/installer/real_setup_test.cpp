@@ -59,9 +59,17 @@ TEST_F(InstallerRealSetupTest, TheBuiltInstallerChecksAndInstallsItsPayload) {
   }
   EXPECT_EQ(PayloadTotal, files);
 
-  // The menu in the folder where the desktop reads it.
+  // The menu in the folder where the desktop reads it. An earlier install
+  // left a log of what it could not do, and the icon theme has a cache made
+  // before these icons.
   ASSERT_TRUE(platform::RegWriteString(platform::RootKey::CurrentUser, vektest::kShellFolders,
                                        "Start Menu", *platform::DesktopEntriesFolder()));
+  fs::create_directories(dir / "VEK 2003");
+  vektest::MakeFile(dir / "VEK 2003" / "install.log", "xdg-mime: not installed\n");
+  const fs::path hicolor = dir / "data" / "icons" / "hicolor";
+  fs::create_directories(hicolor / "16x16" / "apps");
+  vektest::MakeFile(hicolor / "16x16" / "apps" / "earlier.png", "\x89PNG");
+  ASSERT_EQ(vektest::RunCommand({"gtk-update-icon-cache", "-f", "-t", "-q", hicolor}).Status, 0);
   RunInstallation("C:\\VEK 2003");
   ASSERT_TRUE(Form6->IsShown()) << "self-check or copy failed";
   for (const TPayloadEntry& entry : ShippedPayloadTable()) {
@@ -82,6 +90,10 @@ TEST_F(InstallerRealSetupTest, TheBuiltInstallerChecksAndInstallsItsPayload) {
               static_cast<uint32_t>(size));
   }
   EXPECT_FALSE(fs::exists(dir / "VEK 2003" / "install.log"));  // nothing to note
+  const auto cache = vektest::ReadFileBytes(hicolor / "icon-theme.cache");
+  for (const std::string_view icon : {"vek2003", "application-x-vek2003"}) {
+    EXPECT_NE(std::string(cache.begin(), cache.end()).find(icon), std::string::npos) << icon;
+  }
   vektest::MakeFile(dir / "x.vek", "anything");
   vektest::MakeFile(dir / "renamed.dat",
                     "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso\r\nthe rest");

@@ -1,5 +1,6 @@
 // The installation step machine on the virtual clock.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <limits>
@@ -110,18 +111,19 @@ TEST_F(InstallerStepTest, ACorrectInstallerGoesThroughEveryStepAndInstallsItsFil
             "C:\\Program Files\\VEK 2003\\VEK 2003.exe \"%1\"");
 
   // The same entry on the desktop and in the menu, and hidden for the file
-  // type alone; the desktop's tools find all of it valid.
-  const std::string program = HostPath("Program Files/VEK 2003/VEK 2003.exe").string();
+  // type alone; the desktop's tools find all of it valid. It starts the
+  // program through the starter, whose path has no space in it.
   const std::string shortcut =
-      "[Desktop Entry]\nType=Application\nName=VEK 2003\n"
-      "Comment=Shortcut to the VEK 2003 application\n"
-      "Exec=\"" +
-      program +
-      "\" %f\n"
+      "[Desktop Entry]\nType=Application\nName=VEK 2003\nGenericName=File Encryption\n"
+      "Comment=Encrypt, verify, decrypt and securely delete your files\n"
+      "Exec=" +
+      (dir / "data" / "vek2003" / "bin" / "vek2003").string() +
+      " %f\n"
       "Path=" +
       HostPath("Program Files/VEK 2003").string() +
       "\n"
-      "Icon=vek2003\nTerminal=false\nMimeType=application/x-vek2003;\nCategories=Utility;\n";
+      "Icon=vek2003\nTerminal=false\nMimeType=application/x-vek2003;\nCategories=Utility;\n"
+      "StartupWMClass=VEK 2003\n";
   const fs::path hidden = dir / "data" / "applications" / "vek2003.desktop";
   EXPECT_EQ(Text(vektest::ReadFileBytes(hidden)), shortcut + "NoDisplay=true\n# Hotkey=Ctrl+F12\n");
   for (const fs::path& entry :
@@ -129,14 +131,18 @@ TEST_F(InstallerStepTest, ACorrectInstallerGoesThroughEveryStepAndInstallsItsFil
     if (entry != hidden) {
       EXPECT_EQ(Text(vektest::ReadFileBytes(entry)), shortcut + "# Hotkey=Ctrl+F12\n") << entry;
     }
-    EXPECT_EQ(fs::status(entry).permissions(), static_cast<fs::perms>(0755)) << entry;
+    // Runnable, as far as the umask lets a new file be.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(fs::status(entry).permissions(), static_cast<fs::perms>(0777 & ~mask)) << entry;
     const auto validation = vektest::RunCommand({"desktop-file-validate", entry});
     EXPECT_EQ(validation.Status, 0) << entry << validation.Output;
   }
   // The test's icon file holds no picture: the install log says so, and the
   // installation goes on without icons.
   EXPECT_EQ(Text(vektest::ReadFileBytes(HostPath("Program Files\\VEK 2003\\install.log"))),
-            "icons: no picture in C:\\Program Files\\VEK 2003\\VEK 2003.ico\n");
+            "icons: no picture in " + HostPath("Program Files/VEK 2003/VEK 2003.ico").string() +
+                "\n");
   EXPECT_FALSE(fs::exists(dir / "data" / "icons"));
 }
 
@@ -219,7 +225,7 @@ TEST_F(InstallerStepTest, AShellFolderThatIsNotRecordedEndsOnTheErrorPage) {
   const auto steps = RunInstallation("C:\\VEK 2003");
   EXPECT_EQ(RunLengths(steps).back(), std::make_pair(uint16_t{0x2A00}, size_t{StepRetryLimit}));
   EXPECT_TRUE(Form7->IsShown());
-  EXPECT_EQ(Form7->Label4->Caption(), "Could not write the shortcut \\vek2003.desktop");
+  EXPECT_EQ(Form7->Label4->Caption(), "No Desktop folder is recorded for the shortcut.");
   EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2A00]");
   // What was done before stays done.
   EXPECT_EQ(vektest::ReadFileBytes(HostPath("VEK 2003\\VEK 2003.exe")), setup.Files[0]);
@@ -351,14 +357,38 @@ TEST_F(InstallerStepTest, DataThatEndsEarlyStopsTheCopyWithoutAHalfFile) {
   EXPECT_FALSE(SourceStream);
 }
 
+// The payload files are written beside the files of their names and take
+// those names only when whole: a copy that stops midway leaves an earlier
+// install as it was, and nothing of the new one.
 TEST_F(InstallerStepTest, AFullDiskShowsTheSpaceErrorWithoutAHalfFile) {
-  InstallDir = "C:\\VEK 2003";
-  Form5->Show();
-  ASSERT_TRUE(ui::clock::RunUntil([] { return CurrentStep == 0x2620; }, 100000));
-  platform::faults::DiskFull(2);
-  ui::clock::Advance(20);
-  ExpectInstallError(install_error::DiskSpace);
-  EXPECT_FALSE(fs::exists(HostPath("VEK 2003\\VEK 2003.exe")));
+  const auto contents = [](const fs::path& file) {
+    return fs::exists(file) ? vektest::ReadFileBytes(file) : Bytes();
+  };
+  for (const bool overAnEarlierInstall : {false, true}) {
+    SCOPED_TRACE(overAnEarlierInstall ? "over an earlier install" : "a first install");
+    fs::remove_all(HostPath("VEK 2003"));
+    fs::create_directories(HostPath("VEK 2003"));
+    std::vector<Bytes> earlier;
+    for (const TPayloadEntry& entry : setup.Table()) {
+      const fs::path file = HostPath("VEK 2003\\" + std::string(entry.Name));
+      if (overAnEarlierInstall) vektest::MakePatternFile(file, static_cast<size_t>(entry.Size) + 77, 5);
+      earlier.push_back(contents(file));
+    }
+    Form7->Hide();
+    InstallDir = "C:\\VEK 2003";
+    Form5->Show();
+    ASSERT_TRUE(ui::clock::RunUntil([] { return CurrentStep == 0x2620; }, 100000));
+    platform::faults::DiskFull(2);
+    ui::clock::Advance(20);
+    ExpectInstallError(install_error::DiskSpace);
+    std::vector<Bytes> after;
+    for (const TPayloadEntry& entry : setup.Table()) {
+      after.push_back(contents(HostPath("VEK 2003\\" + std::string(entry.Name))));
+    }
+    EXPECT_EQ(after, earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(HostPath("VEK 2003")), fs::directory_iterator()),
+              overAnEarlierInstall ? 3 : 0);
+  }
 }
 
 TEST_F(InstallerStepTest, ARefusedStepRunsAgainThenGivesUpWithTheReason) {
@@ -380,5 +410,44 @@ TEST_F(InstallerStepTest, ARefusedStepRunsAgainThenGivesUpWithTheReason) {
   EXPECT_EQ(RunLengths(steps).back(), std::make_pair(uint16_t{0x2610}, size_t{StepRetryLimit}));
   EXPECT_TRUE(Form7->IsShown());
   EXPECT_EQ(Form7->Label4->Caption(), "The folder could not be found.");
-  EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2610]");
+  EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2610] Q:\\VEK 2003");
+}
+
+// A folder that the system refuses to make is named, as this machine
+// knows it, with the system's reason; only the install folder's own steps
+// send the user to the install folder.
+TEST_F(InstallerStepTest, ARefusedFolderIsNamedWithTheRealCause) {
+  struct Case {
+    const char* What;
+    uint16_t RefusedFrom;  // the step from which making folders is refused
+    std::string StartMenu;
+    std::string Folder;  // the folder named, below the test's folder
+    std::string_view Help;
+  };
+  const Case cases[] = {
+      {"install folder", 0x1000, "C:\\Start Menu", "Locked/VEK 2003",
+       "Check the install folder and its drive, then run the installer again"},
+      {"menu folder", 0x2A00, "C:\\Menu\\applications", "Menu/applications",
+       "Check the folder named below, then run the installer again"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    Form7->Hide();
+    Form4->CheckBox1->SetChecked(false);  // the menu shortcut alone
+    platform::faults::Reset();
+    platform::RegWriteString(RootKey::CurrentUser, vektest::kShellFolders, "Start Menu",
+                             c.StartMenu);
+    InstallDir = "C:\\Locked\\VEK 2003";
+    Form5->Show();
+    ASSERT_TRUE(ui::clock::RunUntil([&] { return CurrentStep == c.RefusedFrom; }, 100000));
+    platform::faults::FailFrom(platform::faults::Op::CreateDirectory, 1,
+                               platform::err::AccessDenied);
+    ASSERT_TRUE(ui::clock::RunUntil([] { return !Form5->IsShown(); }, 100000));
+    ASSERT_TRUE(Form7->IsShown());
+    EXPECT_EQ(Form7->Label4->Caption(), "Access to the file or folder was refused.");
+    EXPECT_EQ(Form7->Label5->Caption(), c.Help);
+    EXPECT_EQ(Form7->Label6->Caption(),
+              "[STEP=0x" + std::string(c.RefusedFrom == 0x1000 ? "2610" : "2A00") + "] " +
+                  (dir / c.Folder).string());
+  }
 }

@@ -1,5 +1,6 @@
 // Icons, file types and entries as the desktop's own tools read them.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -133,4 +134,105 @@ TEST_F(ShellDesktopTest, MissingOrFailingToolsAreNotedAndNothingElse) {
   vektest::MakeFile(dir / "launcher.desktop", "x");
   TrustLauncher(Win("launcher.desktop"));  // no gio: nothing happens
   EXPECT_EQ(vektest::ReadFileBytes(dir / "launcher.desktop"), std::vector<uint8_t>{'x'});
+}
+
+// The starter that entries run in place of a program: whatever the
+// program's folder is called, the program runs in it with the arguments
+// the starter was given, each as it is.
+TEST_F(ShellDesktopTest, TheStarterRunsItsProgramInItsFolderWithItsArguments) {
+  for (const std::string folder : {"with space und Ümlaut", "100% %f", "it's \"odd\" $x `y`"}) {
+    SCOPED_TRACE(folder);
+    fs::create_directories(dir / folder);
+    vektest::MakeFile(dir / folder / "stand in.exe",
+                      "#!/bin/sh\nprintf '%s|%s|%s|%s\\n' \"$PWD\" \"$#\" \"$1\" \"$2\"\n");
+    fs::permissions(dir / folder / "stand in.exe", fs::perms::owner_all);
+    const auto starter =
+        InstallProgramStarter("vektest", Win(folder + "\\stand in.exe"), Win(folder));
+    ASSERT_TRUE(starter) << LastError();
+    const fs::path host = dir / "data" / "vektest" / "bin" / "vektest";
+    EXPECT_EQ(*starter, Win("data\\vektest\\bin\\vektest"));
+    EXPECT_EQ(vektest::RunCommand({host, "a b", "'%f'"}).Output,
+              Host(folder) + "|2|a b|'%f'\n");
+  }
+}
+
+// Launchers get the execute bits that the umask lets a new file have.
+TEST_F(ShellDesktopTest, LaunchersAreRunnableAsFarAsTheUmaskAllows) {
+  fs::create_directories(dir / "Program Files");
+  for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+    SCOPED_TRACE(mask);
+    const mode_t before = ::umask(mask);
+    const fs::path entry = SaveEntry("C:\\Program Files\\x.exe");
+    const bool starterWritten = InstallProgramStarter("vektest", Win("x.exe"), Win("")).has_value();
+    ::umask(before);
+    ASSERT_TRUE(starterWritten);
+    for (const fs::path& file : {entry, dir / "data" / "vektest" / "bin" / "vektest"}) {
+      struct stat st {};
+      ASSERT_EQ(::stat(file.c_str(), &st), 0) << file;
+      EXPECT_EQ(st.st_mode & 07777, 0777 & ~mask) << file;
+    }
+  }
+}
+
+// Each file goes to "<file>.new" first. A name there already, such as a
+// link someone planted, is taken away, and what it points to is never
+// written.
+TEST_F(ShellDesktopTest, TemporaryFilesNeverFollowALinkInTheirPlace) {
+  const fs::path data = dir / "data";
+  const std::vector<fs::path> files = {data / "icons" / "hicolor" / "16x16" / "apps" / "vektest.png",
+                                       data / "mime" / "packages" / "vektest.xml",
+                                       data / "applications" / "vektest.desktop",
+                                       data / "vektest" / "bin" / "vektest"};
+  vektest::MakeFile(dir / "victim", "keep me");
+  for (const fs::path& file : files) {
+    fs::create_directories(file.parent_path());
+    fs::create_symlink(dir / "victim", file.string() + ".new");
+  }
+  ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::Application, "vektest", 16, {0x89, 'P', 'N', 'G'}));
+  ASSERT_TRUE(InstallFileType("vektest", {std::string(kType), "Test file", "*.vektest",
+                                          std::string(kBanner), "application-x-vektest"}));
+  SaveEntry("C:\\x.exe");
+  ASSERT_TRUE(InstallProgramStarter("vektest", Win("x.exe"), Win("")));
+  const auto victim = vektest::ReadFileBytes(dir / "victim");
+  EXPECT_EQ(std::string(victim.begin(), victim.end()), "keep me");
+  for (const fs::path& file : files) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file))) << file;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file.string() + ".new"))) << file;
+  }
+}
+
+// A theme's icon cache is believed only while it is newer than the theme's
+// folder: the folder's time moves on after icons are written, and a cache
+// that is there is made again with them.
+TEST_F(ShellDesktopTest, TheIconThemeIsMarkedChangedAndItsCacheMadeAgain) {
+  const fs::path theme = dir / "data" / "icons" / "hicolor";
+  const auto cacheHolds = [&](std::string_view name) {
+    const auto bytes = vektest::ReadFileBytes(theme / "icon-theme.cache");
+    return std::string(bytes.begin(), bytes.end()).find(name) != std::string::npos;
+  };
+  const auto modified = [](const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mtim.tv_sec;
+  };
+  const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G'};
+  ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::Application, "earlier", 16, png));
+  constexpr time_t kLongAgo = 1000000000;
+  const timespec times[2] = {{kLongAgo, 0}, {kLongAgo, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, theme.c_str(), times, 0), 0);
+  ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::Application, "vektest", 32, png));
+  UpdateDesktopDatabases("vektest.desktop", kType);
+  EXPECT_GT(modified(theme), kLongAgo);
+  EXPECT_FALSE(fs::exists(theme / "icon-theme.cache"));  // none where there was none
+
+  if (vektest::RunCommand({"gtk-update-icon-cache", "--help"}).Status != 0) {
+    GTEST_SKIP() << "gtk-update-icon-cache is not installed";
+  }
+  fs::remove(theme / "32x32" / "apps" / "vektest.png");
+  ASSERT_EQ(vektest::RunCommand({"gtk-update-icon-cache", "-f", "-t", "-q", theme}).Status, 0);
+  ASSERT_TRUE(cacheHolds("earlier"));
+  ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::FileType, "application-x-vektest", 48, png));
+  UpdateDesktopDatabases("vektest.desktop", kType);
+  EXPECT_TRUE(cacheHolds("application-x-vektest"));
+  EXPECT_GE(modified(theme / "icon-theme.cache"), modified(theme));
 }

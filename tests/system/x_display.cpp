@@ -152,6 +152,16 @@ std::vector<uint32_t> TXDisplay::Property32(TWindowId window, std::string_view n
   return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
+std::string TXDisplay::Property8(TWindowId window, std::string_view name) const {
+  const auto reply = Owned(xcb_get_property_reply(
+      connection_,
+      xcb_get_property(connection_, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+      nullptr));
+  if (!reply || reply->format != 8) return {};
+  return {static_cast<const char*>(xcb_get_property_value(reply.get())),
+          static_cast<size_t>(xcb_get_property_value_length(reply.get()))};
+}
+
 uint32_t TXDisplay::Atom(std::string_view name) const {
   const auto reply = Owned(xcb_intern_atom_reply(
       connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(name.size()), name.data()),
@@ -273,6 +283,23 @@ std::optional<TWindowId> TXDisplay::WaitForWindow(std::string_view title, millis
         return found.has_value();
       },
       timeout, timeout);
+  return found;
+}
+
+std::optional<TWindowId> TXDisplay::WaitForWindow(std::string_view title, int width, int height,
+                                                  milliseconds timeout) {
+  std::optional<TWindowId> found;
+  WaitUntil(
+      [&] {
+        for (const auto& [id, window] : windows_) {
+          if (!window.Mapped || window.Title != title) continue;
+          const auto geometry =
+              Owned(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, id), nullptr));
+          if (geometry && geometry->width == width && geometry->height == height) found = id;
+        }
+        return found.has_value();
+      },
+      timeout, PictureLookInterval);
   return found;
 }
 

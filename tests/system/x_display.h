@@ -43,6 +43,10 @@ class TXDisplay {
   // A mapped top-level window with exactly this title, waiting for one
   // to appear; nothing when `timeout` passes first.
   std::optional<TWindowId> WaitForWindow(std::string_view title, std::chrono::milliseconds timeout);
+  // The same, among windows of that title, for the one of this size (a
+  // program whose windows share a title).
+  std::optional<TWindowId> WaitForWindow(std::string_view title, int width, int height,
+                                         std::chrono::milliseconds timeout);
   // Waits until the window is no longer mapped; false on time-out.
   bool WaitForWindowHidden(TWindowId window, std::chrono::milliseconds timeout);
   // Titles of the mapped top-level windows (for failure messages).
@@ -61,6 +65,8 @@ class TXDisplay {
   void SendCloseMessage(TWindowId window);
   // The values of a property of 32-bit items (empty when it is not set).
   std::vector<uint32_t> Property32(TWindowId window, std::string_view name) const;
+  // The bytes of a property of 8-bit items, such as WM_CLASS ("" when it is not set).
+  std::string Property8(TWindowId window, std::string_view name) const;
 
   // Waits until the window shows a drawn picture: not one flat colour, and
   // the same in two looks one after the other. A program moves and fills a
