@@ -161,6 +161,12 @@ void TForm7::AddKeyChar(char c) {
   if (text.size() >= KeyTextMaxLength) return;
   Edit1->SetText(text + ApplyCapsState(c));
   RefreshKeyState();
+  KeepKeysInKeyBox();
+}
+
+// A click on an on-screen key leaves the keyboard's keys with the key box.
+void TForm7::KeepKeysInKeyBox() {
+  Edit1->SetFocus();
 }
 
 void TForm7::Edit1KeyUp(uint16_t&) {
@@ -173,17 +179,20 @@ void TForm7::Edit1Change() {
 void TForm7::Button18Click() {
   Edit1->SetText("");
   RefreshKeyState();
+  KeepKeysInKeyBox();
 }
 
 void TForm7::Button32Click() {
   Edit1->SetText(WithoutLastCharacter(Edit1->Text()));
   RefreshKeyState();
+  KeepKeysInKeyBox();
 }
 
 void TForm7::Button49Click() {
   CapsOn = !CapsOn;
   Button49->SetCaption(CapsOn ? CapsOnCaption : CapsOffCaption);
   CaptionLetterKeys();
+  KeepKeysInKeyBox();
 }
 
 void TForm7::CaptionLetterKeys() {

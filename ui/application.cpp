@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
@@ -39,16 +42,17 @@ class ProgramStyle : public QProxyStyle {
   }
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
                   const QWidget* widget) const override {
-    if (metric == PM_TabBarTabHSpace) return 12;
+    if (metric == PM_TabBarTabHSpace) return 11;
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
-  // A grid's title starts 2 pixels in and runs to its column's edge.
+  // A grid's title starts 2 pixels in and runs up to the line at its
+  // column's edge.
   QRect subElementRect(SubElement element, const QStyleOption* option,
                        const QWidget* widget) const override {
     QRect rect = QProxyStyle::subElementRect(element, option, widget);
     if (element == SE_HeaderLabel) {
       rect.setLeft(option->rect.left() + 2);
-      rect.setRight(option->rect.right());
+      rect.setRight(option->rect.right() - 1);
     }
     return rect;
   }
@@ -91,6 +95,34 @@ class HintFilter : public QObject {
   }
 };
 
+// A key held with Alt or Ctrl never types into a text box: Alt+letter is
+// an accelerator, or nothing when none takes it, and Ctrl+key is an edit
+// command (copy, paste, select all, ...) or nothing. The box still gets
+// the key, without its text, so its own commands keep working.
+class ModifiedKeyFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    constexpr Qt::KeyboardModifiers commandKeys =
+        Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier;
+    if ((key->modifiers() & commandKeys) == 0 || key->text().isEmpty()) return false;
+    if (qobject_cast<QLineEdit*>(watched) == nullptr &&
+        qobject_cast<QPlainTextEdit*>(watched) == nullptr) {
+      return false;
+    }
+    QKeyEvent withoutText(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
+                          key->nativeVirtualKey(), key->nativeModifiers(), QString(),
+                          key->isAutoRepeat(), static_cast<quint16>(key->count()));
+    QCoreApplication::sendEvent(watched, &withoutText);
+    key->setAccepted(withoutText.isAccepted());
+    return true;
+  }
+};
+
 void PreferX11() {
   const std::string platform =
       detail::PreferredQtPlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"));
@@ -119,6 +151,7 @@ TApplication* TApplication::Initialize(int& argc, char** argv, ClockMode mode) {
   font.setPixelSize(11);
   QApplication::setFont(font);
   qtApplication->installEventFilter(new HintFilter(qtApplication));
+  qtApplication->installEventFilter(new ModifiedKeyFilter(qtApplication));
   detail::SetClockMode(mode);
   Application = new TApplication();
   return Application;

@@ -70,6 +70,14 @@ TEST_F(AppLayoutTest, EveryTextFitsItsControl) {
   StartProgram();
   Form1->Hide();
   vek::Form2->Show();
+  // The widest texts the job list's columns show: the size text of 1000
+  // bytes, and every attribute letter a file can carry at once.
+  vek::CurrentFile = {};
+  vek::CurrentFile.Name = "widest.txt";
+  vek::CurrentFile.Folder = "C:\\";
+  vek::CurrentFile.Size = 1000;
+  vek::CurrentFile.Attributes = 0x01 | 0x02 | 0x04 | 0x800 | 0x20 | 0x100;
+  vek::Form2->AddCurrentFileToJobList();
   for (const ui::TForm* form : ui::Application->Forms()) {
     for (const std::string& unfit : ui::UnfitTexts(*form)) {
       ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << "): " << unfit;

@@ -241,6 +241,29 @@ TEST_F(SystemWindowManagerTest, ClosesOnTheWayInLeadOnToTheMainWindow) {
   ExpectOrderlyEnd();
 }
 
+// A window the program shows from a timer, with no input of the user just
+// before it (the options, once the update check has closed by itself),
+// is the active window: the keyboard reaches it, its accelerator answers,
+// and the main window it leads on to has the keys after it.
+TEST_F(SystemWindowManagerTest, AWindowShownByATimerHasTheKeys) {
+  constexpr milliseconds KeyTimeout{15000};
+  constexpr uint32_t LetterA = 'a';
+  StartProgram({});
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  Accept(start);
+  const TWindowId options = ExpectWindow("VEK 2003 - Options");
+  ASSERT_NE(options, 0u);
+  EXPECT_TRUE(display_->WaitForActiveWindow(options, KeyTimeout));
+  display_->PressKey(LetterA, true);  // "&Apply changes"
+  ASSERT_TRUE(display_->WaitForWindowHidden(options, KeyTimeout)) << "the keys went elsewhere";
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  EXPECT_TRUE(display_->WaitForActiveWindow(main, KeyTimeout));
+  Click(main, ExitButton);
+  ExpectOrderlyEnd();
+}
+
 TEST_F(SystemWindowManagerTest, TheScreenLockStaysThroughAClose) {
   WriteSettingsOfEarlierStart(dir.path(), "secret");
   ASSERT_NE(StartAndCloseTheUpdateCheck(), 0u);
