@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -78,6 +79,19 @@ class HintFilter : public QObject {
  public:
   using QObject::QObject;
 
+  // A tooltip of marked-up text wraps its lines to a width of its own
+  // choosing (a long path breaks at its drive letter); a hint's lines break
+  // only where the hint breaks them.
+  static void KeepLinesWhole() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      auto* tip = qobject_cast<QLabel*>(window);
+      if (tip == nullptr || window->objectName() != QLatin1String("qtooltip_label")) continue;
+      if (!tip->wordWrap()) continue;
+      tip->setWordWrap(false);
+      tip->resize(tip->sizeHint());
+    }
+  }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType()) return false;
@@ -90,6 +104,7 @@ class HintFilter : public QObject {
     } else {
       const int showFor = Application != nullptr ? Application->HintHidePause() : -1;
       QToolTip::showText(help->globalPos(), detail::HintMarkup(hint), widget, QRect(), showFor);
+      KeepLinesWhole();
     }
     return true;
   }

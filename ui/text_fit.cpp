@@ -171,6 +171,19 @@ std::vector<std::string> UnfitTexts(const TForm& form) {
   return checker.unfit;
 }
 
+std::vector<std::string> ControlsInAnotherFace(const TForm& form) {
+  const QFont face = QApplication::font();
+  std::vector<std::string> others;
+  for (const TControl* control : form.AllControls()) {
+    const QFont font = control->Widget()->font();
+    if (font.family() == face.family() && font.pixelSize() == face.pixelSize()) continue;
+    if (font.fixedPitch()) continue;  // the boxes set to the fixed-pitch face
+    others.push_back(control->Name() + ": " + detail::FromQString(font.family()) + " " +
+                     std::to_string(font.pixelSize()) + " px");
+  }
+  return others;
+}
+
 std::string FaceInUse() {
   return detail::FromQString(QFontInfo(QApplication::font()).family());
 }

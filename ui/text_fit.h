@@ -16,6 +16,10 @@ class TForm;
 // the control; none when all fit.
 std::vector<std::string> UnfitTexts(const TForm& form);
 
+// The controls of the form drawn in another face or size than the one the
+// windows were laid out for (a bold or italic face of it counts as it).
+std::vector<std::string> ControlsInAnotherFace(const TForm& form);
+
 // The family of the face the windows use.
 std::string FaceInUse();
 

@@ -62,9 +62,10 @@ TEST_F(AppLayoutTest, PositionsGoIntoTheSlotOfTheirWindowNumberAndBack) {
   EXPECT_EQ(update->Left(), (ui::Screen->Width() - update->Width()) / 2);
 }
 
-// Every caption, tab and column title of every window fits its control in
-// the face the windows use, once the start-up and the main window have put
-// in the texts they set.
+// Every control of every window is in the face and size the windows were
+// laid out for, and every caption, tab, column title and job-list cell fits
+// its control in it, once the start-up and the main window have put in the
+// texts they set.
 TEST_F(AppLayoutTest, EveryTextFitsItsControl) {
   EXPECT_EQ(ui::FaceInUse(), "Liberation Sans");
   StartProgram();
@@ -81,6 +82,10 @@ TEST_F(AppLayoutTest, EveryTextFitsItsControl) {
   for (const ui::TForm* form : ui::Application->Forms()) {
     for (const std::string& unfit : ui::UnfitTexts(*form)) {
       ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << "): " << unfit;
+    }
+    for (const std::string& other : ui::ControlsInAnotherFace(*form)) {
+      ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << ") not in the face of the "
+                    << "windows: " << other;
     }
   }
 }

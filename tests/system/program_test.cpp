@@ -52,6 +52,8 @@ constexpr TSpot AcceptButton{40 + 72, 240 + 113 + 12};  // Form1: GroupBox1, But
 constexpr TSpot QuitButton{212 + 72, 240 + 113 + 12};   // Form1: GroupBox1, Button2
 constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, below its title row
 constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
+constexpr TSpot EncryptButton{2 + 27, 2 + 24};          // Form2: BitBtn1
+constexpr TSpot ProceedButton{372 + 90, 366 + 14};      // Form7: Button1
 constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
 constexpr TSpot ScreenLockButton{556 + 36, 236 + 12};   // Form2: Button5
 constexpr TSpot UnlockButton{60 + 37, 104 + 12};        // Form17: GroupBox1, Button1
@@ -262,6 +264,33 @@ TEST_F(SystemWindowManagerTest, AWindowShownByATimerHasTheKeys) {
   EXPECT_TRUE(display_->WaitForActiveWindow(main, KeyTimeout));
   Click(main, ExitButton);
   ExpectOrderlyEnd();
+}
+
+// A question shown from a tick of a run while the run's window has the
+// keys: the warning about an encrypted file already there takes them, and
+// its accelerator answers it.
+TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
+  constexpr milliseconds KeyTimeout{15000};
+  MakePatternFile(dir / "report.txt", 1234);
+  MakePatternFile(dir / "report.txt.vek", 10);
+  WriteSettingsOfEarlierStart(dir.path());
+  StartProgram({(dir / "report.txt").string()});
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  Accept(start);
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  Click(main, EncryptButton);
+  const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
+  ASSERT_NE(key, 0u);
+  ASSERT_TRUE(display_->WaitForActiveWindow(key, KeyTimeout));
+  for (const char letter : std::string("keyboard")) display_->PressKey(uint32_t{uint8_t(letter)});
+  Click(key, ProceedButton);
+  const TWindowId warning = ExpectWindow("VEK 2003 - Warning");
+  ASSERT_NE(warning, 0u);
+  EXPECT_TRUE(display_->WaitForActiveWindow(warning, KeyTimeout));
+  display_->PressKey('a', true);  // "C&ancel"
+  EXPECT_TRUE(display_->WaitForWindowHidden(warning, KeyTimeout)) << "the keys went elsewhere";
 }
 
 TEST_F(SystemWindowManagerTest, TheScreenLockStaysThroughAClose) {

@@ -212,9 +212,9 @@ TEST(UiGroupBoxTest, TheFrameLineRunsThroughTheMiddleOfTheCaption) {
   form.Show();
   const QImage picture = form.Widget()->grab().toImage();
   const QColor background = picture.pixelColor(2, 2);
-  int topLine = -1;  // the first row of the frame at the box's left edge
+  int topLine = -1;  // the first row of the frame left of the caption
   for (int y = 10; y < 90 && topLine < 0; ++y) {
-    if (picture.pixelColor(10, y) != background) topLine = y - 10;
+    if (picture.pixelColor(13, y) != background) topLine = y - 10;
   }
   const int captionHeight = QFontMetrics(form.Widget()->font()).height();
   EXPECT_EQ(topLine, captionHeight / 2);
