@@ -122,7 +122,9 @@ QWidget* WindowBeneath(QWidget* window) {
   const bool last = !order.empty() && order.back() == window;
   if (!last && !window->isActiveWindow()) return nullptr;
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    if (*it != window && (*it)->isVisible() && !(*it)->isMinimized()) return *it;
+    QWidget* other = it->data();
+    if (other != nullptr && other != window && other->isVisible() && !other->isMinimized())
+      return other;
   }
   return nullptr;
 }
