@@ -144,6 +144,7 @@ void TForm2::DeclareBindings(ui::TFormBinder& binder) {
   binder.Handler("ComboBox1Change", this, &TForm2::ComboBox1Change);
   binder.Handler("StringGrid1MouseUp", this, &TForm2::StringGrid1MouseUp);
   binder.Handler("StringGrid1DblClick", this, &TForm2::StringGrid1DblClick);
+  binder.Handler("StringGrid1SelectCell", this, &TForm2::StringGrid1SelectCell);
   binder.Handler("BitBtn1Click", this, &TForm2::BitBtn1Click);
   binder.Handler("BitBtn2Click", this, &TForm2::BitBtn2Click);
   binder.Handler("BitBtn3Click", this, &TForm2::BitBtn3Click);
@@ -500,6 +501,19 @@ void TForm2::StringGrid1MouseUp(ui::TMouseButton, int x, int y) {
     StringGrid1->SetHint("End of joblist");
     return;
   }
+  ChooseGridRow(row);
+}
+
+// The highlight moved by a key (or a press not yet released): the row it
+// stands on is the chosen one, as a click on it would make it.
+void TForm2::StringGrid1SelectCell() {
+  const int row = StringGrid1->Row();
+  if (row <= 0) return;
+  BitBtn3->SetEnabled(false);
+  ChooseGridRow(row);
+}
+
+void TForm2::ChooseGridRow(int row) {
   JobList.SelectedRow = static_cast<uint16_t>(row);
   const bool entryRow = row < StringGrid1->RowCount() - 1;
   BitBtn4->SetEnabled(entryRow && JobList.JobCount > 0);

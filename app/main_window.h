@@ -96,6 +96,9 @@ class TForm2 : public ui::TForm {
   // Grid.
   void StringGrid1MouseUp(ui::TMouseButton button, int x, int y);
   void StringGrid1DblClick();
+  void StringGrid1SelectCell();
+  // The grid row chosen: the entry the buttons and the double click act on.
+  void ChooseGridRow(int row);
 
   // Runs, toolbar and panel buttons.
   void BitBtn1Click();

@@ -163,6 +163,12 @@ void TForm7::AddKeyChar(char c) {
   const platform::SecretString longer(text.Text() + ApplyCapsState(c));
   Edit1->SetText(longer);
   RefreshKeyState();
+  KeepKeysInKeyBox();
+}
+
+// A click on an on-screen key leaves the keyboard's keys with the key box.
+void TForm7::KeepKeysInKeyBox() {
+  Edit1->SetFocus();
 }
 
 void TForm7::Edit1KeyUp(uint16_t&) {
@@ -175,18 +181,21 @@ void TForm7::Edit1Change() {
 void TForm7::Button18Click() {
   Edit1->SetText("");
   RefreshKeyState();
+  KeepKeysInKeyBox();
 }
 
 void TForm7::Button32Click() {
   const platform::SecretString shorter(WithoutLastCharacter(Edit1->Text()));
   Edit1->SetText(shorter);
   RefreshKeyState();
+  KeepKeysInKeyBox();
 }
 
 void TForm7::Button49Click() {
   CapsOn = !CapsOn;
   Button49->SetCaption(CapsOn ? CapsOnCaption : CapsOffCaption);
   CaptionLetterKeys();
+  KeepKeysInKeyBox();
 }
 
 void TForm7::CaptionLetterKeys() {

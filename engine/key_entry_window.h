@@ -75,6 +75,7 @@ class TForm7 : public ui::TForm {
 
   void RefreshKeyState();
   void AddKeyChar(char c);
+  void KeepKeysInKeyBox();
   char ApplyCapsState(char c) const;
 
  protected:

@@ -100,6 +100,8 @@ void TForm17::Timer1Timer() {
     Label1->SetCaption(PasswordPrompt);
     Edit1->SetEnabled(true);
     Button1->SetEnabled(true);
+    // The user types the next try straight away.
+    Edit1->SetFocus();
   }
 }
 

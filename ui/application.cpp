@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
@@ -39,16 +43,17 @@ class ProgramStyle : public QProxyStyle {
   }
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
                   const QWidget* widget) const override {
-    if (metric == PM_TabBarTabHSpace) return 12;
+    if (metric == PM_TabBarTabHSpace) return 11;
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
-  // A grid's title starts 2 pixels in and runs to its column's edge.
+  // A grid's title starts 2 pixels in and runs up to the line at its
+  // column's edge.
   QRect subElementRect(SubElement element, const QStyleOption* option,
                        const QWidget* widget) const override {
     QRect rect = QProxyStyle::subElementRect(element, option, widget);
     if (element == SE_HeaderLabel) {
       rect.setLeft(option->rect.left() + 2);
-      rect.setRight(option->rect.right());
+      rect.setRight(option->rect.right() - 1);
     }
     return rect;
   }
@@ -74,6 +79,19 @@ class HintFilter : public QObject {
  public:
   using QObject::QObject;
 
+  // A tooltip of marked-up text wraps its lines to a width of its own
+  // choosing (a long path breaks at its drive letter); a hint's lines break
+  // only where the hint breaks them.
+  static void KeepLinesWhole() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      auto* tip = qobject_cast<QLabel*>(window);
+      if (tip == nullptr || window->objectName() != QLatin1String("qtooltip_label")) continue;
+      if (!tip->wordWrap()) continue;
+      tip->setWordWrap(false);
+      tip->resize(tip->sizeHint());
+    }
+  }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType()) return false;
@@ -86,7 +104,36 @@ class HintFilter : public QObject {
     } else {
       const int showFor = Application != nullptr ? Application->HintHidePause() : -1;
       QToolTip::showText(help->globalPos(), detail::HintMarkup(hint), widget, QRect(), showFor);
+      KeepLinesWhole();
     }
+    return true;
+  }
+};
+
+// A key held with Alt or Ctrl never types into a text box: Alt+letter is
+// an accelerator, or nothing when none takes it, and Ctrl+key is an edit
+// command (copy, paste, select all, ...) or nothing. The box still gets
+// the key, without its text, so its own commands keep working.
+class ModifiedKeyFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    constexpr Qt::KeyboardModifiers commandKeys =
+        Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier;
+    if ((key->modifiers() & commandKeys) == 0 || key->text().isEmpty()) return false;
+    if (qobject_cast<QLineEdit*>(watched) == nullptr &&
+        qobject_cast<QPlainTextEdit*>(watched) == nullptr) {
+      return false;
+    }
+    QKeyEvent withoutText(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
+                          key->nativeVirtualKey(), key->nativeModifiers(), QString(),
+                          key->isAutoRepeat(), static_cast<quint16>(key->count()));
+    QCoreApplication::sendEvent(watched, &withoutText);
+    key->setAccepted(withoutText.isAccepted());
     return true;
   }
 };
@@ -119,6 +166,7 @@ TApplication* TApplication::Initialize(int& argc, char** argv, ClockMode mode) {
   font.setPixelSize(11);
   QApplication::setFont(font);
   qtApplication->installEventFilter(new HintFilter(qtApplication));
+  qtApplication->installEventFilter(new ModifiedKeyFilter(qtApplication));
   detail::SetClockMode(mode);
   Application = new TApplication();
   return Application;

@@ -86,6 +86,12 @@ class TControl : public TComponent {
   void Repaint();
   void BringToFront();
 
+  // Gives the control the keyboard focus within its form (the form's
+  // active control); nothing when it cannot take it (disabled, hidden, a
+  // label or picture). Focused: it is the form's active control.
+  void SetFocus();
+  bool Focused() const;
+
   // As the user: a click / double click in the control's middle (a check
   // or radio box on its box), when enabled and showing.
   void Click();
@@ -316,6 +322,8 @@ class TStringGrid : public TControl {
   // The centre of a cell in control coordinates (for tests).
   void CellCenter(int col, int row, int* x, int* y) const;
   int TopRow() const;
+  // The row of the highlighted cell (the current row), -1 when none.
+  int Row() const;
 
   // As the user: click a cell (scrolled into view first), or double-click it.
   void ClickCell(int col, int row);
@@ -324,6 +332,9 @@ class TStringGrid : public TControl {
   void MouseUpAt(int x, int y);
 
   TMouseEvent OnMouseUp;
+  // The user moved the highlight to another row (a click, the arrow and
+  // page keys, Home and End); Row() is the new one.
+  TNotifyEvent OnSelectCell;
   TStringGrid(std::string name, TForm* form, TWinControl* parent);
 };
 

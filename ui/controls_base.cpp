@@ -1,8 +1,10 @@
 // The control base classes and what every widget shares: geometry,
 // visibility, colours, fonts, stacking and the widget registry.
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QPointer>
 
 #include <algorithm>
 #include <unordered_map>
@@ -99,6 +101,44 @@ void RaiseWindow(QWidget* window) {
   window->activateWindow();
 }
 
+namespace {
+
+std::vector<QPointer<QWidget>>& ActivationOrder() {
+  static std::vector<QPointer<QWidget>> order;
+  return order;
+}
+
+}  // namespace
+
+void NoteActivated(QWidget* window) {
+  auto& order = ActivationOrder();
+  std::erase_if(order, [window](const QPointer<QWidget>& w) { return w.isNull() || w == window; });
+  order.emplace_back(window);
+}
+
+QWidget* WindowBeneath(QWidget* window) {
+  auto& order = ActivationOrder();
+  std::erase_if(order, [](const QPointer<QWidget>& w) { return w.isNull(); });
+  const bool last = !order.empty() && order.back() == window;
+  if (!last && !window->isActiveWindow()) return nullptr;
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    QWidget* other = it->data();
+    if (other != nullptr && other != window && other->isVisible() && !other->isMinimized())
+      return other;
+  }
+  return nullptr;
+}
+
+void FocusFirstControl(QWidget* window) {
+  for (QWidget* w = window->nextInFocusChain(); w != nullptr && w != window;
+       w = w->nextInFocusChain()) {
+    if (w->window() != window || (w->focusPolicy() & Qt::TabFocus) == 0) continue;
+    if (!w->isEnabled() || !w->isVisibleTo(window)) continue;
+    w->setFocus(Qt::TabFocusReason);
+    return;
+  }
+}
+
 // --- FormWidget -----------------------------------------------------------------
 
 FormWidget::FormWidget() : Clickable<QWidget>(nullptr) {
@@ -154,6 +194,13 @@ void LabelWidget::changeEvent(QEvent* event) {
 void FormWidget::closeEvent(QCloseEvent* event) {
   event->ignore();
   if (onCloseRequest) onCloseRequest();
+}
+
+// A window the user activates (a click into it, the window manager's
+// switch) is the newest in the activation order.
+bool FormWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) NoteActivated(this);
+  return Clickable<QWidget>::event(event);
 }
 
 }  // namespace detail
@@ -304,6 +351,16 @@ void TControl::BringToFront() {
   } else {
     widget_->raise();
   }
+}
+
+void TControl::SetFocus() {
+  if ((widget_->focusPolicy() & Qt::TabFocus) == 0 || !widget_->isEnabled()) return;
+  if (!widget_->isVisibleTo(widget_->window())) return;
+  widget_->setFocus(Qt::OtherFocusReason);
+}
+
+bool TControl::Focused() const {
+  return form_ != nullptr && form_->ActiveControl() == this;
 }
 
 void TControl::Click() {

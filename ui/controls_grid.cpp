@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTableView>
 
@@ -130,6 +132,13 @@ class GridView : public QTableView {
     if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
     SetDefaultRowHeight(24);
     ApplyHeaders();
+    // The highlight follows the user's clicks and keys; rows the program
+    // adds or removes move it without a report.
+    QObject::connect(selectionModel(), &QItemSelectionModel::currentRowChanged,
+                     [this](const QModelIndex& current, const QModelIndex& previous) {
+                       if (userInput_ > 0 && current.row() != previous.row() && onSelectCell)
+                         onSelectCell();
+                     });
   }
 
   GridModel* table = new GridModel(this);  // a child, so it outlives the view's teardown
@@ -137,6 +146,13 @@ class GridView : public QTableView {
   int defaultRowHeight = 24;
   std::function<void(TMouseButton, int, int)> onMouseUp;
   std::function<void()> onDblClick;
+  std::function<void()> onSelectCell;
+
+  // The grid row of the current cell, -1 when none.
+  int CurrentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + table->fixedRows : -1;
+  }
 
   void SetDefaultRowHeight(int height) {
     defaultRowHeight = std::max(1, height);
@@ -218,6 +234,21 @@ class GridView : public QTableView {
   }
 
  protected:
+  // Home and End go to the first and last row, as in a list.
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+    if (action == MoveHome || action == MoveEnd) modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    ++userInput_;
+    QTableView::mousePressEvent(event);
+    --userInput_;
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    ++userInput_;
+    QTableView::keyPressEvent(event);
+    --userInput_;
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
     QTableView::mouseReleaseEvent(event);
     MouseUp(event, viewport());
@@ -243,6 +274,8 @@ class GridView : public QTableView {
   }
 
  private:
+  int userInput_ = 0;
+
   void MouseUp(const QMouseEvent* event, const QWidget* source) {
     if (!onMouseUp) return;
     const QPoint at = source->mapTo(this, event->position().toPoint());
@@ -267,6 +300,9 @@ TStringGrid::TStringGrid(std::string name, TForm* form, TWinControl* parent)
   };
   view->onDblClick = [this] {
     if (OnDblClick) OnDblClick();
+  };
+  view->onSelectCell = [this] {
+    if (OnSelectCell) OnSelectCell();
   };
 }
 
@@ -368,6 +404,10 @@ int TStringGrid::TopRow() const {
   auto* view = As<GridView>(this);
   view->Layout();
   return std::max(0, view->rowAt(0)) + view->table->fixedRows;
+}
+
+int TStringGrid::Row() const {
+  return As<GridView>(this)->CurrentRow();
 }
 
 void TStringGrid::ClickCell(int col, int row) {

@@ -9,7 +9,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcutEvent>
 #include <QSlider>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -65,6 +67,25 @@ class NotebookPage : public TWinControl {
  public:
   NotebookPage(TForm* form, TTabbedNotebook* notebook, QWidget* widget)
       : TWinControl(std::string(), form, notebook, widget) {}
+};
+
+// An accelerator (Alt and the underlined letter) clicks the button at
+// once, as a click of the mouse does, without the pressed look played out
+// on a timer first.
+template <class Button>
+class AcceleratedButton : public Button {
+ public:
+  using Button::Button;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::Shortcut &&
+        !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+      this->click();
+      return true;
+    }
+    return Button::event(event);
+  }
 };
 
 QString LabelText(std::string_view caption) {
@@ -185,9 +206,10 @@ void SetLabelAlignment(TLabel& label, TextAlignment alignment) {
 
 TButton::TButton(std::string name, TForm* form, TWinControl* parent)
     : TControl(std::move(name), form, parent,
-               new QPushButton(detail::ContainerWidget(form, parent))) {
+               new AcceleratedButton<QPushButton>(detail::ContainerWidget(form, parent))) {
   auto* button = As<QPushButton>(this);
-  button->setAutoDefault(false);
+  // Enter presses the button that has the focus, as Space does.
+  button->setAutoDefault(true);
   QObject::connect(button, &QPushButton::clicked, [this] { FireClick(); });
 }
 
@@ -213,7 +235,7 @@ bool TBitBtn::SetGlyph(std::string_view pictureName) {
 
 TCheckBox::TCheckBox(std::string name, TForm* form, TWinControl* parent)
     : TControl(std::move(name), form, parent,
-               new QCheckBox(detail::ContainerWidget(form, parent))) {
+               new AcceleratedButton<QCheckBox>(detail::ContainerWidget(form, parent))) {
   QObject::connect(As<QCheckBox>(this), &QCheckBox::clicked, [this](bool checked) {
     checked_ = checked;
     FireClick();
@@ -240,7 +262,7 @@ void TCheckBox::SetChecked(bool on) {
 
 TRadioButton::TRadioButton(std::string name, TForm* form, TWinControl* parent)
     : TControl(std::move(name), form, parent,
-               new QRadioButton(detail::ContainerWidget(form, parent))) {
+               new AcceleratedButton<QRadioButton>(detail::ContainerWidget(form, parent))) {
   auto* radio = As<QRadioButton>(this);
   // Grouping follows the parent control, so the library does it itself.
   radio->setAutoExclusive(false);
@@ -280,9 +302,49 @@ void TRadioButton::SetChecked(bool on) {
 
 // --- TGroupBox, TPanel ----------------------------------------------------------------
 
+namespace detail {
+
+QRect GroupCaptionRect(const QGroupBox* box) {
+  const QFontMetrics metrics(box->font());
+  const QString text = ToQString(StripMnemonic(FromQString(box->title())));
+  if (text.isEmpty()) return {};
+  return {kGroupCaptionLeft, 0, metrics.horizontalAdvance(text) + 2, metrics.height()};
+}
+
+}  // namespace detail
+
+namespace {
+
+// The frame's top line runs through the middle of the caption, which is
+// drawn over it on the box's own background; the controls inside are
+// placed from the box's top left corner, not below the caption.
+class GroupBoxWidget : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const int top = QFontMetrics(font()).height() / 2;
+    const QRect frame = rect().adjusted(0, top, -2, -2);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(frame);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(frame.translated(1, 1));
+    const QRect caption = detail::GroupCaptionRect(this);
+    if (caption.isEmpty()) return;
+    painter.fillRect(caption, palette().color(backgroundRole()));
+    style()->drawItemText(&painter, caption.adjusted(1, 0, 0, 0),
+                          Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+  }
+};
+
+}  // namespace
+
 TGroupBox::TGroupBox(std::string name, TForm* form, TWinControl* parent)
     : TWinControl(std::move(name), form, parent,
-                  new QGroupBox(detail::ContainerWidget(form, parent))) {
+                  new GroupBoxWidget(detail::ContainerWidget(form, parent))) {
   widget_->setAutoFillBackground(true);
 }
 

@@ -17,12 +17,69 @@
 #include "ui/detail/list_widget.h"
 #include "ui/detail/qt_convert.h"
 #include "ui/detail/user_input.h"
+#include "ui/detail/virtual_keys.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
+
+namespace detail {
+
+namespace {
+
+// Virtual key codes of the keys that have one here, with their Qt keys
+// (letters and digits are the same on both sides).
+struct KeyPair {
+  int qt;
+  uint16_t virtualKey;
+};
+constexpr KeyPair kKeys[] = {
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, 0x09},    {Qt::Key_Return, VK_RETURN},
+    {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, 0x10},  {Qt::Key_Control, 0x11},
+    {Qt::Key_Alt, 0x12},          {Qt::Key_Escape, 0x1B}, {Qt::Key_Space, VK_SPACE},
+    {Qt::Key_End, 0x23},          {Qt::Key_Home, 0x24},   {Qt::Key_Left, 0x25},
+    {Qt::Key_Up, 0x26},           {Qt::Key_Right, 0x27},  {Qt::Key_Down, 0x28},
+    {Qt::Key_Delete, 0x2E},       {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22},
+};
+
+bool LetterOrDigit(int key) {
+  return (key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9);
+}
+
+}  // namespace
+
+// Virtual key code of a Qt key, 0 when it has none here.
+uint16_t VirtualKeyOf(int key) {
+  if (LetterOrDigit(key)) return static_cast<uint16_t>(key);
+  for (const KeyPair& pair : kKeys) {
+    if (pair.qt == key) return pair.virtualKey;
+  }
+  return 0;
+}
+
+// The Qt key of a virtual key code, Qt::Key_unknown when it has none here.
+int QtKeyOf(uint16_t virtualKey) {
+  if (LetterOrDigit(virtualKey)) return virtualKey;
+  for (const KeyPair& pair : kKeys) {
+    if (pair.virtualKey == virtualKey) return pair.qt;
+  }
+  return Qt::Key_unknown;
+}
+
+// The text a key types on its own (letters in lower case), "" for none.
+QString TextOfVirtualKey(uint16_t key) {
+  if (key >= 'A' && key <= 'Z') return QString(QChar(key - 'A' + 'a'));
+  if ((key >= '0' && key <= '9') || key == VK_SPACE) return QString(QChar(key));
+  return {};
+}
+
+}  // namespace detail
+
 namespace {
 
 using detail::As;
+using detail::QtKeyOf;
+using detail::TextOfVirtualKey;
+using detail::VirtualKeyOf;
 
 // Bytes of the UTF-8 program text that `text` stands for.
 qsizetype Utf8Bytes(const QString& text) {
@@ -102,50 +159,6 @@ class ProgramTextMemo {
   std::string bytes_;
   QString shown_;
 };
-
-// Virtual key codes of the keys that have one here, with their Qt keys
-// (letters and digits are the same on both sides).
-struct KeyPair {
-  int qt;
-  uint16_t virtualKey;
-};
-constexpr KeyPair kKeys[] = {
-    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, 0x09},    {Qt::Key_Return, VK_RETURN},
-    {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, 0x10},  {Qt::Key_Control, 0x11},
-    {Qt::Key_Alt, 0x12},          {Qt::Key_Escape, 0x1B}, {Qt::Key_Space, VK_SPACE},
-    {Qt::Key_End, 0x23},          {Qt::Key_Home, 0x24},   {Qt::Key_Left, 0x25},
-    {Qt::Key_Up, 0x26},           {Qt::Key_Right, 0x27},  {Qt::Key_Down, 0x28},
-    {Qt::Key_Delete, 0x2E},
-};
-
-bool LetterOrDigit(int key) {
-  return (key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9);
-}
-
-// Virtual key code of a Qt key, 0 when it has none here.
-uint16_t VirtualKeyOf(int key) {
-  if (LetterOrDigit(key)) return static_cast<uint16_t>(key);
-  for (const KeyPair& pair : kKeys) {
-    if (pair.qt == key) return pair.virtualKey;
-  }
-  return 0;
-}
-
-// The Qt key of a virtual key code, Qt::Key_unknown when it has none here.
-int QtKeyOf(uint16_t virtualKey) {
-  if (LetterOrDigit(virtualKey)) return virtualKey;
-  for (const KeyPair& pair : kKeys) {
-    if (pair.virtualKey == virtualKey) return pair.qt;
-  }
-  return Qt::Key_unknown;
-}
-
-// The text a key types on its own (letters in lower case), "" for none.
-QString TextOfVirtualKey(uint16_t key) {
-  if (key >= 'A' && key <= 'Z') return QString(QChar(key - 'A' + 'a'));
-  if ((key >= '0' && key <= '9') || key == VK_SPACE) return QString(QChar(key));
-  return {};
-}
 
 // Reports a change of the text once: a character the limit refused
 // leaves the text as it was.
@@ -426,6 +439,10 @@ TListBox::TListBox(std::string name, TForm* form, TWinControl* parent)
     : TControl(std::move(name), form, parent,
                new detail::ListWidget(detail::ContainerWidget(form, parent))) {
   auto* list = As<detail::ListWidget>(this);
+  // Lines of any length are shown whole: the list scrolls sideways to the
+  // widest of them.
+  list->setUniformItemSizes(false);
+  list->setTextElideMode(Qt::ElideNone);
   list->onClick = [this] { FireClick(); };
   QObject::connect(list, &QListWidget::itemDoubleClicked, [this] { FireDblClick(); });
 }

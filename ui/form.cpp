@@ -1,10 +1,13 @@
 #include "ui/form.h"
 
+#include <QApplication>
 #include <QFile>
 
 #include "ui/application.h"
 #include "ui/detail/form_loader.h"
 #include "ui/detail/qt_convert.h"
+#include "ui/detail/user_input.h"
+#include "ui/detail/virtual_keys.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -83,14 +86,43 @@ void TForm::Show() {
   if (shown_) return;
   shown_ = true;
   widget_->show();
+  detail::NoteActivated(widget_);
   if (OnShow) OnShow();
+  // The handler may have hidden it again, or enabled what takes the focus.
+  if (!shown_) return;
+  detail::FocusFirstControl(widget_);
+  detail::RaiseWindow(widget_);
 }
 
 void TForm::Hide() {
   if (!shown_) return;
   shown_ = false;
+  QWidget* beneath = detail::WindowBeneath(widget_);
   widget_->hide();
+  if (beneath != nullptr) detail::RaiseWindow(beneath);
   if (OnHide) OnHide();
+}
+
+namespace {
+
+// What the window system has reported by now (an activation asked for
+// comes back as such a report) reaches the windows.
+void TakeWindowSystemReports() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+bool TForm::Active() const {
+  TakeWindowSystemReports();
+  return widget_->isActiveWindow();
+}
+
+TControl* TForm::ActiveControl() const {
+  QWidget* focus = widget_->focusWidget();
+  if (focus == nullptr) return nullptr;
+  TControl* control = detail::ControlOf(focus);
+  return control != this ? control : nullptr;
 }
 
 bool TForm::Close() {
@@ -111,6 +143,25 @@ bool TForm::Close() {
 
 void TForm::RequestClose() {
   widget_->close();
+}
+
+void TForm::PressKey(uint16_t key, TShiftState shift) {
+  if (!Active()) return;  // the window system's reports first, as a user waits for the window
+  QWidget* target = QApplication::focusWidget();
+  if (target == nullptr || target->window() != widget_) target = widget_;
+  Qt::KeyboardModifiers modifiers;
+  if ((shift & ssShift) != 0) modifiers |= Qt::ShiftModifier;
+  if ((shift & ssAlt) != 0) modifiers |= Qt::AltModifier;
+  if ((shift & ssCtrl) != 0) modifiers |= Qt::ControlModifier;
+  // What the key types as the window system reports it: a capital with
+  // Shift, a control character with Ctrl, the letter itself with Alt.
+  QString text = detail::TextOfVirtualKey(key);
+  if (key >= 'A' && key <= 'Z') {
+    if ((shift & ssShift) != 0) text = QString(QChar(key));
+    if ((shift & ssCtrl) != 0) text = QString(QChar(key - 'A' + 1));
+  }
+  if (key == VK_RETURN) text = QStringLiteral("\r");
+  detail::PressKeyOn(target, detail::QtKeyOf(key), text, modifiers);
 }
 
 bool TForm::HasCloseBox() const {

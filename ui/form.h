@@ -67,10 +67,22 @@ class TForm : public TWinControl {
   TFormStyle FormStyle() const;
   void SetFormStyle(TFormStyle s);
 
-  // Show makes the form visible; the show handler runs only when it was
-  // hidden before (showing a visible form runs nothing).
+  // Show makes a hidden form visible, runs its show handler and makes it
+  // the active window, with the keyboard focus on its first control that
+  // takes it (in the order of the form description); showing a visible
+  // form does nothing. Hiding the form that was activated last hands the
+  // activation back to the shown window activated before it.
   void Show();
   void Hide();
+  // Whether the form is the active window (the one that gets the keys).
+  bool Active() const;
+  // The control with the keyboard focus within the form, or null.
+  TControl* ActiveControl() const;
+  // As the user: presses and releases a key at the keyboard, the modifier
+  // keys held, while this form is the active window: the key goes to the
+  // control with the focus (letters by their capital key code, digits,
+  // VK_RETURN, VK_SPACE, ...). Nothing when the form is not active.
+  void PressKey(uint16_t key, TShiftState shift = ssNone);
   // The close handler decides (TCloseAction::None refuses). Closing the
   // application's main form ends the message loop once its handler returns.
   // Returns whether the form closed.

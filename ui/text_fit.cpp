@@ -4,19 +4,21 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QStyleOptionGroupBox>
 #include <QStyleOptionHeader>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 
 #include <algorithm>
 
 #include "ui/detail/qt_convert.h"
+#include "ui/detail/widgets.h"
 #include "ui/form.h"
 #include "ui/text.h"
 
@@ -102,13 +104,7 @@ class Checker {
   void GroupBox(const TGroupBox& box) {
     const auto* widget = static_cast<const QGroupBox*>(box.Widget());
     if (box.Caption().empty()) return;
-    QStyleOptionGroupBox option;
-    option.initFrom(widget);
-    option.text = widget->title();
-    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-    const QRect label = widget->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                        QStyle::SC_GroupBoxLabel, widget);
-    const int need = label.x() + TextWidth(widget, box.Caption());
+    const int need = detail::GroupCaptionRect(widget).right() + 1;
     Need(box, "caption", box.Caption(), need, widget->width());
   }
 
@@ -122,18 +118,30 @@ class Checker {
     Need(notebook, "tabs", captions, tabs->tabBar()->sizeHint().width(), tabs->width());
   }
 
+  // Titles and cells as the grid's view draws them: a title in its label
+  // area, a cell inside the item's text margins and its grid line. Rows beyond the row count are not shown.
   void Grid(const TStringGrid& grid) {
-    if (grid.FixedRows() == 0) return;
-    const QWidget* widget = grid.Widget();
+    const auto* view = static_cast<const QTableView*>(grid.Widget());
+    const QHeaderView* header = view->horizontalHeader();
     for (int col = grid.FixedCols(); col < grid.ColCount(); ++col) {
-      const std::string title = grid.Cell(col, 0);
-      if (title.empty()) continue;
-      QStyleOptionHeader option;
-      option.initFrom(widget);
-      option.rect = QRect(0, 0, grid.ColWidth(col), grid.DefaultRowHeight());
-      option.text = detail::ToQString(title);
-      const QRect label = widget->style()->subElementRect(QStyle::SE_HeaderLabel, &option, widget);
-      Need(grid, "column title", title, TextWidth(widget, title), label.width());
+      const std::string title = grid.FixedRows() > 0 ? grid.Cell(col, 0) : std::string();
+      if (!title.empty()) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.rect = QRect(0, 0, grid.ColWidth(col), grid.DefaultRowHeight());
+        option.text = detail::ToQString(title);
+        const QRect label =
+            header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+        Need(grid, "column title", title, TextWidth(header, title), label.width());
+      }
+      const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+      const int room = grid.ColWidth(col) - (view->showGrid() ? 1 : 0) - 2 * margin;
+      for (int row = grid.FixedRows(); row < grid.RowCount(); ++row) {
+        const std::string cell = grid.Cell(col, row);
+        if (cell.empty()) continue;
+        Need(grid, "cell " + std::to_string(col) + "," + std::to_string(row), cell,
+             TextWidth(view, cell), room);
+      }
     }
   }
 };
@@ -161,6 +169,19 @@ std::vector<std::string> UnfitTexts(const TForm& form) {
     }
   }
   return checker.unfit;
+}
+
+std::vector<std::string> ControlsInAnotherFace(const TForm& form) {
+  const QFont face = QApplication::font();
+  std::vector<std::string> others;
+  for (const TControl* control : form.AllControls()) {
+    const QFont font = control->Widget()->font();
+    if (font.family() == face.family() && font.pixelSize() == face.pixelSize()) continue;
+    if (font.fixedPitch()) continue;  // the boxes set to the fixed-pitch face
+    others.push_back(control->Name() + ": " + detail::FromQString(font.family()) + " " +
+                     std::to_string(font.pixelSize()) + " px");
+  }
+  return others;
 }
 
 std::string FaceInUse() {

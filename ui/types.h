@@ -45,8 +45,25 @@ inline constexpr uint32_t SC_RESTORE = 0xF120;
 
 // Key codes passed to key handlers (the values of the virtual key codes).
 inline constexpr uint16_t VK_BACK = 0x08;
+inline constexpr uint16_t VK_TAB = 0x09;
 inline constexpr uint16_t VK_RETURN = 0x0D;
+inline constexpr uint16_t VK_ESCAPE = 0x1B;
 inline constexpr uint16_t VK_SPACE = 0x20;
+inline constexpr uint16_t VK_PRIOR = 0x21;  // Page Up
+inline constexpr uint16_t VK_NEXT = 0x22;   // Page Down
+inline constexpr uint16_t VK_END = 0x23;
+inline constexpr uint16_t VK_HOME = 0x24;
+inline constexpr uint16_t VK_LEFT = 0x25;
+inline constexpr uint16_t VK_UP = 0x26;
+inline constexpr uint16_t VK_RIGHT = 0x27;
+inline constexpr uint16_t VK_DOWN = 0x28;
+
+// Modifier keys held with a key, combinable.
+using TShiftState = unsigned;
+inline constexpr TShiftState ssNone = 0;
+inline constexpr TShiftState ssShift = 1;
+inline constexpr TShiftState ssAlt = 2;
+inline constexpr TShiftState ssCtrl = 4;
 
 // A form description that does not match its form class, or cannot be read.
 class FormError : public std::runtime_error {

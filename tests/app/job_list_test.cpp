@@ -133,6 +133,34 @@ TEST_F(AppJobListTest, RemovingAnEntryMovesEveryFieldOfTheOnesBelowUp) {
   EXPECT_EQ(JobList.SelectedRow, 2);
 }
 
+// Whatever moves the highlight chooses the row that the buttons act on:
+// a click, the arrow keys, Home and End.
+TEST_F(AppJobListTest, TheHighlightedRowIsTheOneActedOn) {
+  for (const char* name : {"a", "b", "c", "d"}) AddMadeUp(name, "C:\\");
+  ClickRow(2);
+  Form2->PressKey(ui::VK_DOWN);
+  EXPECT_EQ(JobList.SelectedRow, 3);
+  EXPECT_EQ(Form2->StringGrid1->Hint().rfind("File: c\r\n", 0), 0u) << Form2->StringGrid1->Hint();
+  Form2->BitBtn4->Click();
+  ASSERT_EQ(JobList.JobCount, 3);
+  EXPECT_EQ(JobList.Name[3], "d");
+
+  // The button took the focus; a click gives it back to the list.
+  ClickRow(1);
+  const struct {
+    uint16_t key;
+    uint16_t row;
+    bool removable;  // an entry, not the spare row below them
+  } moves[] = {{ui::VK_END, 4, false}, {ui::VK_HOME, 1, true}, {ui::VK_DOWN, 2, true}};
+  for (const auto& m : moves) {
+    Form2->PressKey(m.key);
+    EXPECT_EQ(JobList.SelectedRow, m.row) << m.key;
+    EXPECT_EQ(Form2->BitBtn4->Enabled(), m.removable) << m.key;
+  }
+  Form2->BitBtn4->Click();
+  EXPECT_EQ(JobList.Name[2], "d");
+}
+
 TEST_F(AppJobListTest, RemovingTheOnlyEntryLeavesNothingToClearOrDelete) {
   AddMadeUp("only.txt", "C:\\", 2048);
   ClickRow(1);

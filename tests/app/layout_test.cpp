@@ -62,17 +62,30 @@ TEST_F(AppLayoutTest, PositionsGoIntoTheSlotOfTheirWindowNumberAndBack) {
   EXPECT_EQ(update->Left(), (ui::Screen->Width() - update->Width()) / 2);
 }
 
-// Every caption, tab and column title of every window fits its control in
-// the face the windows use, once the start-up and the main window have put
-// in the texts they set.
+// Every control of every window is in the face and size the windows were
+// laid out for, and every caption, tab, column title and job-list cell fits
+// its control in it, once the start-up and the main window have put in the
+// texts they set.
 TEST_F(AppLayoutTest, EveryTextFitsItsControl) {
   EXPECT_EQ(ui::FaceInUse(), "Liberation Sans");
   StartProgram();
   Form1->Hide();
   vek::Form2->Show();
+  // The widest texts the job list's columns show: the size text of 1000
+  // bytes, and every attribute letter a file can carry at once.
+  vek::CurrentFile = {};
+  vek::CurrentFile.Name = "widest.txt";
+  vek::CurrentFile.Folder = "C:\\";
+  vek::CurrentFile.Size = 1000;
+  vek::CurrentFile.Attributes = 0x01 | 0x02 | 0x04 | 0x800 | 0x20 | 0x100;
+  vek::Form2->AddCurrentFileToJobList();
   for (const ui::TForm* form : ui::Application->Forms()) {
     for (const std::string& unfit : ui::UnfitTexts(*form)) {
       ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << "): " << unfit;
+    }
+    for (const std::string& other : ui::ControlsInAnotherFace(*form)) {
+      ADD_FAILURE() << form->ClassName() << " (" << form->Caption() << ") not in the face of the "
+                    << "windows: " << other;
     }
   }
 }

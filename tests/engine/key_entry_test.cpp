@@ -51,6 +51,35 @@ TEST_F(EngineKeyEntryTest, The129thKeyIsIgnored) {
   EXPECT_TRUE(Form7->Button1->Enabled());
 }
 
+// The key box has the keys whenever the window shows, also after a click
+// on an on-screen key and when the window comes back after Cancel; a key
+// held with Alt or Ctrl types nothing into it.
+TEST_F(EngineKeyEntryTest, TheKeyBoxHasTheKeys) {
+  EXPECT_TRUE(Form7->Active());
+  EXPECT_TRUE(Form7->Edit1->Focused());
+  Form7->PressKey('K');
+  PressKeys(20, 1);  // "1"
+  Form7->PressKey('L');
+  for (int i = 0; i < 4; ++i) Form7->PressKey(ui::VK_SPACE);
+  EXPECT_EQ(KeyText(), "k1l    ");
+  const struct {
+    uint16_t key;
+    ui::TShiftState shift;
+  } commandKeys[] = {{'P', ui::ssAlt}, {'P', ui::ssAlt | ui::ssShift}, {'K', ui::ssCtrl}};
+  for (const auto& c : commandKeys) Form7->PressKey(c.key, c.shift);
+  EXPECT_EQ(KeyText(), "k1l    ");
+  EXPECT_FALSE(Form7->Button1->Enabled());
+  EXPECT_EQ(Form7->Label5->Caption(), "Chars:7");
+
+  Form7->Button2->Click();  // Cancel
+  EXPECT_TRUE(vek::Form2->Active());
+  Form7->Show();
+  EXPECT_TRUE(Form7->Active());
+  EXPECT_TRUE(Form7->Edit1->Focused());
+  Form7->PressKey('Z');
+  EXPECT_EQ(KeyText(), "z");
+}
+
 TEST_F(EngineKeyEntryTest, BackspaceAndClearFollowTheLength) {
   EXPECT_FALSE(Form7->Button32->Enabled());
   EXPECT_FALSE(Form7->Button18->Enabled());

@@ -334,6 +334,51 @@ TEST_F(EngineReportsTest, AWarningWithoutContinueEndsTheRun) {
   EXPECT_FALSE(HostExists("b.txt.vek"));
 }
 
+// A question shown from a tick of the run is the active window with the
+// keys on its first answer: Enter, Space and the accelerators answer it
+// without a click, and the answer gives the keys back to the run's window.
+TEST_F(EngineReportsTest, AQuestionTakesTheKeysAndGivesThemBack) {
+  AddPlainJob("a.txt", PatternBytes(10));
+  MakeFile(HostPath("a.txt.vek"), "an older encrypted file");
+  AddPlainJob("empty.txt", {});
+  AddJobEntry("missing.txt", 10);
+  SetDriveKind('C', platform::drive::Removable);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_TRUE(Form20->Active());
+  EXPECT_TRUE(Form20->Button1->Focused());
+  Form20->PressKey(ui::VK_RETURN);  // Continue: the older file is replaced
+  EXPECT_FALSE(Form20->IsShown());
+  EXPECT_TRUE(Form8->Active());
+
+  // Without Continue the first answer that takes the focus is Cancel; the
+  // accelerator of a disabled answer does nothing.
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());
+  EXPECT_EQ(Form20->Label2->Caption(), "empty.txt");
+  EXPECT_TRUE(Form20->Button3->Focused());
+  Form20->PressKey('C', ui::ssAlt);
+  EXPECT_TRUE(Form20->IsShown());
+  Form20->PressKey(ui::VK_TAB);
+  Form20->PressKey(ui::VK_SPACE);  // the focus stays on the only answer: Cancel
+  EXPECT_FALSE(Form20->IsShown());
+  EXPECT_TRUE(vek::StopRequested);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Stopped by request.");
+  EXPECT_TRUE(Form8->Active());
+}
+
+TEST_F(EngineErrorAnswerTest, TheReportTakesTheKeysOnItsFirstAnswer) {
+  EXPECT_TRUE(Form15->Active());
+  EXPECT_TRUE(Form15->Button1->Focused());
+  Form15->PressKey('E', ui::ssAlt);  // Skip all errors
+  EXPECT_FALSE(Form15->IsShown());
+  RunSteps(1);
+  EXPECT_FALSE(vek::ErrorReportsOn);
+  EXPECT_TRUE(Form8->Active());
+}
+
 TEST_F(EngineReportsTest, TheWarningsCloseBoxCancels) {
   AddPlainJob("empty.txt", {});
   StartRun(vek::RunEncrypt);

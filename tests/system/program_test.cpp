@@ -55,6 +55,8 @@ constexpr TSpot AcceptButton{40 + 72, 240 + 113 + 12};  // Form1: GroupBox1, But
 constexpr TSpot QuitButton{212 + 72, 240 + 113 + 12};   // Form1: GroupBox1, Button2
 constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, below its title row
 constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
+constexpr TSpot EncryptButton{2 + 27, 2 + 24};          // Form2: BitBtn1
+constexpr TSpot ProceedButton{372 + 90, 366 + 14};      // Form7: Button1
 constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
 constexpr TSpot ScreenLockButton{556 + 36, 236 + 12};   // Form2: Button5
 constexpr TSpot UnlockButton{60 + 37, 104 + 12};        // Form17: GroupBox1, Button1
@@ -218,6 +220,17 @@ class SystemWindowManagerTest : public SystemProgramTest {
     return update;
   }
 
+  // Alt and the letter, until the window goes: a key sent before the
+  // program has taken in its window's activation still reaches the window
+  // active before it (where Alt and this letter do nothing).
+  bool AnswerWithAccelerator(TWindowId window, uint32_t letter) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      display_->PressKey(letter, true);
+      if (display_->WaitForWindowHidden(window, std::chrono::seconds(5))) return true;
+    }
+    return false;
+  }
+
   // Both kinds of close; the direct one comes before any input sent later,
   // so what that input finds is the window after its close.
   void CloseBothWays(TWindowId window) {
@@ -252,6 +265,53 @@ TEST_F(SystemWindowManagerTest, ClosesOnTheWayInLeadOnToTheMainWindow) {
   // The exit button still answers: the window stayed.
   Click(main, ExitButton);
   ExpectOrderlyEnd();
+}
+
+// A window the program shows from a timer, with no input of the user just
+// before it (the options, once the update check has closed by itself),
+// is the active window: the keyboard reaches it, its accelerator answers,
+// and the main window it leads on to has the keys after it.
+TEST_F(SystemWindowManagerTest, AWindowShownByATimerHasTheKeys) {
+  constexpr milliseconds KeyTimeout{15000};
+  StartProgram({});
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  Accept(start);
+  const TWindowId options = ExpectWindow("VEK 2003 - Options");
+  ASSERT_NE(options, 0u);
+  EXPECT_TRUE(display_->WaitForActiveWindow(options, KeyTimeout));
+  ASSERT_TRUE(AnswerWithAccelerator(options, 'a')) << "the keys went elsewhere";  // "&Apply"
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  EXPECT_TRUE(display_->WaitForActiveWindow(main, KeyTimeout));
+  Click(main, ExitButton);
+  ExpectOrderlyEnd();
+}
+
+// A question shown from a tick of a run while the run's window has the
+// keys: the warning about an encrypted file already there takes them, and
+// its accelerator answers it.
+TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
+  constexpr milliseconds KeyTimeout{15000};
+  MakePatternFile(dir / "report.txt", 1234);
+  MakePatternFile(dir / "report.txt.vek", 10);
+  WriteSettingsOfEarlierStart(dir.path());
+  StartProgram({(dir / "report.txt").string()});
+  const TWindowId start = ExpectWindow(StartWindowTitle);
+  ASSERT_NE(start, 0u);
+  Accept(start);
+  const TWindowId main = ExpectWindow(MainWindowTitle);
+  ASSERT_NE(main, 0u);
+  Click(main, EncryptButton);
+  const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
+  ASSERT_NE(key, 0u);
+  ASSERT_TRUE(display_->WaitForActiveWindow(key, KeyTimeout));
+  for (const char letter : std::string("keyboard")) display_->PressKey(uint32_t{uint8_t(letter)});
+  Click(key, ProceedButton);
+  const TWindowId warning = ExpectWindow("VEK 2003 - Warning");
+  ASSERT_NE(warning, 0u);
+  EXPECT_TRUE(display_->WaitForActiveWindow(warning, KeyTimeout));
+  EXPECT_TRUE(AnswerWithAccelerator(warning, 'a')) << "the keys went elsewhere";  // "C&ancel"
 }
 
 TEST_F(SystemWindowManagerTest, TheScreenLockStaysThroughAClose) {

@@ -372,6 +372,48 @@ void TXDisplay::Click(TWindowId window, int x, int y, int clicks) {
   Sync();
 }
 
+uint8_t TXDisplay::KeyCodeOf(uint32_t keysym) const {
+  const xcb_setup_t* setup = xcb_get_setup(connection_);
+  const uint8_t first = setup->min_keycode;
+  const int count = setup->max_keycode - first + 1;
+  const auto mapping = Owned(xcb_get_keyboard_mapping_reply(
+      connection_, xcb_get_keyboard_mapping(connection_, first, static_cast<uint8_t>(count)),
+      nullptr));
+  if (!mapping) return 0;
+  const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(mapping.get());
+  const int perCode = mapping->keysyms_per_keycode;
+  for (int code = 0; code < count; ++code) {
+    for (int i = 0; i < perCode; ++i) {
+      if (symbols[code * perCode + i] == keysym) return static_cast<uint8_t>(first + code);
+    }
+  }
+  return 0;
+}
+
+void TXDisplay::PressKey(uint32_t keysym, bool withAlt) {
+  constexpr uint32_t AltKeySymbol = 0xffe9;  // Alt_L
+  const uint8_t key = KeyCodeOf(keysym);
+  const uint8_t alt = withAlt ? KeyCodeOf(AltKeySymbol) : 0;
+  if (key == 0 || (withAlt && alt == 0)) return;
+  const auto send = [this](uint8_t type, uint8_t code) {
+    xcb_test_fake_input(connection_, type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+  };
+  if (withAlt) send(XCB_KEY_PRESS, alt);
+  send(XCB_KEY_PRESS, key);
+  send(XCB_KEY_RELEASE, key);
+  if (withAlt) send(XCB_KEY_RELEASE, alt);
+  Sync();
+}
+
+bool TXDisplay::WaitForActiveWindow(TWindowId window, milliseconds timeout) {
+  return WaitUntil(
+      [&] {
+        const std::vector<uint32_t> active = Property32(root_, "_NET_ACTIVE_WINDOW");
+        return !active.empty() && active[0] == window;
+      },
+      timeout, PictureLookInterval);
+}
+
 std::optional<TXDisplay::TPicture> TXDisplay::Grab(TWindowId window) const {
   const auto geometry =
       Owned(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));

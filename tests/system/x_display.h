@@ -56,6 +56,14 @@ class TXDisplay {
   // the left button `clicks` times in a row (2: a double click).
   void Click(TWindowId window, int x, int y, int clicks = 1);
 
+  // Presses and releases the key of an X key symbol (XK_ values: 'a' for
+  // the A key, 0xff0d Return, ...) through the XTEST extension, with Alt
+  // held when asked: it goes where the display's keyboard focus is.
+  void PressKey(uint32_t keysym, bool withAlt = false);
+  // Waits until the window manager names the window as the active one
+  // (_NET_ACTIVE_WINDOW); false on time-out.
+  bool WaitForActiveWindow(TWindowId window, std::chrono::milliseconds timeout);
+
   // The window manager's close of the window, as its close button and
   // Alt+F4 ask for it (_NET_CLOSE_WINDOW). The window manager passes it on
   // in its own time: it may reach the program after input sent later.
@@ -111,6 +119,8 @@ class TXDisplay {
   void Follow(TWindowId window);
   std::string ReadTitle(TWindowId window) const;
   uint32_t Atom(std::string_view name) const;
+  // The key code that types the key symbol, 0 when the keyboard has none.
+  uint8_t KeyCodeOf(uint32_t keysym) const;
   std::optional<TPicture> Grab(TWindowId window) const;
   // The first drawn picture that `accept` takes.
   std::optional<TPicture> DrawnPicture(

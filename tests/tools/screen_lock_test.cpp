@@ -116,6 +116,23 @@ TEST_F(ToolsScreenLockTest, AWrongPasswordDisablesTheControlsFor50Ticks) {
   EXPECT_FALSE(Form17->IsShown());
 }
 
+// After the penalty the password box has the keys again, and a key held
+// with Alt adds no unseen letter to the password.
+TEST_F(ToolsScreenLockTest, ThePasswordBoxHasTheKeysAgainAfterThePenalty) {
+  Lock();
+  EXPECT_TRUE(Form17->Active());
+  EXPECT_TRUE(Form17->Edit1->Focused());
+  TypePassword("wrong");
+  ui::clock::Advance(50 * kTickMs);
+  ExpectPrompting();
+  EXPECT_TRUE(Form17->Edit1->Focused());
+  Form17->PressKey('S', ui::ssShift);
+  for (char c : std::string("ECRET1")) Form17->PressKey(static_cast<uint16_t>(c));
+  Form17->PressKey('X', ui::ssAlt);
+  Form17->PressKey('U', ui::ssAlt);  // "&Unlock"
+  EXPECT_FALSE(Form17->IsShown());
+}
+
 TEST_F(ToolsScreenLockTest, UnlockingShowsTheMainWindowAndStopsTheTimer) {
   Lock();
   EXPECT_TRUE(Form17->Timer1->Enabled());

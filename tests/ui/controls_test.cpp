@@ -125,6 +125,23 @@ TEST_F(UiControlsTest, AHintShowsAsATooltipWithItsLineBreaks) {
   EXPECT_EQ(ui::detail::HintOver(form().Button1->Widget()), "the form's hint");
 }
 
+// A hint line is shown whole on one line, a path in it included.
+TEST_F(UiControlsTest, AHintLineIsNeverWrapped) {
+  ui::TButton& button = *form().Button1;
+  button.SetHint("Save activity log as \"C:\\VEK 2003 Log 2026-12-11 03-24-00 of a long run.txt\"");
+  button.SetShowHint(true);
+  QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), button.Widget()->mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(button.Widget(), &event);
+  ASSERT_TRUE(QToolTip::isVisible());
+  const QWidget* tip = nullptr;
+  for (const QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible()) tip = w;
+  }
+  ASSERT_NE(tip, nullptr);
+  EXPECT_LT(tip->height(), 2 * tip->fontMetrics().lineSpacing()) << tip->width();
+  QToolTip::hideText();
+}
+
 TEST_F(UiControlsTest, HintTimingComesFromTheApplication) {
   ui::Application->SetHintPause(800);
   EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 800);

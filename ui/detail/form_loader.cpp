@@ -79,6 +79,7 @@ std::optional<EventSlot> FindEventSlot(TComponent& c, std::string_view event) {
   offer("OnDblClick", SlotOf(c, &TControl::OnDblClick));
   offer("OnKeyUp", SlotOf(c, &TEdit::OnKeyUp));
   offer("OnMouseUp", SlotOf(c, &TStringGrid::OnMouseUp));
+  offer("OnSelectCell", SlotOf(c, &TStringGrid::OnSelectCell));
   for (auto change : {SlotOf(c, &TEdit::OnChange), SlotOf(c, &TComboBox::OnChange),
                       SlotOf(c, &TTrackBar::OnChange), SlotOf(c, &TDriveComboBox::OnChange),
                       SlotOf(c, &TDirectoryListBox::OnChange)}) {

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+class QGroupBox;
+
 #include <functional>
 #include <string>
 
@@ -108,10 +110,24 @@ class FormWidget : public Clickable<QWidget> {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
 };
+
+// Where a group box draws its caption, over its frame's top line (empty
+// for a box without one).
+inline constexpr int kGroupCaptionLeft = 8;
+QRect GroupCaptionRect(const QGroupBox* box);
 
 // Puts a window in front and gives it the focus.
 void RaiseWindow(QWidget* window);
+// The windows in the order they were last shown or activated: a window
+// noted goes to the end. WindowBeneath: when `window` is the active window
+// or the one noted last, the other shown window noted last; else null.
+void NoteActivated(QWidget* window);
+QWidget* WindowBeneath(QWidget* window);
+// Gives the focus to the window's first widget in its focus chain that
+// takes it from the keyboard, enabled and shown.
+void FocusFirstControl(QWidget* window);
 
 // Graphic controls (labels, images) stay beneath the windowed controls of
 // their parent, as they are drawn on the parent itself.
