@@ -5,7 +5,7 @@
 //
 // An encrypted file starts with a 53-byte banner line (the banner text and
 // CR LF), then its product line and CR LF, the marker 0x14 and tagged
-// fields up to and including the size tag 0x80 (see ParseHeaderFields).
+// fields up to and including the size tag 0x80 (core/vek_format.h).
 // The header comes from outside the program, so the reader trusts nothing
 // in it: it never reads past the bytes it has, and any doubt makes the file
 // "not an encrypted file".
@@ -17,20 +17,13 @@
 #include <string_view>
 
 #include "core/state.h"
+#include "core/vek_format.h"
 
 namespace platform {
 class FileStream;
 }
 
 namespace vek {
-
-// The banner that opens every encrypted file, and its line: the banner and
-// CR LF.
-inline constexpr std::string_view HeaderBanner =
-    "VEK 1024 Bit Encrypted File (c)2003 Quarne T. Velso";
-inline constexpr int64_t BannerLineLength = std::ssize(HeaderBanner) + 2;  // 53
-// Bytes of the key-check block that ends every encrypted file.
-inline constexpr int64_t KeyCheckLength = 128;
 
 // Examines folder + name (folder ends in "\") and fills CurrentFile:
 // - Status 1 (missing): no such file; only Name and Folder are set.
@@ -51,13 +44,6 @@ inline constexpr int64_t KeyCheckLength = 128;
 // Header fields are only filled for status 0; ContentSize is Size for any
 // other existing file. SharedBuffer holds the bytes after the banner line.
 void ReadFileInfo(std::string_view folder, std::string_view name);
-
-// Parses the part of a header that follows the 53-byte banner line:
-// `bytes` are the bytes read after it. On status 0 the header fields of
-// `file`, its ContentSize and its DataStart (53 + the bytes parsed) are
-// set; on 2 (the bytes end inside the header) or 3 (not a header) `file`
-// may hold a part of them. Reads nothing outside `bytes`.
-uint8_t ParseHeaderFields(std::span<const uint8_t> bytes, TCurrentFile& file);
 
 // Reads the header from the start of `stream`: the banner line, then up to
 // 8192 bytes into SharedBuffer, parsed into `header` by ParseHeaderFields.

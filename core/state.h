@@ -181,6 +181,7 @@ struct TCurrentFile {
   std::string ProductId;
   int64_t ContentSize = 0;  // size before encryption (tag 0x80)
   int64_t DataStart = 0;    // file position of the first enciphered byte
+  friend bool operator==(const TCurrentFile&, const TCurrentFile&) = default;
 };
 
 // The embedded-data editor's working copy of a plain job entry.
@@ -191,6 +192,7 @@ struct TEditedEntry {
   bool HasTimestamp = false;
   bool PreserveAttributes = false;
   bool HasWindowsInfo = false;
+  friend bool operator==(const TEditedEntry&, const TEditedEntry&) = default;
 };
 
 // The engine's state machine: each tick copies Current into Next, runs the
@@ -199,6 +201,7 @@ struct TEditedEntry {
 struct TEngineState {
   uint16_t Current = 0;
   uint16_t Next = 0;
+  friend bool operator==(const TEngineState&, const TEngineState&) = default;
 };
 
 // =============================================================================
@@ -242,265 +245,308 @@ inline TForm21* Form21 = nullptr;
 inline TForm22* Form22 = nullptr;
 
 // =============================================================================
-// Cipher and work buffers
+// Program-wide variables
 // =============================================================================
+// Each group below is one list, VEK_..._VARIABLES(X), with one X(Name, Type)
+// line per variable. The list declares the variables (zero or empty at
+// start) and gives the group its ForEach... visitor, which calls
+// `visit("Name", Name)` for every variable in the list's order. The start
+// state reset, the engine's run reset, the exit wipe and its test all walk
+// these visitors, so a variable added to a group is reset, wiped and checked
+// without another edit.
 
-// The one key state. Set by SetKey right before each run of bytes: the
-// engine (per file, again for verification, per decrypted file) and the
-// settings writer and reader. The engine's cancel clears it.
-inline TKeyState KeyState;
-// The keystream an engine run has computed under its key, kept for the
-// later files of the run and their verification. Wiped at the end of every
-// run, on every way out of one, and by the exit wipe.
-inline TKeystreamStore RunKeystream;
+using TSharedBufferBytes = std::array<uint8_t, SharedBufferSize>;
+using TWindowPositions = std::array<int32_t, WindowSlotCount>;
+using TDriveKindTable = std::array<uint8_t, DriveLetterCount + 1>;
+using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 
-// Work buffers, addressed by positions 1..8192 through the settings
-// accessors (position p is element p - 1). SharedBuffer holds one use at a
-// time: the settings record, the header of a file under examination, or the
-// engine's current block (also the overwrite pattern). SharedBuffer2 holds
-// the settings file's random filler and the engine's verify block. Neither
-// is cleared between uses.
-inline std::array<uint8_t, SharedBufferSize> SharedBuffer{};
-inline std::array<uint8_t, SharedBufferSize> SharedBuffer2{};
+// Cipher and work buffers.
+//   KeyState: the one key state. Set by SetKey right before each run of
+//     bytes: the engine (per file, again for verification, per decrypted
+//     file) and the settings writer and reader. The engine's cancel clears it.
+//   RunKeystream: the keystream an engine run has computed under its key,
+//     kept for the later files of the run and their verification. Wiped at
+//     the end of every run, on every way out of one, and by the exit wipe.
+//   SharedBuffer, SharedBuffer2: work buffers, addressed by positions
+//     1..8192 through the settings accessors (position p is element p - 1).
+//     SharedBuffer holds one use at a time: the settings record, the header
+//     of a file under examination, or the engine's current block (also the
+//     overwrite pattern). SharedBuffer2 holds the settings file's random
+//     filler and the engine's verify block. Neither is cleared between uses.
+#define VEK_CIPHER_VARIABLES(X) \
+  X(KeyState, TKeyState)        \
+  X(RunKeystream, TKeystreamStore) \
+  X(SharedBuffer, TSharedBufferBytes) \
+  X(SharedBuffer2, TSharedBufferBytes)
 
-// =============================================================================
-// Current moment
-// =============================================================================
-// Written only by CaptureNow; read after a capture by the engine's log and
-// header, the key generator and the settings writer.
+// Current moment: written only by CaptureNow; read after a capture by the
+// engine's log and header, the key generator and the settings writer.
+#define VEK_NOW_VARIABLES(X)                     \
+  X(NowYear, uint16_t)                           \
+  X(NowMonth, uint16_t) /* 1..12 */              \
+  X(NowDay, uint16_t) /* 1..31 */                \
+  X(NowDayOfWeek, uint16_t) /* 1 = Sunday .. 7 = Saturday */ \
+  X(NowHour, uint16_t) /* 0..23 */               \
+  X(NowMin, uint16_t)                            \
+  X(NowSec, uint16_t)                            \
+  X(NowMSec, uint16_t) /* 0..999 */
 
-inline uint16_t NowYear = 0;
-inline uint16_t NowMonth = 0;      // 1..12
-inline uint16_t NowDay = 0;        // 1..31
-inline uint16_t NowDayOfWeek = 0;  // 1 = Sunday .. 7 = Saturday
-inline uint16_t NowHour = 0;       // 0..23
-inline uint16_t NowMin = 0;
-inline uint16_t NowSec = 0;
-inline uint16_t NowMSec = 0;  // 0..999
+// Options (the settings record): loaded from the settings file or defaulted
+// by the start-up, changed by the options dialog's Apply, stored by the
+// settings writer; read everywhere. The owner fields are the default owner
+// data for new encrypted files.
+//   WindowLeft, WindowTop: window positions, slot i for window number i + 1
+//     (TForm1 in slot 0 .. TForm21 in slot 20; numbers without a window stay
+//     0). Captured by SaveWindowPositions, stored in the settings when
+//     SaveWindowLayout is on, applied by RestoreWindowPositions.
+#define VEK_OPTION_VARIABLES(X)                                                  \
+  X(StartCount, int32_t) /* starts so far, this one included */                  \
+  X(OwnerFirstName, TShortString<16>)                                            \
+  X(OwnerLastName, TShortString<16>)                                             \
+  X(OwnerCompany, TShortString<32>)                                              \
+  X(OwnerLocation, TShortString<64>)                                             \
+  X(OwnerEmail, TShortString<64>)                                                \
+  X(InfoLine1, TShortString<64>)                                                 \
+  X(InfoLine2, TShortString<64>)                                                 \
+  X(InfoLine3, TShortString<64>)                                                 \
+  X(TimestampEncryption, bool)                                                   \
+  X(PreserveAttributes, bool)                                                    \
+  X(WindowsInformation, bool)                                                    \
+  X(DeletePlaintextAfterEncrypt, bool)                                           \
+  X(VerifyAfterEncrypt, bool)                                                    \
+  X(DeleteEncryptedAfterDecrypt, bool)                                           \
+  X(DeleteMethod, uint8_t) /* DeleteNormal, DeleteSinglePass or DeleteTriplePass */ \
+  X(ShowHints, bool)                                                             \
+  X(HintPause, uint16_t) /* milliseconds */                                      \
+  X(HintHidePause, uint16_t) /* milliseconds */                                  \
+  X(SaveWindowLayout, bool)                                                      \
+  X(ScreenLockEnabled, bool)                                                     \
+  X(ScreenLockPassword, TShortString<16>)                                        \
+  X(LockWindowSpeed, uint8_t) /* 1..5 */                                         \
+  X(InsaneModeThreshold, uint8_t) /* 0 never, 1..20 above 2^(i-1) MB, 21 always */ \
+  X(WindowLeft, TWindowPositions)                                                \
+  X(WindowTop, TWindowPositions)
 
-// =============================================================================
-// Options (the settings record)
-// =============================================================================
-// Loaded from the settings file or defaulted by the start-up, changed by the
-// options dialog's Apply, stored by the settings writer; read everywhere.
+// System and drive information. Version, machine texts and drive kinds: set
+// once by the start-up. Drive figures and volume data: overwritten by every
+// measurement and describing the last drive measured (free-space checks,
+// drive information window).
+//   DriveKinds: drive kind of letters A..Z at [1]..[26]; [0] is unused.
+//   Drive...: the drive figures; -1 byte figures mean a drive without figures.
+//   VolumeFlags: capabilities of the last volume queried; capability k
+//     (1..12) at [k - 1].
+#define VEK_SYSTEM_INFORMATION_VARIABLES(X)          \
+  X(WindowsVersionCode, uint8_t) /* 0 unknown, 1..9 */ \
+  X(WindowsMajorVersion, uint32_t)                   \
+  X(WindowsMinorVersion, uint32_t)                   \
+  X(WindowsBuildNumber, uint32_t)                    \
+  X(WindowsVersionText, std::string)                 \
+  X(WindowsComputerName, std::string)                \
+  X(WindowsRegisteredOwner, std::string)             \
+  X(WindowsRegisteredOrganization, std::string)      \
+  X(WindowsProductId, std::string)                   \
+  X(DriveKinds, TDriveKindTable)                     \
+  X(DriveBytesPerSector, int64_t)                    \
+  X(DriveSectorsPerCluster, int64_t)                 \
+  X(DriveBytesPerCluster, int64_t)                   \
+  X(DriveUsedClusters, int64_t)                      \
+  X(DriveFreeClusters, int64_t)                      \
+  X(DriveTotalClusters, int64_t)                     \
+  X(DriveUsedBytes, int64_t)                         \
+  X(DriveFreeBytes, int64_t)                         \
+  X(DriveTotalBytes, int64_t)                        \
+  X(DriveUsedPercent, uint8_t) /* 0..100 */          \
+  X(VolumeFileSystem, std::string)                   \
+  X(VolumeFlags, TVolumeFlagSet)
 
-inline int32_t StartCount = 0;  // starts so far, this one included
-// Default owner data for new encrypted files.
-inline TShortString<16> OwnerFirstName;
-inline TShortString<16> OwnerLastName;
-inline TShortString<32> OwnerCompany;
-inline TShortString<64> OwnerLocation;
-inline TShortString<64> OwnerEmail;
-inline TShortString<64> InfoLine1;
-inline TShortString<64> InfoLine2;
-inline TShortString<64> InfoLine3;
-inline bool TimestampEncryption = false;
-inline bool PreserveAttributes = false;
-inline bool WindowsInformation = false;
-inline bool DeletePlaintextAfterEncrypt = false;
-inline bool VerifyAfterEncrypt = false;
-inline bool DeleteEncryptedAfterDecrypt = false;
-inline uint8_t DeleteMethod = 0;  // DeleteNormal, DeleteSinglePass or DeleteTriplePass
-inline bool ShowHints = false;
-inline uint16_t HintPause = 0;      // milliseconds
-inline uint16_t HintHidePause = 0;  // milliseconds
-inline bool SaveWindowLayout = false;
-inline bool ScreenLockEnabled = false;
-inline TShortString<16> ScreenLockPassword;
-inline uint8_t LockWindowSpeed = 0;      // 1..5
-inline uint8_t InsaneModeThreshold = 0;  // 0 never, 1..20 above 2^(i-1) MB, 21 always
+// Start-up and run selection.
+//   ExitRequested: set by the main window's exit button and the update
+//     window's download button; while it is clear the main and processing
+//     windows refuse to close. The exit wipe clears it before it closes the
+//     windows.
+//   ConfirmDeletes: the delete confirmation's prompt box; true at every
+//     start, never stored.
+//   RunMode: set before a run: RunEncrypt, RunDecrypt, RunDeleteFile,
+//     RunDeleteJobList.
+#define VEK_START_UP_VARIABLES(X)                                        \
+  X(ProgramFolder, std::string) /* folder of the settings file, ends in "\" */ \
+  X(ExitRequested, bool)                                                 \
+  X(ConfirmDeletes, bool)                                                \
+  X(RunMode, uint8_t)
 
-// Window positions, slot i for window number i + 1 (TForm1 in slot 0 ..
-// TForm21 in slot 20; numbers without a window stay 0). Captured by
-// SaveWindowPositions, stored in the settings when SaveWindowLayout is on,
-// applied by RestoreWindowPositions.
-inline std::array<int32_t, WindowSlotCount> WindowLeft{};
-inline std::array<int32_t, WindowSlotCount> WindowTop{};
+// Job list and examined files.
+//   JobList: changed by the main window (add, remove, clear), the
+//     embedded-data editor (owner data and flags), the engine (timestamps;
+//     cleared after a job-list delete run) and the exit wipe.
+//   CurrentFile: the file last examined in the main window (after start-up:
+//     the settings file, which the loader measures). The engine's one-file
+//     delete and the main window's panel read it.
+//   ViewerRecord: what the embedded-data viewer shows: the main window and
+//     the editor fill it before they show the viewer, leaving CurrentFile to
+//     the browser.
+//   EditedEntry: written by the main window's grid double click, read by the
+//     editor's show.
+#define VEK_JOB_DATA_VARIABLES(X) \
+  X(JobList, TJobList)            \
+  X(CurrentFile, TCurrentFile)    \
+  X(ViewerRecord, TCurrentFile)   \
+  X(EditedEntry, TEditedEntry)
 
-// =============================================================================
-// System and drive information
-// =============================================================================
-// Version, machine texts and drive kinds: set once by the start-up. Drive
-// figures and volume data: overwritten by every measurement and describing
-// the last drive measured (free-space checks, drive information window).
+// Processing window: owned by the engine for as long as it exists.
+//   SourceOpen, TargetOpen, TempOpen: the streams are the engine's own;
+//     these say which are open and must be closed (the finish closes
+//     whatever is still open). TempOpen is decrypt's "tmp.tmp".
+#define VEK_ENGINE_VARIABLES(X)                                                     \
+  X(EngineState, TEngineState)                                                      \
+  X(SavedErrorMode, uint32_t) /* the process's error mode before the window showed */ \
+  X(SourceOpen, bool)                                                               \
+  X(TargetOpen, bool)                                                               \
+  X(TempOpen, bool)                                                                 \
+  X(AnimationKind, uint8_t) /* status icon animation 1..5 */
 
-inline uint8_t WindowsVersionCode = 0;  // 0 unknown, 1..9
-inline uint32_t WindowsMajorVersion = 0;
-inline uint32_t WindowsMinorVersion = 0;
-inline uint32_t WindowsBuildNumber = 0;
-inline std::string WindowsVersionText;
-inline std::string WindowsComputerName;
-inline std::string WindowsRegisteredOwner;
-inline std::string WindowsRegisteredOrganization;
-inline std::string WindowsProductId;
-
-// Drive kind of letters A..Z at DriveKinds[1]..DriveKinds[26]; [0] is unused.
-inline std::array<uint8_t, DriveLetterCount + 1> DriveKinds{};
-
-// The drive figures; -1 byte figures mean a drive without figures.
-inline int64_t DriveBytesPerSector = 0;
-inline int64_t DriveSectorsPerCluster = 0;
-inline int64_t DriveBytesPerCluster = 0;
-inline int64_t DriveUsedClusters = 0;
-inline int64_t DriveFreeClusters = 0;
-inline int64_t DriveTotalClusters = 0;
-inline int64_t DriveUsedBytes = 0;
-inline int64_t DriveFreeBytes = 0;
-inline int64_t DriveTotalBytes = 0;
-inline uint8_t DriveUsedPercent = 0;  // 0..100
-
-inline std::string VolumeFileSystem;
-// Capabilities of the last volume queried; capability k (1..12) at [k - 1].
-inline std::array<bool, VolumeFlagCount> VolumeFlags{};
-
-// =============================================================================
-// Start-up and run selection
-// =============================================================================
-
-inline std::string ProgramFolder;  // folder of the settings file, ends in "\"
-// Set by the main window's exit button and the update window's download
-// button; while it is clear the main and processing windows refuse to close.
-// The exit wipe clears it before it closes the windows.
-inline bool ExitRequested = false;
-// The delete confirmation's prompt box; true at every start, never stored.
-inline bool ConfirmDeletes = false;
-// Set before a run: RunEncrypt, RunDecrypt, RunDeleteFile, RunDeleteJobList.
-inline uint8_t RunMode = 0;
-
-// =============================================================================
-// Job list and examined files
-// =============================================================================
-
-// Changed by the main window (add, remove, clear), the embedded-data editor
-// (owner data and flags), the engine (timestamps; cleared after a job-list
-// delete run) and the exit wipe.
-inline TJobList JobList;
-
-// The file last examined in the main window (after start-up: the settings
-// file, which the loader measures). The engine's one-file delete and the
-// main window's panel read it.
-inline TCurrentFile CurrentFile;
-// What the embedded-data viewer shows: the main window and the editor fill
-// it before they show the viewer, leaving CurrentFile to the browser.
-inline TCurrentFile ViewerRecord;
-
-// Written by the main window's grid double click, read by the editor's show.
-inline TEditedEntry EditedEntry;
-
-// =============================================================================
-// Engine run
-// =============================================================================
-// Owned by the processing window; reset at the start of every run.
-
-inline TEngineState EngineState;
-inline uint32_t SavedErrorMode = 0;  // the process's error mode before the window showed
-
-inline uint16_t JobPos = 0;     // current entry, 1-based; 0 before the first
-inline std::string SourceName;  // file names without folder
-inline std::string TargetName;
-inline std::string JobFolder;  // ends in "\"
-inline int64_t SourceSize = 0;
-inline bool SourceExists = false;
-inline bool TargetExists = false;
-// The streams are the engine's own; these say which are open and must be
-// closed (the finish closes whatever is still open).
-inline bool SourceOpen = false;
-inline bool TargetOpen = false;
-inline bool TempOpen = false;  // decrypt's "tmp.tmp"
-
-// Progress: bytes of the task, bytes done, and the total div 400 (the bars
-// have 400 steps).
-inline int64_t FileTotal = 0;
-inline int64_t FileDone = 0;
-inline int64_t FileStep = 0;
-inline int64_t OverallTotal = 0;
-inline int64_t OverallDone = 0;
-inline int64_t OverallStep = 0;
-
-inline bool InsaneMode = false;     // the current file runs with the CPU boost
-inline uint8_t AnimationKind = 0;   // status icon animation 1..5
-inline uint8_t AnimationIcon = 0;   // current icon of the rotation, 6..23
-inline uint8_t BlinkPhase = 0;      // the blinking animation's alternation
-inline uint8_t BlinkCompanion = 0;  // cleared with BlinkPhase and on every blink tick
-
-// Encrypted-file header of the current job, as built and written.
-inline std::string HeaderText;
-inline uint16_t HeaderLength = 0;
-
-// Block loops: the bytes of the current block (at most 8192) and the bytes
-// of the current file done by the encrypt, verify and decrypt loops.
-inline uint16_t BlockLength = 0;
-inline int64_t EncryptDone = 0;  // encrypt and verify
-inline int64_t DecryptDone = 0;
-inline bool KeyAuthenticated = false;
+// Engine run: reset at the start of every run.
+//   FileTotal .. OverallStep: progress: bytes of the task, bytes done, and
+//     the total div 400 (the bars have 400 steps).
+//   HeaderText, HeaderLength: encrypted-file header of the current job, as
+//     built and written.
+//   BlockLength, EncryptDone, DecryptDone: block loops: the bytes of the
+//     current block (at most 8192) and the bytes of the current file done by
+//     the encrypt (and verify) and decrypt loops.
+#define VEK_RUN_VARIABLES(X)                                                   \
+  X(JobPos, uint16_t) /* current entry, 1-based; 0 before the first */         \
+  X(SourceName, std::string) /* file names without folder */                   \
+  X(TargetName, std::string)                                                   \
+  X(JobFolder, std::string) /* ends in "\" */                                  \
+  X(SourceSize, int64_t)                                                       \
+  X(SourceExists, bool)                                                        \
+  X(TargetExists, bool)                                                        \
+  X(FileTotal, int64_t)                                                        \
+  X(FileDone, int64_t)                                                         \
+  X(FileStep, int64_t)                                                         \
+  X(OverallTotal, int64_t)                                                     \
+  X(OverallDone, int64_t)                                                      \
+  X(OverallStep, int64_t)                                                      \
+  X(InsaneMode, bool) /* the current file runs with the CPU boost */           \
+  X(AnimationIcon, uint8_t) /* current icon of the rotation, 6..23 */          \
+  X(BlinkPhase, uint8_t) /* the blinking animation's alternation */            \
+  X(BlinkCompanion, uint8_t) /* cleared with BlinkPhase and on every blink tick */ \
+  X(HeaderText, std::string)                                                   \
+  X(HeaderLength, uint16_t)                                                    \
+  X(BlockLength, uint16_t)                                                     \
+  X(EncryptDone, int64_t)                                                      \
+  X(DecryptDone, int64_t)                                                      \
+  X(KeyAuthenticated, bool)
 
 // Delete sub-machine: its inputs, set by the caller before it enters, and
 // the overwrite passes.
-inline std::string DeleteFolder;  // ends in "\"
-inline std::string DeleteName;
-inline int64_t DeleteSize = 0;
-inline uint16_t DeleteReturnState = 0;
-inline bool DeleteShowProgress = false;
-inline uint8_t WipePassCount = 0;  // 2 or 6
-inline uint8_t WipePass = 0;       // 1-based
-inline uint16_t WipeBlockLength = 0;
-inline bool WipeStreamOpen = false;
+#define VEK_DELETE_VARIABLES(X)                  \
+  X(DeleteFolder, std::string) /* ends in "\" */ \
+  X(DeleteName, std::string)                     \
+  X(DeleteSize, int64_t)                         \
+  X(DeleteReturnState, uint16_t)                 \
+  X(DeleteShowProgress, bool)                    \
+  X(WipePassCount, uint8_t) /* 2 or 6 */         \
+  X(WipePass, uint8_t) /* 1-based */             \
+  X(WipeBlockLength, uint16_t)                   \
+  X(WipeStreamOpen, bool)
 
 // Warnings and error reports.
-inline bool WarningsOn = false;
-inline bool ErrorReportsOn = false;
-inline uint8_t WarningAnswer = 0;  // 1 Continue, 2 Cancel
-inline uint16_t WarningContinuation = 0;
-inline uint16_t ErrorCode = 0;
-inline std::string ErrorType;
-inline std::string ErrorDetail;
-inline std::string ErrorAdvice;
-inline bool RetryPossible = false;
-inline std::string ErrorFileText;  // set by the failing step before it reports
-inline uint8_t ErrorAnswer = 0;    // 1 Retry, 2 Skip file, 3 Stop all, 4 Skip all errors
-inline uint16_t RetryState = 0;
-inline uint16_t SkipState = 0;
-inline bool StopRequested = false;
-inline int32_t ErrorCount = 0;
+#define VEK_WARNING_AND_ERROR_VARIABLES(X)                                        \
+  X(WarningsOn, bool)                                                             \
+  X(ErrorReportsOn, bool)                                                         \
+  X(WarningAnswer, uint8_t) /* 1 Continue, 2 Cancel */                            \
+  X(WarningContinuation, uint16_t)                                                \
+  X(ErrorCode, uint16_t)                                                          \
+  X(ErrorType, std::string)                                                       \
+  X(ErrorDetail, std::string)                                                     \
+  X(ErrorAdvice, std::string)                                                     \
+  X(RetryPossible, bool)                                                          \
+  X(ErrorFileText, std::string) /* set by the failing step before it reports */   \
+  X(ErrorAnswer, uint8_t) /* 1 Retry, 2 Skip file, 3 Stop all, 4 Skip all errors */ \
+  X(RetryState, uint16_t)                                                         \
+  X(SkipState, uint16_t)                                                          \
+  X(StopRequested, bool)                                                          \
+  X(ErrorCount, int32_t)
 
 // Activity log.
-inline uint16_t ActionCount = 0;  // lines written with LogAction this run
-inline std::string LogFileName;   // where the log window's Save writes
+#define VEK_ACTIVITY_LOG_VARIABLES(X)                                \
+  X(ActionCount, uint16_t) /* lines written with LogAction this run */ \
+  X(LogFileName, std::string) /* where the log window's Save writes */
 
-// =============================================================================
-// Key entry and key generator
-// =============================================================================
-// The key text itself lives only in the key entry window's edit box.
+// Key entry and key generator. The key text itself lives only in the key
+// entry window's edit box.
+#define VEK_KEY_ENTRY_VARIABLES(X)                                      \
+  X(KeyLength, uint8_t) /* length of the key text at the last refresh */ \
+  X(CapsOn, bool) /* caps state of the on-screen keyboard */            \
+  X(KeyGenState, uint8_t) /* 1..4 */                                    \
+  X(KeyGenTicks, uint16_t)                                              \
+  X(KeyGenBlink, bool)                                                  \
+  X(KeyGenBuffer, TShortString<KeyTextMaxLength>)
 
-inline uint8_t KeyLength = 0;    // length of the key text at the last refresh
-inline bool CapsOn = false;      // caps state of the on-screen keyboard
-inline uint8_t KeyGenState = 0;  // 1..4
-inline uint16_t KeyGenTicks = 0;
-inline bool KeyGenBlink = false;
-inline TShortString<KeyTextMaxLength> KeyGenBuffer;
+// Companion windows.
+//   Lock...: screen lock: pixels per tick before the speed factor (-7..7),
+//     the furthest position on screen, and the ticks left of a
+//     wrong-password pause.
+//   Update...: update check.
+//   WipeRow: exit wipe: the job entry the next tick overwrites, 1..1024.
+#define VEK_COMPANION_WINDOW_VARIABLES(X)                                       \
+  X(LockStepX, int32_t)                                                         \
+  X(LockStepY, int32_t)                                                         \
+  X(LockMaxLeft, int32_t)                                                       \
+  X(LockMaxTop, int32_t)                                                        \
+  X(LockPenaltyTicks, uint8_t)                                                  \
+  X(UpdatePhase, uint8_t) /* 1 request due, 2 reply due for evaluation */       \
+  X(UpdateFrame, uint8_t) /* animation frame 1..3 */                            \
+  X(UpdateFetched, uint8_t) /* 1 when the request returned without an error */  \
+  X(UpdateReply, std::string)                                                   \
+  X(LatestVersion, std::string)                                                 \
+  X(DownloadAddress, std::string)                                               \
+  X(WipeRow, uint16_t)
 
-// =============================================================================
-// Companion windows
-// =============================================================================
+#define VEK_DECLARE_STATE_VARIABLE(Name, ...) inline __VA_ARGS__ Name{};
+#define VEK_VISIT_STATE_VARIABLE(Name, ...) visit(#Name, Name);
+#define VEK_STATE_GROUP(List, Visitor)            \
+  List(VEK_DECLARE_STATE_VARIABLE)                \
+  template <class V>                              \
+  void Visitor(V&& visit) {                       \
+    List(VEK_VISIT_STATE_VARIABLE)                \
+  }
 
-// Screen lock: pixels per tick before the speed factor (-7..7), the
-// furthest position on screen, and the ticks left of a wrong-password pause.
-inline int32_t LockStepX = 0;
-inline int32_t LockStepY = 0;
-inline int32_t LockMaxLeft = 0;
-inline int32_t LockMaxTop = 0;
-inline uint8_t LockPenaltyTicks = 0;
+VEK_STATE_GROUP(VEK_CIPHER_VARIABLES, ForEachCipherVariable)
+VEK_STATE_GROUP(VEK_NOW_VARIABLES, ForEachNowVariable)
+VEK_STATE_GROUP(VEK_OPTION_VARIABLES, ForEachOption)
+VEK_STATE_GROUP(VEK_SYSTEM_INFORMATION_VARIABLES, ForEachSystemInformation)
+VEK_STATE_GROUP(VEK_START_UP_VARIABLES, ForEachStartUpVariable)
+VEK_STATE_GROUP(VEK_JOB_DATA_VARIABLES, ForEachJobDataVariable)
+VEK_STATE_GROUP(VEK_ENGINE_VARIABLES, ForEachEngineVariable)
+VEK_STATE_GROUP(VEK_RUN_VARIABLES, ForEachRunVariable)
+VEK_STATE_GROUP(VEK_DELETE_VARIABLES, ForEachDeleteVariable)
+VEK_STATE_GROUP(VEK_WARNING_AND_ERROR_VARIABLES, ForEachWarningAndErrorVariable)
+VEK_STATE_GROUP(VEK_ACTIVITY_LOG_VARIABLES, ForEachActivityLogVariable)
+VEK_STATE_GROUP(VEK_KEY_ENTRY_VARIABLES, ForEachKeyEntryVariable)
+VEK_STATE_GROUP(VEK_COMPANION_WINDOW_VARIABLES, ForEachCompanionWindowVariable)
 
-// Update check.
-inline uint8_t UpdatePhase = 0;    // 1 request due, 2 reply due for evaluation
-inline uint8_t UpdateFrame = 0;    // animation frame 1..3
-inline uint8_t UpdateFetched = 0;  // 1 when the request returned without an error
-inline std::string UpdateReply;
-inline std::string LatestVersion;
-inline std::string DownloadAddress;
+#undef VEK_STATE_GROUP
+#undef VEK_VISIT_STATE_VARIABLE
+#undef VEK_DECLARE_STATE_VARIABLE
 
-// Exit wipe: the job entry the next tick overwrites, 1..1024.
-inline uint16_t WipeRow = 0;
+// Every variable of every group above, group by group.
+template <class V>
+void ForEachProgramVariable(V&& visit) {
+  ForEachCipherVariable(visit);
+  ForEachNowVariable(visit);
+  ForEachOption(visit);
+  ForEachSystemInformation(visit);
+  ForEachStartUpVariable(visit);
+  ForEachJobDataVariable(visit);
+  ForEachEngineVariable(visit);
+  ForEachRunVariable(visit);
+  ForEachDeleteVariable(visit);
+  ForEachWarningAndErrorVariable(visit);
+  ForEachActivityLogVariable(visit);
+  ForEachKeyEntryVariable(visit);
+  ForEachCompanionWindowVariable(visit);
+}
 
 // =============================================================================
 

@@ -20,6 +20,7 @@
 #include "core/file_info.h"
 #include "core/short_string.h"
 #include "core/texts.h"
+#include "core/vek_format.h"
 #include "engine/engine_tables.h"
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
@@ -34,34 +35,21 @@ constexpr std::string_view BoostCaption = " Task details : (Insane! CPU boost mo
 constexpr std::string_view ZeroLengthMessage = "Cannot encrypt a file that is zero bytes long.";
 constexpr std::string_view LengthFailedMessage =
     "File length failed verification (storage media maybe unreliable)";
-// A short text's length is one byte.
-constexpr size_t ShortTextMax = 255;
-// The marker of the version fields, then the two version fields (tag, major, minor).
-constexpr char VersionFields[] = {0x14, 0x00, 0x01, 0x00, 0x01, 0x01, 0x00};
-
-void AppendShortText(std::string& header, uint8_t tag, std::string_view text) {
-  const std::string cut = CutToWidth(text, ShortTextMax);
-  header += static_cast<char>(tag);
-  header += static_cast<char>(cut.size());
-  header += cut;
-}
 
 }  // namespace
 
 // --- Field encoders ---------------------------------------------------------------
 
 std::string TForm8::WordToBytes(uint16_t value) {
-  return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+  return format::WordToBytes(value);
 }
 
 std::string TForm8::DWordToBytes(uint32_t value) {
-  return WordToBytes(static_cast<uint16_t>(value >> 16)) +
-         WordToBytes(static_cast<uint16_t>(value & 0xFFFF));
+  return format::DWordToBytes(value);
 }
 
 std::string TForm8::QWordToBytes(uint64_t value) {
-  return DWordToBytes(static_cast<uint32_t>(value >> 32)) +
-         DWordToBytes(static_cast<uint32_t>(value & 0xFFFFFFFF));
+  return format::QWordToBytes(value);
 }
 
 // --- Next file and checks -------------------------------------------------------------
@@ -121,47 +109,30 @@ void TForm8::StepBuildHeader() {
 
 void TForm8::BuildHeaderText() {
   const uint16_t i = JobPos;
-  std::string header;
-  header += HeaderBanner;
-  header += "\r\n";
-  header += CutToWidth(JobList.ProductLine[i], ShortTextMax);
-  header += "\r\n";
-  header.append(VersionFields, sizeof VersionFields);
-
-  const TEmbeddedData& owner = JobList.Owner[i];
-  AppendShortText(header, 0x10, owner.OwnerFirstName.Text());
-  AppendShortText(header, 0x11, owner.OwnerLastName.Text());
-  AppendShortText(header, 0x12, owner.OwnerCompany.Text());
-  AppendShortText(header, 0x13, owner.OwnerLocation.Text());
-  AppendShortText(header, 0x14, owner.OwnerEmail.Text());
-  AppendShortText(header, 0x15, owner.InfoLines[0].Text());
-  AppendShortText(header, 0x16, owner.InfoLines[1].Text());
-  AppendShortText(header, 0x17, owner.InfoLines[2].Text());
-
-  if (JobList.HasTimestamp[i]) {
+  TCurrentFile fields;
+  fields.ProductLine = JobList.ProductLine[i];
+  fields.SoftwareVersion = format::WrittenSoftwareVersion;
+  fields.FileFormatVersion = format::WrittenFileFormatVersion;
+  fields.Owner = JobList.Owner[i];
+  fields.HasTimestamp = JobList.HasTimestamp[i];
+  if (fields.HasTimestamp) {
     CaptureNow();
-    TTimestampFields& t = JobList.Timestamp[i];
-    t = {NowHour, NowMin, NowSec, NowDayOfWeek, NowDay, NowMonth, NowYear};
-    header += '\x20';
-    for (const uint16_t field : {t.Hour, t.Minute, t.Second, t.DayOfWeek, t.Day, t.Month}) {
-      header += static_cast<char>(field & 0xFF);
-    }
-    header += WordToBytes(t.Year);
+    JobList.Timestamp[i] = {NowHour, NowMin, NowSec, NowDayOfWeek, NowDay, NowMonth, NowYear};
+    fields.Timestamp = JobList.Timestamp[i];
   }
-  if (JobList.PreserveAttributes[i]) {
-    header += '\x30';
-    header += DWordToBytes(JobList.Attributes[i]);
+  fields.PreserveAttributes = JobList.PreserveAttributes[i];
+  fields.HeaderAttributes = JobList.Attributes[i];
+  fields.HasWindowsInfo = JobList.HasWindowsInfo[i];
+  if (fields.HasWindowsInfo) {
+    fields.WindowsVersionText = WindowsVersionText;
+    fields.RegisteredOwner = WindowsRegisteredOwner;
+    fields.RegisteredOrganization = WindowsRegisteredOrganization;
+    fields.ComputerName = WindowsComputerName;
+    fields.ProductId = WindowsProductId;
   }
-  if (JobList.HasWindowsInfo[i]) {
-    AppendShortText(header, 0x40, WindowsVersionText);
-    AppendShortText(header, 0x41, WindowsRegisteredOwner);
-    AppendShortText(header, 0x42, WindowsRegisteredOrganization);
-    AppendShortText(header, 0x43, WindowsComputerName);
-    AppendShortText(header, 0x44, WindowsProductId);
-  }
-  header += '\x80';
-  header += QWordToBytes(static_cast<uint64_t>(SourceSize));
+  fields.ContentSize = SourceSize;
 
+  const std::string header = format::BuildHeader(fields);
   HeaderText = header;
   HeaderLength = static_cast<uint16_t>(header.size());
 }

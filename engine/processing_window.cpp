@@ -393,48 +393,21 @@ void TForm8::StepResetRun() {
 // are the caller's, and a one-file delete's caller sets its overall totals
 // before the window shows.
 void TForm8::ResetRunVariables() {
-  StopRequested = false;
-  AnimationIcon = FirstRotationIcon;
-  BlinkPhase = 0;
-  BlinkCompanion = 0;
-  JobPos = 0;
-  SourceName.clear();
-  TargetName.clear();
-  JobFolder.clear();
-  SourceSize = 0;
-  SourceExists = false;
-  TargetExists = false;
-  FileTotal = 0;
-  FileDone = 0;
-  FileStep = 0;
-  if (RunMode != RunDeleteFile) {
-    OverallTotal = 0;
-    OverallDone = 0;
-    OverallStep = 0;
+  const int64_t callerTotals[] = {OverallTotal, OverallDone, OverallStep};
+  const auto reset = [](const char*, auto& value) { value = {}; };
+  ForEachRunVariable(reset);
+  ForEachWarningAndErrorVariable(reset);
+  ForEachActivityLogVariable(reset);
+  if (RunMode == RunDeleteFile) {
+    OverallTotal = callerTotals[0];
+    OverallDone = callerTotals[1];
+    OverallStep = callerTotals[2];
   }
-  InsaneMode = false;
-  fileBoostClass_ = platform::NormalPriorityClass;
-  HeaderText.clear();
-  HeaderLength = 0;
-  BlockLength = 0;
-  EncryptDone = 0;
-  DecryptDone = 0;
-  KeyAuthenticated = false;
-  deleteRetryQuiet_ = false;
+  AnimationIcon = FirstRotationIcon;
   WarningsOn = true;
-  WarningAnswer = 0;
-  WarningContinuation = 0;
   ErrorReportsOn = true;
-  ErrorCode = 0;
-  RetryPossible = false;
-  ErrorFileText.clear();
-  ErrorType.clear();
-  ErrorDetail.clear();
-  ErrorAdvice.clear();
-  ErrorAnswer = 0;
-  RetryState = 0;
-  ActionCount = 0;
-  ErrorCount = 0;
+  fileBoostClass_ = platform::NormalPriorityClass;
+  deleteRetryQuiet_ = false;
 }
 
 void TForm8::StepChoosePath() {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "engine/engine_states.h"
 #include "platform/files.h"
 #include "ui/form.h"
 

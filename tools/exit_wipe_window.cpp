@@ -79,106 +79,42 @@ void WipeFileRecord(TCurrentFile& file) {
   WipeTexts(texts);
 }
 
-void WipeEditedEntry() {
-  OverwriteInPlace(EditedEntry.Name);
-  EditedEntry = TEditedEntry{};
-  ReplaceWithNul(EditedEntry.Name, NulTextLength);
-  WipeOwner(EditedEntry.Owner);
+void WipeEditedEntry(TEditedEntry& entry) {
+  OverwriteInPlace(entry.Name);
+  entry = TEditedEntry{};
+  ReplaceWithNul(entry.Name, NulTextLength);
+  WipeOwner(entry.Owner);
   Form18->WipeEditedEntryPlace();
 }
 
-void WipeProgramTexts() {
-  WipeTexts({&ProgramFolder,
-             &WindowsVersionText,
-             &WindowsComputerName,
-             &WindowsRegisteredOwner,
-             &WindowsRegisteredOrganization,
-             &WindowsProductId,
-             &VolumeFileSystem,
-             &SourceName,
-             &TargetName,
-             &JobFolder,
-             &DeleteFolder,
-             &DeleteName,
-             &ErrorType,
-             &ErrorDetail,
-             &ErrorAdvice,
-             &ErrorFileText,
-             &LogFileName,
-             &DownloadAddress,
-             &LatestVersion,
-             &UpdateReply});
-}
+template <class T>
+constexpr bool IsShortString = false;
+template <size_t N>
+constexpr bool IsShortString<TShortString<N>> = true;
 
-void WipeSystemAndRunFigures() {
-  ZeroInPlace(DriveKinds);
-  for (int64_t* figure :
-       {&DriveBytesPerSector, &DriveSectorsPerCluster, &DriveBytesPerCluster, &DriveUsedClusters,
-        &DriveFreeClusters, &DriveTotalClusters, &DriveUsedBytes, &DriveFreeBytes, &DriveTotalBytes,
-        &SourceSize, &FileTotal, &FileDone, &FileStep, &OverallTotal, &OverallDone, &OverallStep,
-        &EncryptDone, &DecryptDone, &DeleteSize}) {
-    ZeroInPlace(*figure);
+// One program-wide variable, by its kind. The job entries, the shared
+// buffers and the header text were done row by row already; the header
+// text keeps the NULs the rows gave it.
+template <class T>
+void WipeVariable(T& value) {
+  if constexpr (std::is_same_v<T, std::string>) {
+    if (&value != &HeaderText) ReplaceWithNul(value, NulTextLength);
+  } else if constexpr (IsShortString<T>) {
+    FillWithNul(value);
+  } else if constexpr (std::is_same_v<T, TJobList>) {
+    ZeroInPlace(value.JobCount);
+    ZeroInPlace(value.JobListCapacity);
+    ZeroInPlace(value.JobTotalSize);
+    ZeroInPlace(value.SelectedRow);
+  } else if constexpr (std::is_same_v<T, TCurrentFile>) {
+    WipeFileRecord(value);
+  } else if constexpr (std::is_same_v<T, TEditedEntry>) {
+    WipeEditedEntry(value);
+  } else if constexpr (std::is_same_v<T, TKeystreamStore>) {
+    value.Wipe();
+  } else {
+    ZeroInPlace(value);  // a number, flag, record of numbers or byte array
   }
-  ZeroInPlace(DriveUsedPercent);
-  ZeroInPlace(VolumeFlags);
-  ZeroInPlace(RunMode);
-  ZeroInPlace(EngineState);
-  ZeroInPlace(SavedErrorMode);
-  for (uint16_t* number :
-       {&JobPos, &HeaderLength, &BlockLength, &DeleteReturnState, &WipeBlockLength,
-        &WarningContinuation, &ErrorCode, &RetryState, &SkipState, &ActionCount, &KeyGenTicks,
-        &NowYear, &NowMonth, &NowDay, &NowDayOfWeek, &NowHour, &NowMin, &NowSec, &NowMSec}) {
-    ZeroInPlace(*number);
-  }
-  for (bool* flag :
-       {&SourceExists, &TargetExists, &SourceOpen, &TargetOpen, &TempOpen, &InsaneMode,
-        &KeyAuthenticated, &DeleteShowProgress, &WipeStreamOpen, &WarningsOn, &ErrorReportsOn,
-        &RetryPossible, &StopRequested, &CapsOn, &KeyGenBlink, &ConfirmDeletes}) {
-    ZeroInPlace(*flag);
-  }
-  for (uint8_t* number :
-       {&AnimationKind, &AnimationIcon, &BlinkPhase, &BlinkCompanion, &WipePassCount, &WipePass,
-        &WarningAnswer, &ErrorAnswer, &KeyLength, &KeyGenState, &UpdatePhase, &UpdateFrame,
-        &UpdateFetched, &LockPenaltyTicks}) {
-    ZeroInPlace(*number);
-  }
-  ZeroInPlace(ErrorCount);
-  ZeroInPlace(KeyState);
-  RunKeystream.Wipe();
-  FillWithNul(KeyGenBuffer);
-}
-
-void WipeOptions() {
-  for (auto* text : {&OwnerFirstName, &OwnerLastName, &ScreenLockPassword}) FillWithNul(*text);
-  FillWithNul(OwnerCompany);
-  for (auto* text : {&OwnerLocation, &OwnerEmail, &InfoLine1, &InfoLine2, &InfoLine3}) {
-    FillWithNul(*text);
-  }
-  for (bool* flag :
-       {&TimestampEncryption, &PreserveAttributes, &WindowsInformation,
-        &DeletePlaintextAfterEncrypt, &VerifyAfterEncrypt, &DeleteEncryptedAfterDecrypt, &ShowHints,
-        &SaveWindowLayout, &ScreenLockEnabled}) {
-    ZeroInPlace(*flag);
-  }
-  for (uint8_t* number : {&DeleteMethod, &LockWindowSpeed, &InsaneModeThreshold}) {
-    ZeroInPlace(*number);
-  }
-  ZeroInPlace(HintPause);
-  ZeroInPlace(HintHidePause);
-  ZeroInPlace(StartCount);
-  for (int32_t* number : {&LockStepX, &LockStepY, &LockMaxLeft, &LockMaxTop}) {
-    ZeroInPlace(*number);
-  }
-  ZeroInPlace(WindowLeft);
-  ZeroInPlace(WindowTop);
-}
-
-void WipeJobListTotals() {
-  ZeroInPlace(JobList.JobCount);
-  ZeroInPlace(JobList.JobListCapacity);
-  ZeroInPlace(JobList.JobTotalSize);
-  ZeroInPlace(JobList.SelectedRow);
-  ZeroInPlace(WipeRow);
 }
 
 void WipeControlTexts() {
@@ -273,20 +209,11 @@ void TForm19::Timer1Timer() {
   FinishWipe();
 }
 
+// The control texts go first: their change handlers still write state (the
+// key box its length), which the variables' wipe then clears.
 void TForm19::FinishWipe() {
-  WipeProgramTexts();
-  WipeSystemAndRunFigures();
-  WipeOptions();
-  WipeJobListTotals();
-  WipeEditedEntry();
-  WipeFileRecord(CurrentFile);
-  WipeFileRecord(ViewerRecord);
-  ZeroInPlace(ExitRequested);
-  ZeroInPlace(WindowsVersionCode);
-  ZeroInPlace(WindowsMajorVersion);
-  ZeroInPlace(WindowsMinorVersion);
-  ZeroInPlace(WindowsBuildNumber);
   WipeControlTexts();
+  ForEachProgramVariable([](const char*, auto& value) { WipeVariable(value); });
   CloseEveryWindow();
 }
 

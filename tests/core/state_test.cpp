@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 #include "core/state.h"
+#include "state_values.h"
 
 namespace vek {
 namespace {
@@ -164,14 +166,14 @@ TEST(StateTest, ResetReturnsToTheStartState) {
   CurrentFile.Owner.OwnerCompany.Assign("company");
   ViewerRecord.ContentSize = 5;
   EditedEntry.HasWindowsInfo = true;
-  EngineState = {StateFinish, EngineIdle};
+  EngineState = {0xF000, 0xF001};
   JobPos = 3;
   TargetName = "target.vek";
   TempOpen = true;
   OverallStep = 10;
   HeaderText = "header";
   DecryptDone = 4;
-  DeleteReturnState = StateEncryptNextFile;
+  DeleteReturnState = 0x1001;
   WipeStreamOpen = true;
   ErrorAdvice = "advice";
   StopRequested = true;
@@ -238,6 +240,37 @@ TEST(StateTest, ResetReturnsToTheStartState) {
   EXPECT_EQ(LockStepY, 0);
   EXPECT_TRUE(LatestVersion.empty());
   EXPECT_EQ(WipeRow, 0);
+}
+
+// A variable as the program starts with it, by its kind.
+template <class T>
+bool IsAtStart(T& value) {
+  if constexpr (std::is_same_v<T, TJobList>) {
+    bool all = value.JobCount == 0 && value.JobListCapacity == 0 && value.JobTotalSize == 0 &&
+               value.SelectedRow == 0;
+    for (size_t i : {size_t{1}, size_t{JobListCapacityMax}}) {
+      value.ForEachField([i, &all](const auto& field) {
+        all = all && field[i] == std::remove_cvref_t<decltype(field[i])>{};
+      });
+    }
+    return all;
+  } else if constexpr (std::is_same_v<T, TKeystreamStore>) {
+    return value.Kept() == 0;
+  } else {
+    return value == T{};
+  }
+}
+
+// Every variable of every group, whatever its kind, comes back empty.
+TEST(StateTest, ResetEmptiesEveryGroupedVariable) {
+  ForEachProgramVariable([](const char*, auto& value) { statetest::FillWithUserData(value); });
+  ASSERT_FALSE(IsAtStart(JobList));
+  ASSERT_FALSE(IsAtStart(RunKeystream));
+
+  ResetProgramState();
+
+  ForEachProgramVariable(
+      [](const char* name, auto& value) { EXPECT_TRUE(IsAtStart(value)) << name; });
 }
 
 }  // namespace

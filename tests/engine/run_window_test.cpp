@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "app/main_window.h"
 #include "core/state.h"
@@ -15,6 +17,7 @@
 #include "engine_fixture.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "state_values.h"
 #include "ui/clock.h"
 #include "ui_test_support.h"
 
@@ -273,6 +276,35 @@ TEST_F(EngineRunWindowTest, TheConfirmationsPromptBoxFollowsTheOption) {
 
 // Either minimize button leaves the run going at full speed; the finish
 // brings the window back.
+// Whatever an earlier run left in the run's variables, the warnings and
+// errors and the log's, is gone when the new run chooses its path; only the
+// run's own starting values and the new log's name are there.
+TEST_F(EngineRunWindowTest, EveryRunVariableStartsOverAtTheRunReset) {
+  AddPlainJob("a.txt", std::vector<uint8_t>(10, 'a'));
+  const auto fill = [](const char*, auto& value) { statetest::FillWithUserData(value); };
+  vek::ForEachRunVariable(fill);
+  vek::ForEachWarningAndErrorVariable(fill);
+  vek::ForEachActivityLogVariable(fill);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilState(vek::StateChoosePath));
+
+  const auto check = [](const char* name, const auto& value) {
+    const void* at = &value;
+    if (at == &vek::AnimationIcon || at == &vek::WarningsOn || at == &vek::ErrorReportsOn ||
+        at == &vek::LogFileName) {
+      return;  // checked below
+    }
+    EXPECT_TRUE(value == std::remove_cvref_t<decltype(value)>{}) << name;
+  };
+  vek::ForEachRunVariable(check);
+  vek::ForEachWarningAndErrorVariable(check);
+  vek::ForEachActivityLogVariable(check);
+  EXPECT_EQ(vek::AnimationIcon, 6);  // the rotation's first icon
+  EXPECT_TRUE(vek::WarningsOn);
+  EXPECT_TRUE(vek::ErrorReportsOn);
+  EXPECT_EQ(vek::LogFileName.substr(0, 11), "C:\\VEK2003 ");
+}
+
 TEST_F(EngineRunWindowTest, MinimizeButtonsKeepTheRunGoing) {
   for (const int button : {2, 3}) {
     vek::Form2->ClearJobList();

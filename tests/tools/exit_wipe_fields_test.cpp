@@ -16,6 +16,7 @@
 #include "engine/activity_log_window.h"
 #include "engine/key_entry_window.h"
 #include "program_fixture.h"
+#include "state_values.h"
 #include "tools/editor_window.h"
 #include "tools/exit_wipe_window.h"
 #include "tools/screen_lock_window.h"
@@ -32,26 +33,7 @@ using wipetest::IsNul;
 using wipetest::IsWiped;
 using wipetest::IsZero;
 
-// Something that is not zero in every byte of a plain value.
-template <class T>
-void FillNonZero(T& value) {
-  if constexpr (std::is_same_v<T, bool>) {
-    value = true;
-  } else {
-    static_assert(std::is_trivially_copyable_v<T>);
-    std::memset(static_cast<void*>(&value), 1, sizeof value);
-  }
-}
-vek::TEmbeddedData SomeOwner() {
-  vek::TEmbeddedData owner;
-  owner.OwnerFirstName.Assign("Ann");
-  owner.OwnerLastName.Assign("Lee");
-  owner.OwnerCompany.Assign("Acme");
-  owner.OwnerLocation.Assign("http://acme.example/");
-  owner.OwnerEmail.Assign("ann@acme.example");
-  for (auto& line : owner.InfoLines) line.Assign("private note");
-  return owner;
-}
+using statetest::FillWithUserData;
 
 // One thing the wipe reaches: how to put user data there, and whether the
 // wipe left it as it should.
@@ -61,18 +43,6 @@ struct Wiped {
   std::function<bool()> IsWiped;
 };
 
-Wiped Text(const char* what, std::string& text) {
-  return {what, [&text] { text = std::string("user data of ") + "C:\\private\\"; },
-          [&text] { return IsNul(text, 255); }};
-}
-template <size_t N>
-Wiped Short(const char* what, vek::TShortString<N>& text) {
-  return {what, [&text] { text.Assign("secret"); }, [&text] { return IsNul(text); }};
-}
-template <class T>
-Wiped Zero(const char* what, T& value) {
-  return {what, [&value] { FillNonZero(value); }, [&value] { return IsZero(value); }};
-}
 Wiped EditText(const char* what, ui::TEdit* edit, size_t width) {
   return {what, [edit] { edit->SetText("secret"); },
           [edit, width] { return IsNul(edit->Text(), width); }};
@@ -81,51 +51,52 @@ Wiped ComboText(const char* what, ui::TComboBox* combo) {
   return {what, [combo] { combo->SetText("http://acme.example/"); },
           [combo] { return IsNul(combo->Text(), 64); }};
 }
+
 // A file record: its texts NUL texts, its owner data NULs, all else zero.
-Wiped FileRecord(const char* what, vek::TCurrentFile& file) {
-  return {what,
-          [&file] {
-            file.Name = "secret.doc.vek";
-            file.Folder = "C:\\private\\";
-            FillNonZero(file.Size);
-            FillNonZero(file.Created);
-            FillNonZero(file.Modified);
-            FillNonZero(file.Accessed);
-            FillNonZero(file.Attributes);
-            FillNonZero(file.Status);
-            FillNonZero(file.IsVekFile);
-            file.ProductLine = "product";
-            FillNonZero(file.SoftwareVersion);
-            FillNonZero(file.FileFormatVersion);
-            file.Owner = SomeOwner();
-            FillNonZero(file.HasTimestamp);
-            FillNonZero(file.Timestamp);
-            FillNonZero(file.PreserveAttributes);
-            FillNonZero(file.HeaderAttributes);
-            FillNonZero(file.HasWindowsInfo);
-            file.WindowsVersionText = "Windows XP";
-            file.RegisteredOwner = "Ann Lee";
-            file.RegisteredOrganization = "Acme";
-            file.ComputerName = "DESK";
-            file.ProductId = "12345-OEM";
-            FillNonZero(file.ContentSize);
-          },
-          [&file] {
-            bool texts = true;
-            for (const std::string* t :
-                 {&file.Name, &file.Folder, &file.ProductLine, &file.WindowsVersionText,
-                  &file.RegisteredOwner, &file.RegisteredOrganization, &file.ComputerName,
-                  &file.ProductId}) {
-              texts = texts && IsNul(*t, 255);
-            }
-            return texts && IsNul(file.Owner) && IsZero(file.Size) && IsZero(file.Created) &&
-                   IsZero(file.Modified) && IsZero(file.Accessed) && IsZero(file.Attributes) &&
-                   IsZero(file.Status) && IsZero(file.IsVekFile) &&
-                   IsZero(file.SoftwareVersion) && IsZero(file.FileFormatVersion) &&
-                   IsZero(file.HasTimestamp) && IsZero(file.Timestamp) &&
-                   IsZero(file.PreserveAttributes) && IsZero(file.HeaderAttributes) &&
-                   IsZero(file.HasWindowsInfo) && IsZero(file.ContentSize);
-          }};
+bool IsWipedRecord(const vek::TCurrentFile& file) {
+  bool texts = true;
+  for (const std::string* t :
+       {&file.Name, &file.Folder, &file.ProductLine, &file.WindowsVersionText,
+        &file.RegisteredOwner, &file.RegisteredOrganization, &file.ComputerName,
+        &file.ProductId}) {
+    texts = texts && IsNul(*t, 255);
+  }
+  return texts && IsNul(file.Owner) && IsZero(file.Size) && IsZero(file.Created) &&
+         IsZero(file.Modified) && IsZero(file.Accessed) && IsZero(file.Attributes) &&
+         IsZero(file.Status) && IsZero(file.IsVekFile) && IsZero(file.SoftwareVersion) &&
+         IsZero(file.FileFormatVersion) && IsZero(file.HasTimestamp) &&
+         IsZero(file.Timestamp) && IsZero(file.PreserveAttributes) &&
+         IsZero(file.HeaderAttributes) && IsZero(file.HasWindowsInfo) &&
+         IsZero(file.ContentSize) && IsZero(file.DataStart);
+}
+
+// A program-wide variable as the wipe leaves it, by its kind. The header
+// text gets one NUL per job-list row.
+template <class T>
+bool IsWipedVariable(const T& value) {
+  using namespace vek;
+  if constexpr (std::is_same_v<T, std::string>) {
+    return IsNul(value, &value == &HeaderText ? JobListCapacityMax : 255);
+  } else if constexpr (std::is_same_v<T, TJobList>) {
+    bool all = IsZero(value.JobCount) && IsZero(value.JobListCapacity) &&
+               IsZero(value.JobTotalSize) && IsZero(value.SelectedRow);
+    for (size_t i : {size_t{1}, size_t{JobListCapacityMax}}) {
+      const_cast<TJobList&>(value).ForEachField(
+          [i, &all](const auto& field) { all = all && IsWiped(field[i]); });
+    }
+    return all;
+  } else if constexpr (std::is_same_v<T, TCurrentFile>) {
+    return IsWipedRecord(value);
+  } else if constexpr (std::is_same_v<T, TEditedEntry>) {
+    return IsNul(value.Name, 255) && IsNul(value.Owner) && value.Size == 0 &&
+           !value.HasTimestamp && !value.PreserveAttributes && !value.HasWindowsInfo;
+  } else if constexpr (std::is_same_v<T, TKeystreamStore>) {
+    return value.Kept() == 0;
+  } else if constexpr (requires { value.Chars; }) {
+    return IsNul(value);
+  } else {
+    return IsZero(value);
+  }
 }
 
 class ToolsExitWipeFieldsTableTest : public vektest::ProgramTest {
@@ -142,124 +113,11 @@ class ToolsExitWipeFieldsTableTest : public vektest::ProgramTest {
   }
 };
 
+// Every program-wide variable, whatever its group, and every control text
+// that can hold user data.
 TEST_F(ToolsExitWipeFieldsTableTest, EveryListedThingIsOverwritten) {
   using namespace vek;
   std::vector<Wiped> table = {
-      // Per entry: the shared buffers, the header text, every field of every
-      // job entry.
-      {"shared buffers", [] { SharedBuffer.fill(0xA5), SharedBuffer2.fill(0x5A); },
-       [] { return IsZero(SharedBuffer) && IsZero(SharedBuffer2); }},
-      {"header text", [] { HeaderText = "VEK 2003 header"; },
-       [] { return IsNul(HeaderText, JobListCapacityMax); }},
-      {"every field of the first and last entries",
-       [] {
-         for (size_t i : {size_t{1}, size_t{JobListCapacityMax}}) {
-           JobList.ForEachField([i](auto& field) {
-             using T = std::remove_reference_t<decltype(field[i])>;
-             if constexpr (std::is_same_v<T, std::string>) {
-               field[i] = "secret";
-             } else if constexpr (std::is_same_v<T, TEmbeddedData>) {
-               field[i] = SomeOwner();
-             } else {
-               FillNonZero(field[i]);
-             }
-           });
-         }
-       },
-       [] {
-         bool all = true;
-         for (size_t i : {size_t{1}, size_t{JobListCapacityMax}}) {
-           JobList.ForEachField([i, &all](auto& field) { all = all && IsWiped(field[i]); });
-         }
-         return all;
-       }},
-      // Program-wide texts.
-      Text("program folder", ProgramFolder),
-      Text("Windows version text", WindowsVersionText),
-      Text("computer name", WindowsComputerName),
-      Text("registered owner", WindowsRegisteredOwner),
-      Text("registered organization", WindowsRegisteredOrganization),
-      Text("product id", WindowsProductId),
-      Text("source name", SourceName),
-      Text("target name", TargetName),
-      Text("job folder", JobFolder),
-      Text("delete folder", DeleteFolder),
-      Text("delete name", DeleteName),
-      Text("error type", ErrorType),
-      Text("error detail", ErrorDetail),
-      Text("error advice", ErrorAdvice),
-      Text("error file", ErrorFileText),
-      Text("download address", DownloadAddress),
-      Text("latest version", LatestVersion),
-      Text("update reply", UpdateReply),
-      // Drives, run mode and the engine's figures.
-      Zero("drive kinds", DriveKinds),
-      Zero("bytes per sector", DriveBytesPerSector),
-      Zero("sectors per cluster", DriveSectorsPerCluster),
-      Zero("bytes per cluster", DriveBytesPerCluster),
-      Zero("used clusters", DriveUsedClusters),
-      Zero("free clusters", DriveFreeClusters),
-      Zero("total clusters", DriveTotalClusters),
-      Zero("used bytes", DriveUsedBytes),
-      Zero("free bytes", DriveFreeBytes),
-      Zero("total bytes", DriveTotalBytes),
-      Zero("run mode", RunMode),
-      Zero("file total", FileTotal),
-      Zero("file done", FileDone),
-      Zero("overall total", OverallTotal),
-      Zero("overall done", OverallDone),
-      Zero("error count", ErrorCount),
-      Zero("key state", KeyState),
-      // Options.
-      Short("first name", OwnerFirstName),
-      Short("last name", OwnerLastName),
-      Short("company", OwnerCompany),
-      Short("location", OwnerLocation),
-      Short("e-mail", OwnerEmail),
-      Short("line 1", InfoLine1),
-      Short("line 2", InfoLine2),
-      Short("line 3", InfoLine3),
-      Short("lock password", ScreenLockPassword),
-      Zero("timestamp option", TimestampEncryption),
-      Zero("attributes option", PreserveAttributes),
-      Zero("Windows option", WindowsInformation),
-      Zero("delete plaintext option", DeletePlaintextAfterEncrypt),
-      Zero("verify option", VerifyAfterEncrypt),
-      Zero("delete encrypted option", DeleteEncryptedAfterDecrypt),
-      Zero("hints option", ShowHints),
-      Zero("lock option", ScreenLockEnabled),
-      Zero("delete method", DeleteMethod),
-      Zero("hint pause", HintPause),
-      Zero("hint hide pause", HintHidePause),
-      Zero("lock speed", LockWindowSpeed),
-      Zero("insane threshold", InsaneModeThreshold),
-      Zero("start count", StartCount),
-      Zero("lock step x", LockStepX),
-      Zero("lock step y", LockStepY),
-      Zero("window lefts", WindowLeft),
-      Zero("window tops", WindowTop),
-      // The list's totals and the records.
-      Zero("job count", JobList.JobCount),
-      Zero("job total size", JobList.JobTotalSize),
-      {"edited entry",
-       [] {
-         EditedEntry.Name = "secret.doc";
-         EditedEntry.Size = 1000;
-         EditedEntry.Owner = SomeOwner();
-         EditedEntry.HasTimestamp = EditedEntry.PreserveAttributes = EditedEntry.HasWindowsInfo =
-             true;
-       },
-       [] {
-         return IsNul(EditedEntry.Name, 255) && IsNul(EditedEntry.Owner) &&
-                EditedEntry.Size == 0 && !EditedEntry.HasTimestamp &&
-                !EditedEntry.PreserveAttributes && !EditedEntry.HasWindowsInfo;
-       }},
-      FileRecord("current file", CurrentFile),
-      FileRecord("viewer's record", ViewerRecord),
-      Zero("Windows version code", WindowsVersionCode),
-      Zero("Windows major version", WindowsMajorVersion),
-      Zero("Windows minor version", WindowsMinorVersion),
-      Zero("Windows build", WindowsBuildNumber),
       // Control texts.
       EditText("options first name", Form4->Edit1, 16),
       EditText("options last name", Form4->Edit2, 16),
@@ -294,11 +152,16 @@ TEST_F(ToolsExitWipeFieldsTableTest, EveryListedThingIsOverwritten) {
   }
 
   for (const Wiped& w : table) w.Fill();
+  ForEachProgramVariable([](const char*, auto& value) { FillWithUserData(value); });
+  ASSERT_GT(RunKeystream.Kept(), 0u);
+  // What the wipe needs to run: no settings written, the windows let go.
+  SaveWindowLayout = false;
   ExitRequested = true;
   Form19->Show();
   for (int tick = 0; tick < JobListCapacityMax; ++tick) ui::clock::Advance(5);
   for (const Wiped& w : table) EXPECT_TRUE(w.IsWiped()) << w.What;
-  EXPECT_FALSE(ExitRequested);
+  ForEachProgramVariable(
+      [](const char* name, const auto& value) { EXPECT_TRUE(IsWipedVariable(value)) << name; });
 }
 
 // The two pictures change places every 32nd row: 32 times each, never both
