@@ -345,8 +345,8 @@ void TForm8::CloseTarget() {
 
 bool TForm8::OpenForReading(std::unique_ptr<platform::FileStream>& stream, bool& open,
                             const std::string& path, const std::string& file, uint16_t code) {
-  stream = platform::FileStream::Open(path, platform::FileMode::OpenRead,
-                                      platform::ShareMode::Exclusive);
+  stream = platform::FileStream::OpenNoLinks(path, platform::FileMode::OpenRead,
+                                             platform::ShareMode::Exclusive);
   open = stream != nullptr;
   if (!open) {
     ErrorFileText = file;
@@ -419,6 +419,8 @@ void TForm8::ResetRunVariables() {
   DecryptDone = 0;
   KeyAuthenticated = false;
   deleteRetryQuiet_ = false;
+  sourceIdentity_.reset();
+  if (RunMode == RunDeleteFile) deleteIdentity_.reset();
   WarningsOn = true;
   WarningAnswer = 0;
   WarningContinuation = 0;
