@@ -176,6 +176,8 @@ void TForm8::StepWipeStart() {
                       std::string(DeleteMethodDescription(DeleteMethod)));
   WipePassCount = OverwritePasses(DeleteMethod);
   WipePass = 1;
+  WipeStream.reset();
+  WipeStreamOpen = false;
   Label12->SetCaption(DeleteName);
   Label13->SetCaption(DeleteFolder);
   SharedBuffer.fill(FirstPattern);
@@ -191,18 +193,21 @@ void TForm8::StepWipeOpenPass() {
     SetNextState(StateWipeRemove);
     return;
   }
-  // A pass starts afresh; opening for writing never follows a link.
-  WipeStream.reset();
-  WipeStreamOpen = false;
-  WipeStream = platform::FileStream::OpenNoLinks(DeletePath(), platform::FileMode::OpenWrite,
-                                                 platform::ShareMode::Exclusive);
-  if (WipeStream && !DeleteFileIsTheSame(WipeStream->Identity())) {
-    WipeStream.reset();
-    return;
+  // Every pass writes through the one descriptor the first pass opened, so
+  // that no other file can take the name between two passes; a retry after
+  // a failure opens afresh, and never through a link.
+  if (!WipeStreamOpen || !WipeStream) {
+    WipeStream = platform::FileStream::OpenNoLinks(DeletePath(), platform::FileMode::OpenWrite,
+                                                   platform::ShareMode::Exclusive);
+    if (WipeStream && !DeleteFileIsTheSame(WipeStream->Identity())) {
+      WipeStream.reset();
+      return;
+    }
   }
   const int64_t length = WipeStream ? WipeStream->Size() : -1;
   if (length < 0) {
     WipeStream.reset();
+    WipeStreamOpen = false;
     ErrorFileText = DeleteName;
     RaiseError(platform::err::NotReady, StateWipeOpenPass);
     return;
@@ -245,13 +250,15 @@ void TForm8::StepWipeEndPass() {
     RaiseError(platform::err::WriteFault, StateWipeEndPass);
     return;
   }
-  const bool closed = WipeStream->Close();
-  WipeStream.reset();
-  WipeStreamOpen = false;
-  if (!closed) {
-    ErrorFileText = DeleteName;
-    RaiseError(platform::err::WriteFault, StateWipeOpenPass);  // the pass again
-    return;
+  if (WipePass >= WipePassCount) {
+    const bool closed = WipeStream->Close();
+    WipeStream.reset();
+    WipeStreamOpen = false;
+    if (!closed) {
+      ErrorFileText = DeleteName;
+      RaiseError(platform::err::WriteFault, StateWipeOpenPass);  // the pass again
+      return;
+    }
   }
   ++WipePass;
   if (WipePass > WipePassCount) {
@@ -269,6 +276,13 @@ void TForm8::StepWipeRemove() {
   if (left && deleteIdentity_ && left->SameFile(*deleteIdentity_)) {
     RaiseWarning(false, DeleteName, DeleteReturnState,
                  "Could not delete file (maybe in use/locked or system protected)");
+    return;
+  }
+  if (left && deleteIdentity_) {
+    // Another file took the name meanwhile: it stays, and the user hears of it.
+    const uint16_t back = DeleteReturnState;
+    LeaveDeleteStates();
+    WarnNotListedFile(DeleteName, back);
     return;
   }
   LeaveDeleteStates();
