@@ -344,6 +344,7 @@ TEST_F(EngineFileSafetyTest, TheOriginalStaysUntilTheNewNameIsOnTheDevice) {
 // A run killed outright (SIGKILL, in a child process of its own, at a
 // block of the data) leaves nothing readable by others and the original
 // whole; the next run in the folder completes and leaves nothing of it.
+// An overwrite killed half-way is completed by the next delete run.
 TEST_F(EngineFileSafetyTest, AKilledRunLeavesNoPlaintextAndTheNextRunCleansUp) {
   const UmaskScope umask;
   struct TKill {
@@ -408,6 +409,32 @@ TEST_F(EngineFileSafetyTest, AKilledRunLeavesNoPlaintextAndTheNextRunCleansUp) {
     Form8->Button1->Click();
     for (const char* left : {"k.bin", "k.bin.vek"}) fs::remove(HostPath(left));
   }
+
+  // Killed during an overwrite pass: the next delete run overwrites and
+  // removes the file, and nothing is left.
+  vek::JobList.JobCount = 0;
+  AddPlainJob("w.bin", content);
+  vek::DeleteMethod = vek::DeleteTriplePass;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Form9->StartDeleteRun();
+    for (int i = 0; i < 3; ++i) {
+      if (!RunUntilState(vek::StateWipeWriteBlock)) _exit(1);
+      RunSteps(1);
+    }
+    ::kill(::getpid(), SIGKILL);
+    _exit(2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  EXPECT_NE(ReadHost("w.bin"), content);  // partly overwritten
+  StartListDelete(vek::DeleteTriplePass);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_FALSE(HostExists("w.bin"));
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 }  // namespace
