@@ -242,6 +242,11 @@ void TForm2::AddCurrentFileToJobList() {
   JobList.Modified[n] = CurrentFile.Modified;
   JobList.Accessed[n] = CurrentFile.Accessed;
   JobList.Attributes[n] = static_cast<uint16_t>(CurrentFile.Attributes);
+  if (const auto id = platform::IdentityOf(CurrentFile.Folder + CurrentFile.Name)) {
+    JobList.Device[n] = id->Device;
+    JobList.Inode[n] = id->Inode;
+    JobList.Links[n] = id->Links;
+  }
   if (CurrentFile.IsVekFile) {
     // What the file's header says.
     JobList.PreserveAttributes[n] = CurrentFile.PreserveAttributes;

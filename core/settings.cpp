@@ -160,10 +160,18 @@ bool WriteAll(platform::FileStream& stream, const uint8_t* bytes, int64_t count)
   return count == 0 || stream.Write(bytes, count) == count;
 }
 
-// The record and `fillerCount` filler bytes, pushed through to the disk.
+// The record and `fillerCount` filler bytes, pushed through to the disk,
+// in a file made anew for the user alone: one that holds the name already
+// (left by a failed save, or put there by someone else) is removed, never
+// written into.
 bool WriteSettingsFile(const std::string& path, int fillerCount) {
-  const auto stream =
-      platform::FileStream::Open(path, platform::FileMode::Create, platform::ShareMode::Exclusive);
+  int error = 0;
+  auto stream = platform::FileStream::Open(path, platform::FileMode::CreateNew,
+                                           platform::ShareMode::Exclusive, &error);
+  if (!stream && error == platform::err::FileExists && platform::DeleteFile(path)) {
+    stream = platform::FileStream::Open(path, platform::FileMode::CreateNew,
+                                        platform::ShareMode::Exclusive);
+  }
   return stream && WriteAll(*stream, SharedBuffer.data(), RecordSize) &&
          WriteAll(*stream, SharedBuffer2.data(), fillerCount) && stream->Flush() && stream->Close();
 }

@@ -106,6 +106,11 @@ struct TJobList {
   std::array<std::string, Slots> ProductLine;
   std::array<TVersionBytes, Slots> SoftwareVersion{};
   std::array<TVersionBytes, Slots> FileFormatVersion{};
+  // Who the file was when it was listed (its name itself, not what a link
+  // points to); 0, 0 when not known. A run acts only on that file.
+  std::array<uint64_t, Slots> Device{};
+  std::array<uint64_t, Slots> Inode{};
+  std::array<uint64_t, Slots> Links{};
 
   // Calls `visit(array)` for every per-entry array above, so that code
   // working on whole entries cannot miss a field.
@@ -133,6 +138,9 @@ struct TJobList {
     visit(ProductLine);
     visit(SoftwareVersion);
     visit(FileFormatVersion);
+    visit(Device);
+    visit(Inode);
+    visit(Links);
   }
   // Every field of entry i back to zero or empty.
   void ClearEntry(size_t i) {

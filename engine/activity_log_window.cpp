@@ -63,8 +63,14 @@ int TForm21::SaveLog() const {
 
   const std::string partial = LogFileName + ".tmp";
   int error = platform::err::Success;
-  auto file = platform::FileStream::Open(partial, platform::FileMode::Create,
+  // Made anew for the user alone: a file that holds the name already (left
+  // by a failed save, or put there by someone else) is removed, never reused.
+  auto file = platform::FileStream::Open(partial, platform::FileMode::CreateNew,
                                          platform::ShareMode::Exclusive, &error);
+  if (!file && error == platform::err::FileExists && platform::DeleteFile(partial)) {
+    file = platform::FileStream::Open(partial, platform::FileMode::CreateNew,
+                                      platform::ShareMode::Exclusive, &error);
+  }
   if (!file) return error;
   const auto length = static_cast<int64_t>(text.size());
   const bool written = file->Write(text.data(), length) == length && file->Close();

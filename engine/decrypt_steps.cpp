@@ -123,7 +123,8 @@ void TForm8::StepDecryptSetKey() {
 void TForm8::StepDecryptOpenSource() {
   CloseSource();  // a retry opens afresh
   if (!OpenForReading(SourceStream, SourceOpen, SourcePath(), SourceName,
-                      platform::err::FileNotFound)) {
+                      platform::err::FileNotFound) ||
+      !SourceIsListedFile(StateDecryptNextFile)) {
     return;
   }
   switch (SourceStillAsListed()) {
@@ -274,7 +275,7 @@ void TForm8::StepDeleteEncrypted() {
   }
   Label14->SetCaption("Deleting original encrypted file by request");
   Label12->SetCaption(SourceName);
-  EnterDeleteStates(JobFolder, SourceName, SourceSize, StateDecryptNextFile);
+  EnterDeleteStates(JobFolder, SourceName, SourceSize, StateDecryptNextFile, sourceIdentity_);
 }
 
 }  // namespace vek

@@ -4,9 +4,13 @@
 // length, each pass on the device before the next, then the delete.
 //
 // A symbolic link is never followed: the link itself is deleted and what it
-// points to stays as it is.
+// points to stays as it is (the log says so). Every step acts on the file
+// the states began with, reached without a link on the way: a file that
+// took its name since is left alone. A file that has other names is only
+// overwritten when the user agrees, since its data is theirs as well.
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "app/main_window.h"
@@ -25,6 +29,12 @@ constexpr uint8_t SecondPattern = 0x55;
 
 std::string DeletePath() {
   return DeleteFolder + DeleteName;
+}
+
+std::string OtherNamesMessage(uint64_t links) {
+  const uint64_t others = links - 1;
+  return "This file has " + std::to_string(others) + (others == 1 ? " other name" : " other names") +
+         " (hard links) sharing its data, overwrite it under all of them?";
 }
 
 }  // namespace
@@ -55,7 +65,13 @@ void TForm8::StepDeleteListNextFile() {
   }
   // Errors describe the drive of the file being deleted.
   JobFolder = JobList.Folder[JobPos];
-  EnterDeleteStates(JobFolder, JobList.Name[JobPos], JobList.Size[JobPos], StateDeleteListNextFile);
+  std::optional<platform::FileIdentity> listed;
+  if (JobList.Inode[JobPos] != 0) {
+    listed = platform::FileIdentity{JobList.Device[JobPos], JobList.Inode[JobPos],
+                                    JobList.Links[JobPos]};
+  }
+  EnterDeleteStates(JobFolder, JobList.Name[JobPos], JobList.Size[JobPos], StateDeleteListNextFile,
+                    listed);
 }
 
 void TForm8::EndJobListDelete() {
@@ -69,7 +85,9 @@ void TForm8::EndJobListDelete() {
 // --- One file ------------------------------------------------------------------------
 
 void TForm8::EnterDeleteStates(const std::string& folder, const std::string& name, int64_t size,
-                               uint16_t returnState) {
+                               uint16_t returnState,
+                               std::optional<platform::FileIdentity> identity) {
+  deleteIdentity_ = identity;
   DeleteFolder = folder;
   DeleteName = name;
   DeleteSize = size;
@@ -80,23 +98,55 @@ void TForm8::EnterDeleteStates(const std::string& folder, const std::string& nam
 
 void TForm8::LeaveDeleteStates() {
   deleteRetryQuiet_ = false;
+  deleteIdentity_.reset();
   SetNextState(DeleteReturnState);
+}
+
+bool TForm8::DeleteFileIsTheSame(const platform::FileIdentity& now) {
+  if (!deleteIdentity_ || now.SameFile(*deleteIdentity_)) return true;
+  const uint16_t back = DeleteReturnState;
+  LeaveDeleteStates();
+  WarnNotListedFile(DeleteName, back);
+  return false;
 }
 
 void TForm8::StepDeleteFile() {
   const std::string path = DeletePath();
   if (!deleteRetryQuiet_) LogAction("Deleting file: " + path);
   const bool link = platform::IsSymbolicLink(path);
-  if (!link && !platform::FileExists(path)) {
+  const auto found = platform::IdentityOfNoLinks(path);
+  if (!found && platform::FileExists(path)) {
+    // There, but only through a link that took a folder's place.
+    const uint16_t back = DeleteReturnState;
+    LeaveDeleteStates();
+    WarnNotListedFile(DeleteName, back);
+    return;
+  }
+  if (!found || (!link && !platform::FileExists(path))) {
     LeaveDeleteStates();
     return;
   }
+  if (!DeleteFileIsTheSame(*found)) return;
+  deleteIdentity_ = *found;
+  if (link && !deleteRetryQuiet_) {
+    LogAction("The symbolic link is deleted, the file it points to is left as it is");
+  }
   if (!link) platform::SetAttributes(path, 0);
   if (!link && OverwritePasses(DeleteMethod) > 0) {
+    if (found->Links > 1) {
+      if (WarningsOn) {
+        RaiseWarning(true, DeleteName, StateWipeStart, OtherNamesMessage(found->Links));
+      } else {
+        const uint16_t back = DeleteReturnState;
+        LeaveDeleteStates();
+        RaiseWarning(false, DeleteName, back, OtherNamesMessage(found->Links));
+      }
+      return;
+    }
     SetNextState(StateWipeStart);
     return;
   }
-  if (platform::DeleteFile(path)) {
+  if (platform::DeleteListedFile(path, *deleteIdentity_)) {
     LeaveDeleteStates();
     return;
   }
@@ -126,6 +176,8 @@ void TForm8::StepWipeStart() {
                       std::string(DeleteMethodDescription(DeleteMethod)));
   WipePassCount = OverwritePasses(DeleteMethod);
   WipePass = 1;
+  WipeStream.reset();
+  WipeStreamOpen = false;
   Label12->SetCaption(DeleteName);
   Label13->SetCaption(DeleteFolder);
   SharedBuffer.fill(FirstPattern);
@@ -141,14 +193,21 @@ void TForm8::StepWipeOpenPass() {
     SetNextState(StateWipeRemove);
     return;
   }
-  // A pass starts afresh; opening for writing never follows a link.
-  WipeStream.reset();
-  WipeStreamOpen = false;
-  WipeStream = platform::FileStream::Open(DeletePath(), platform::FileMode::OpenWrite,
-                                          platform::ShareMode::Exclusive);
+  // Every pass writes through the one descriptor the first pass opened, so
+  // that no other file can take the name between two passes; a retry after
+  // a failure opens afresh, and never through a link.
+  if (!WipeStreamOpen || !WipeStream) {
+    WipeStream = platform::FileStream::OpenNoLinks(DeletePath(), platform::FileMode::OpenWrite,
+                                                   platform::ShareMode::Exclusive);
+    if (WipeStream && !DeleteFileIsTheSame(WipeStream->Identity())) {
+      WipeStream.reset();
+      return;
+    }
+  }
   const int64_t length = WipeStream ? WipeStream->Size() : -1;
   if (length < 0) {
     WipeStream.reset();
+    WipeStreamOpen = false;
     ErrorFileText = DeleteName;
     RaiseError(platform::err::NotReady, StateWipeOpenPass);
     return;
@@ -191,13 +250,15 @@ void TForm8::StepWipeEndPass() {
     RaiseError(platform::err::WriteFault, StateWipeEndPass);
     return;
   }
-  const bool closed = WipeStream->Close();
-  WipeStream.reset();
-  WipeStreamOpen = false;
-  if (!closed) {
-    ErrorFileText = DeleteName;
-    RaiseError(platform::err::WriteFault, StateWipeOpenPass);  // the pass again
-    return;
+  if (WipePass >= WipePassCount) {
+    const bool closed = WipeStream->Close();
+    WipeStream.reset();
+    WipeStreamOpen = false;
+    if (!closed) {
+      ErrorFileText = DeleteName;
+      RaiseError(platform::err::WriteFault, StateWipeOpenPass);  // the pass again
+      return;
+    }
   }
   ++WipePass;
   if (WipePass > WipePassCount) {
@@ -210,10 +271,18 @@ void TForm8::StepWipeEndPass() {
 
 void TForm8::StepWipeRemove() {
   const std::string path = DeletePath();
-  platform::DeleteFile(path);
-  if (platform::FileExists(path)) {
+  if (deleteIdentity_) platform::DeleteListedFile(path, *deleteIdentity_);
+  const auto left = platform::IdentityOf(path);
+  if (left && deleteIdentity_ && left->SameFile(*deleteIdentity_)) {
     RaiseWarning(false, DeleteName, DeleteReturnState,
                  "Could not delete file (maybe in use/locked or system protected)");
+    return;
+  }
+  if (left && deleteIdentity_) {
+    // Another file took the name meanwhile: it stays, and the user hears of it.
+    const uint16_t back = DeleteReturnState;
+    LeaveDeleteStates();
+    WarnNotListedFile(DeleteName, back);
     return;
   }
   LeaveDeleteStates();

@@ -152,7 +152,8 @@ void TForm8::StepEncryptOpenSource() {
   // Back here after a size change and its space check, the source is open.
   if (!SourceOpen) {
     if (!OpenForReading(SourceStream, SourceOpen, SourcePath(), SourceName,
-                        platform::err::FileNotFound)) {
+                        platform::err::FileNotFound) ||
+        !SourceIsListedFile(StateEncryptNextFile)) {
       return;
     }
     EncryptDone = 0;
@@ -313,15 +314,24 @@ void TForm8::StepVerifyStart() {
 
 void TForm8::StepVerifyOpenSource() {
   if (OpenForReading(SourceStream, SourceOpen, SourcePath(), SourceName,
-                     platform::err::FileNotFound)) {
+                     platform::err::FileNotFound) &&
+      SourceIsListedFile(StateEncryptNextFile)) {
     SetNextState(StateVerifyOpenTarget);
   }
 }
 
+// What is verified is the file this run wrote, not whatever took its name.
 void TForm8::StepVerifyOpenTarget() {
-  if (OpenForReading(TargetStream, TargetOpen, TargetPath(), TargetName, platform::err::NotReady)) {
-    SetNextState(StateVerifyHeader);
+  if (!OpenForReading(TargetStream, TargetOpen, TargetPath(), TargetName,
+                      platform::err::NotReady)) {
+    return;
   }
+  if (!TargetStream->Identity().SameFile(tempIdentity_)) {
+    CloseAllStreams();
+    WarnNotListedFile(TargetName, StateEncryptNextFile);
+    return;
+  }
+  SetNextState(StateVerifyHeader);
 }
 
 // A failed verification leaves the file (closing both) for the next one;
@@ -438,7 +448,7 @@ void TForm8::StepDeletePlaintext() {
   }
   Label14->SetCaption("Deleting original non-encrypted file by request");
   Label12->SetCaption(SourceName);
-  EnterDeleteStates(JobFolder, SourceName, SourceSize, StateEncryptNextFile);
+  EnterDeleteStates(JobFolder, SourceName, SourceSize, StateEncryptNextFile, sourceIdentity_);
 }
 
 }  // namespace vek

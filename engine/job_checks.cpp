@@ -4,6 +4,7 @@
 // temporary name that it exchanges for its own only once it is complete.
 // Each path passes its own states.
 
+#include <algorithm>
 #include <string>
 
 #include "core/system_info.h"
@@ -25,6 +26,25 @@ std::string TempFileName(int attempt) {
   return attempt == 1 ? "tmp.tmp" : "tmp" + std::to_string(attempt) + ".tmp";
 }
 
+constexpr std::string_view LinkMessage =
+    "This is a symbolic link, not a file: it is left as it is (list the file it points to).";
+constexpr std::string_view NotListedMessage =
+    "File changed since it was listed (replaced or moved?), it is left as it is.";
+
+// Whether `name` in `folder` is a job-list entry or what a run makes of
+// one (its encrypted or its decrypted file): such a file is never taken
+// for a leftover.
+bool IsListed(const std::string& folder, const std::string& name) {
+  for (uint16_t i = 1; i <= std::min(JobList.JobCount, JobListCapacityMax); ++i) {
+    const std::string& listed = JobList.Name[i];
+    if (JobList.Folder[i] == folder &&
+        (listed == name || listed == name + ".vek" || listed + ".vek" == name)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void TForm8::BeginJob(uint16_t next) {
@@ -39,9 +59,22 @@ void TForm8::BeginJob(uint16_t next) {
   SetNextState(next);
 }
 
+// A link is never taken for the file it points to: the run would encrypt
+// one file and delete another. The entry is reported and left as it is.
 void TForm8::FindSource(uint16_t found, uint16_t retry, uint16_t missing) {
   Label1->SetCaption("Searching for source file..");
+  if (platform::IsSymbolicLink(SourcePath())) {
+    RaiseWarning(false, SourceName, missing, std::string(LinkMessage));
+    return;
+  }
   SourceExists = platform::FileExists(SourcePath());
+  sourceIdentity_.reset();
+  if (JobList.Inode[JobPos] != 0) {
+    sourceIdentity_ = platform::FileIdentity{JobList.Device[JobPos], JobList.Inode[JobPos],
+                                             JobList.Links[JobPos]};
+  } else if (SourceExists) {
+    sourceIdentity_ = platform::IdentityOfNoLinks(SourcePath());
+  }
   if (SourceExists) {
     SetNextState(found);
   } else if (ErrorReportsOn) {
@@ -125,18 +158,41 @@ void TForm8::AdvanceProgress(int64_t bytes) {
   ShowOverallProgress();
 }
 
+bool TForm8::SourceIsListedFile(uint16_t skip) {
+  if (!sourceIdentity_ || SourceStream->Identity().SameFile(*sourceIdentity_)) return true;
+  CloseSource();
+  WarnNotListedFile(SourceName, skip);
+  return false;
+}
+
+void TForm8::WarnNotListedFile(const std::string& name, uint16_t skip) {
+  RaiseWarning(false, name, skip, std::string(NotListedMessage));
+}
+
+// A temporary name that is taken holds what an interrupted run of ours
+// left (its unfinished output): it is removed and the name used again, so
+// that no run leaves an earlier one's data behind. A name that cannot be
+// freed, or that the job list holds, is passed over for the next one.
+// The file is made for its owner only and never through a link.
 bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool& open) {
   RemovePartialFile();  // what an earlier try of this file left
   for (int attempt = 1; attempt <= TempNameTries; ++attempt) {
     const std::string name = TempFileName(attempt);
-    if (name == TargetName) continue;
+    if (name == TargetName || IsListed(JobFolder, name)) continue;
+    const std::string path = JobFolder + name;
     int error = 0;
-    stream = platform::FileStream::Open(JobFolder + name, platform::FileMode::CreateNew,
-                                        platform::ShareMode::Exclusive, &error);
+    stream = platform::FileStream::OpenNoLinks(path, platform::FileMode::CreateNew,
+                                               platform::ShareMode::Exclusive, &error);
+    if (!stream && error == platform::err::FileExists && platform::DeleteFile(path)) {
+      LogAction("Removed the temporary file an earlier run left: " + path);
+      stream = platform::FileStream::OpenNoLinks(path, platform::FileMode::CreateNew,
+                                                 platform::ShareMode::Exclusive, &error);
+    }
     if (stream) {
       open = true;
       tempName_ = name;
-      partialFile_ = JobFolder + name;
+      tempIdentity_ = stream->Identity();
+      partialFile_ = path;
       return true;
     }
     if (error != platform::err::FileExists) return false;
@@ -144,13 +200,18 @@ bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool&
   return false;
 }
 
+// Only the file this run wrote takes the name, and its new name is on the
+// device (the folder synced) before anything may delete the original. A
+// retry after a failed folder sync only syncs again.
 bool TForm8::PlaceTempFile() {
-  const std::string target = TargetPath();
-  const std::string temp = JobFolder + tempName_;
-  const bool placed =
-      TargetExists ? platform::ReplaceFile(temp, target) : platform::RenameFile(temp, target);
-  if (placed) partialFile_.clear();
-  return placed;
+  if (!partialFile_.empty()) {
+    const std::string temp = JobFolder + tempName_;
+    if (!platform::RenameListedFile(temp, TargetPath(), tempIdentity_, TargetExists)) {
+      return false;
+    }
+    partialFile_.clear();
+  }
+  return platform::SyncFolder(JobFolder);
 }
 
 }  // namespace vek

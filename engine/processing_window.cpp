@@ -347,8 +347,8 @@ void TForm8::CloseTarget() {
 
 bool TForm8::OpenForReading(std::unique_ptr<platform::FileStream>& stream, bool& open,
                             const std::string& path, const std::string& file, uint16_t code) {
-  stream = platform::FileStream::Open(path, platform::FileMode::OpenRead,
-                                      platform::ShareMode::Exclusive);
+  stream = platform::FileStream::OpenNoLinks(path, platform::FileMode::OpenRead,
+                                             platform::ShareMode::Exclusive);
   open = stream != nullptr;
   if (!open) {
     ErrorFileText = file;
@@ -404,6 +404,8 @@ void TForm8::ResetRunVariables() {
     OverallStep = callerTotals[2];
   }
   AnimationIcon = FirstRotationIcon;
+  sourceIdentity_.reset();
+  if (RunMode == RunDeleteFile) deleteIdentity_.reset();
   WarningsOn = true;
   ErrorReportsOn = true;
   fileBoostClass_ = platform::NormalPriorityClass;

@@ -237,6 +237,11 @@ class TForm8 : public ui::TForm {
   // this run; the finish logs any that is still there.
   void RemovePartialFile();
   void RemoveLeftovers();
+  // Whether the open source is the file that was listed; if not, the
+  // source is closed and the warning raised, going on at `skip`.
+  bool SourceIsListedFile(uint16_t skip);
+  // Raises the warning for a file that is not the one listed (no continue).
+  void WarnNotListedFile(const std::string& name, uint16_t skip);
   // Creates a file under a temporary name in JobFolder that nothing in the
   // folder holds (never the target's), so that no existing file is emptied,
   // and makes it the file under construction.
@@ -297,8 +302,14 @@ class TForm8 : public ui::TForm {
   TListedCheck SourceStillAsListed();
 
   // Delete helpers (delete_steps.cpp).
+  // `identity`: who the file must be (the listed file); none: the file
+  // found under the name when the delete states begin.
   void EnterDeleteStates(const std::string& folder, const std::string& name, int64_t size,
-                         uint16_t returnState);
+                         uint16_t returnState,
+                         std::optional<platform::FileIdentity> identity = std::nullopt);
+  // False (the file's warning raised, the run going on at `skip`) when the
+  // delete states' file is no longer the file they began with.
+  bool DeleteFileIsTheSame(const platform::FileIdentity& now);
   void LeaveDeleteStates();
   // The end of a job-list delete run, however it ends: the list is emptied
   // and its buttons disabled.
@@ -312,6 +323,11 @@ class TForm8 : public ui::TForm {
   // encrypted or the decrypted file, until it took its name.
   std::string partialFile_;
   std::string tempName_;  // its name, in JobFolder
+  platform::FileIdentity tempIdentity_;
+  // The current job's source as it was listed (or first found).
+  std::optional<platform::FileIdentity> sourceIdentity_;
+  // The file of the delete states.
+  std::optional<platform::FileIdentity> deleteIdentity_;
   // Unfinished files of this run that could not be removed yet.
   std::vector<std::string> leftovers_;
   // The priority class of the current file (raised by its boost, or normal).

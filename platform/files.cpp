@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/internal.h"
 #include "platform/paths.h"
@@ -142,18 +144,124 @@ std::string WithoutTrailingBackslash(std::string_view path) {
 
 namespace {
 // A new file named "*.exe" is a program, as its name says: it is created
-// runnable (the umask still applies). Every other file is created plain.
+// runnable by its owner. Every file is created for its owner alone: what
+// the program writes is the user's data, never something for others to read.
 mode_t CreationMode(std::string_view path) {
   constexpr std::string_view kProgramSuffix = ".exe";
   const bool program =
       path.size() >= kProgramSuffix.size() &&
       detail::EqualsNoCase(path.substr(path.size() - kProgramSuffix.size()), kProgramSuffix);
-  return program ? 0777 : 0666;
+  return program ? 0700 : 0600;
+}
+
+// A descriptor that closes itself.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+// The folder that holds a path's last name, opened from the drive's root one
+// name at a time without following a link, and that last name.
+struct HeldFolder {
+  UniqueFd Folder;
+  std::string Leaf;
+  std::string Host;  // the whole host path, for error numbers
+};
+
+// The Windows error of an *at call on `name` in `folder` that failed with
+// `errnum`: a symbolic link where none may be is 5.
+int AtError(int errnum, int folder, const std::string& name, const std::string& host) {
+  struct stat st {};
+  if ((errnum == ELOOP || errnum == ENOTDIR) &&
+      ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+    return err::AccessDenied;
+  }
+  return detail::PathError(errnum, host);
+}
+
+std::optional<HeldFolder> OpenParentNoLinks(std::string_view path) {
+  auto host = detail::HostPathOrFail(path);
+  if (!host) return std::nullopt;
+  const auto root = DriveRoot(path[0]);
+  if (!root || host->compare(0, root->size(), *root) != 0) {
+    Fail(err::PathNotFound);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  for (size_t at = root->size(); at < host->size();) {
+    if ((*host)[at] == '/') {
+      ++at;
+      continue;
+    }
+    const size_t end = std::min(host->find('/', at), host->size());
+    names.push_back(host->substr(at, end - at));
+    at = end;
+  }
+  if (names.empty()) {
+    Fail(err::AccessDenied);  // the root is no file
+    return std::nullopt;
+  }
+  UniqueFd folder(::open(root->c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) {
+    Fail(detail::PathError(errno, *root));
+    return std::nullopt;
+  }
+  for (size_t i = 0; i + 1 < names.size(); ++i) {
+    UniqueFd next(
+        ::openat(folder.Get(), names[i].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (next.Get() < 0) {
+      const int e = errno;
+      Fail(AtError(e, folder.Get(), names[i], *host) == err::AccessDenied ? err::AccessDenied
+                                                                          : err::PathNotFound);
+      return std::nullopt;
+    }
+    folder = std::move(next);
+  }
+  return HeldFolder{std::move(folder), names.back(), std::move(*host)};
+}
+
+std::optional<struct stat> StatIn(const HeldFolder& held) {
+  struct stat st {};
+  if (::fstatat(held.Folder.Get(), held.Leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return st;
+  Fail(detail::PathError(errno, held.Host));
+  return std::nullopt;
+}
+
+FileIdentity IdentityFrom(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+          static_cast<uint64_t>(st.st_nlink)};
+}
+
+bool Same(const struct stat& st, const FileIdentity& expected) {
+  return IdentityFrom(st).SameFile(expected);
 }
 }  // namespace
 
 std::unique_ptr<FileStream> FileStream::Open(std::string_view path, FileMode mode, ShareMode share,
                                              int* error) {
+  return OpenFile(path, mode, share, error, false);
+}
+
+std::unique_ptr<FileStream> FileStream::OpenNoLinks(std::string_view path, FileMode mode,
+                                                    ShareMode share, int* error) {
+  return OpenFile(path, mode, share, error, true);
+}
+
+std::unique_ptr<FileStream> FileStream::OpenFile(std::string_view path, FileMode mode,
+                                                 ShareMode share, int* error, bool noLinks) {
   const auto fail = [error](int e) {
     detail::SetLastError(e);
     if (error) *error = e;
@@ -171,8 +279,16 @@ std::unique_ptr<FileStream> FileStream::Open(std::string_view path, FileMode mod
   if (mode == FileMode::Create) flags |= O_CREAT;
   // Exclusive creation refuses any existing name, a link or a folder included.
   if (mode == FileMode::CreateNew) flags |= O_CREAT | O_EXCL;
-  const int fd = ::open(host->c_str(), flags, CreationMode(path));
-  if (fd < 0) return fail(detail::PathError(errno, *host));
+  int fd = -1;
+  if (noLinks) {
+    const auto held = OpenParentNoLinks(path);
+    if (!held) return fail(platform::LastError());
+    fd = ::openat(held->Folder.Get(), held->Leaf.c_str(), flags | O_NOFOLLOW, CreationMode(path));
+    if (fd < 0) return fail(AtError(errno, held->Folder.Get(), held->Leaf, *host));
+  } else {
+    fd = ::open(host->c_str(), flags, CreationMode(path));
+    if (fd < 0) return fail(detail::PathError(errno, *host));
+  }
 
   std::unique_ptr<FileStream> stream(new FileStream());
   stream->fd_ = fd;
@@ -310,6 +426,12 @@ bool FileStream::IsOpen() const {
   return fd_ >= 0;
 }
 
+FileIdentity FileStream::Identity() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return {device_, inode_, 0};
+  return IdentityFrom(st);
+}
+
 // --- Files and folders ------------------------------------------------------------
 
 bool FileExists(std::string_view path) {
@@ -371,6 +493,104 @@ bool ReplaceFile(std::string_view from, std::string_view to) {
   }
   if (::rename(hostFrom.c_str(), hostTo.c_str()) == 0) return true;
   return Fail(FolderError(errno));
+}
+
+std::optional<FileIdentity> IdentityOf(std::string_view path) {
+  const auto host = detail::HostPathOrFail(path);
+  if (!host) return std::nullopt;
+  const auto st = LinkStatus(*host);
+  if (!st) return std::nullopt;
+  return IdentityFrom(*st);
+}
+
+std::optional<FileIdentity> IdentityOfNoLinks(std::string_view path) {
+  const auto held = OpenParentNoLinks(path);
+  if (!held) return std::nullopt;
+  const auto st = StatIn(*held);
+  if (!st) return std::nullopt;
+  return IdentityFrom(*st);
+}
+
+bool DeleteListedFile(std::string_view path, const FileIdentity& expected) {
+  if (const auto fault = TakeFault(Op::Delete); fault.Error) return Fail(fault.Error);
+  const auto held = OpenParentNoLinks(path);
+  if (!held) return false;
+  const auto st = StatIn(*held);
+  if (!st) return false;
+  if (!Same(*st, expected)) return Fail(err::FileNotFound);
+  if (S_ISDIR(st->st_mode)) return Fail(err::AccessDenied);
+  if (!S_ISLNK(st->st_mode)) {
+    if (IsReadOnly(*st)) return Fail(err::AccessDenied);
+    if (InUse(*st)) return Fail(err::SharingViolation);
+  }
+  if (::unlinkat(held->Folder.Get(), held->Leaf.c_str(), 0) != 0) {
+    return Fail(detail::WinError(errno));
+  }
+  return true;
+}
+
+bool RenameListedFile(std::string_view from, std::string_view to, const FileIdentity& expected,
+                      bool replace) {
+  if (const auto fault = TakeFault(Op::Rename); fault.Error) return Fail(fault.Error);
+  const auto held = OpenParentNoLinks(from);
+  if (!held) return false;
+  const auto hostTo = detail::HostPathOrFail(to);
+  if (!hostTo) return false;
+  const size_t cut = hostTo->rfind('/');
+  const std::string toLeaf = hostTo->substr(cut + 1);
+  if (held->Host.size() <= held->Leaf.size() ||
+      held->Host.compare(0, held->Host.size() - held->Leaf.size(), *hostTo, 0, cut + 1) != 0 ||
+      held->Host.size() - held->Leaf.size() != cut + 1) {
+    return Fail(err::InvalidParameter);  // another folder
+  }
+  const int folder = held->Folder.Get();
+  const auto st = StatIn(*held);
+  if (!st) return false;
+  if (!Same(*st, expected)) return Fail(err::FileNotFound);
+  if (InUse(*st)) return Fail(err::SharingViolation);
+  struct stat target {};
+  const bool targetExists = ::fstatat(folder, toLeaf.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
+  if (replace && targetExists) {
+    if (S_ISDIR(target.st_mode) || (S_ISREG(target.st_mode) && IsReadOnly(target))) {
+      return Fail(err::AccessDenied);
+    }
+    if (InUse(target)) return Fail(err::SharingViolation);
+  }
+  if (replace) {
+    if (::renameat(folder, held->Leaf.c_str(), folder, toLeaf.c_str()) != 0) {
+      return Fail(FolderError(errno));
+    }
+  } else if (::renameat2(folder, held->Leaf.c_str(), folder, toLeaf.c_str(), RENAME_NOREPLACE) !=
+             0) {
+    if (errno == EEXIST) return Fail(err::AlreadyExists);
+    if (errno != EINVAL && errno != ENOSYS) return Fail(FolderError(errno));
+    // File systems without the no-replace rename: check, then rename.
+    if (targetExists) return Fail(err::AlreadyExists);
+    if (::renameat(folder, held->Leaf.c_str(), folder, toLeaf.c_str()) != 0) {
+      return Fail(FolderError(errno));
+    }
+  }
+  // Swapped in between the check and the rename: the newcomer goes back
+  // where it came from and does not become the named file.
+  struct stat placed {};
+  if (::fstatat(folder, toLeaf.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !Same(placed, expected)) {
+    ::renameat2(folder, toLeaf.c_str(), folder, held->Leaf.c_str(), RENAME_NOREPLACE);
+    return Fail(err::FileNotFound);
+  }
+  return true;
+}
+
+bool SyncFolder(std::string_view folder) {
+  if (const auto fault = TakeFault(Op::Flush); fault.Error) return Fail(fault.Error);
+  const auto host = detail::HostPathOrFail(folder);
+  if (!host) return false;
+  UniqueFd fd(::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0) return Fail(detail::PathError(errno, *host));
+  if (::fsync(fd.Get()) != 0 && errno != EINVAL) {
+    return Fail(detail::WinError(errno, err::WriteFault));
+  }
+  return true;
 }
 
 bool CreateDirectory(std::string_view path) {

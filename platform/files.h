@@ -52,6 +52,18 @@ struct CalendarTime {
   friend bool operator==(const CalendarTime&, const CalendarTime&) = default;
 };
 
+// Who a file is: its device and inode, and how many names (hard links) it has.
+struct FileIdentity {
+  uint64_t Device = 0;
+  uint64_t Inode = 0;
+  uint64_t Links = 0;
+  bool SameFile(const FileIdentity& other) const {
+    return Device == other.Device && Inode == other.Inode;
+  }
+};
+
+// New files are private to the user (read and write for the owner only, a
+// "*.exe" also runnable by the owner), whatever the umask allows.
 enum class FileMode {
   Create,     // create, or truncate an existing file to 0 bytes; read and write;
               // always exclusive, whatever share mode is asked for
@@ -76,6 +88,11 @@ class FileStream {
   // Symbolic links are never followed when opening for writing (5).
   static std::unique_ptr<FileStream> Open(std::string_view path, FileMode mode, ShareMode share,
                                           int* error = nullptr);
+  // The same, but no name below the drive's root on the way to the file, the
+  // file's own included, may be a symbolic link (5): a folder swapped for a
+  // link cannot lead the open elsewhere.
+  static std::unique_ptr<FileStream> OpenNoLinks(std::string_view path, FileMode mode,
+                                                 ShareMode share, int* error = nullptr);
   ~FileStream();  // closes, ignoring errors
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
@@ -92,11 +109,15 @@ class FileStream {
   // Closes now and reports whether that worked; later calls fail with 6.
   bool Close();
   bool IsOpen() const;
+  // The open file's identity (its link count as it is now).
+  FileIdentity Identity() const;
   int LastError() const { return lastError_; }
   const std::string& Path() const { return path_; }
 
  private:
   FileStream() = default;
+  static std::unique_ptr<FileStream> OpenFile(std::string_view path, FileMode mode,
+                                              ShareMode share, int* error, bool noLinks);
   bool Fail(int error) const;          // records the error, returns false
   int64_t FailCount(int error) const;  // records the error, returns -1
   bool CheckOpen() const;              // fails with 6 once closed
@@ -125,6 +146,26 @@ bool RenameFile(std::string_view from, std::string_view to);
 // Renames over an existing file in one step (for safe replacement).
 bool ReplaceFile(std::string_view from, std::string_view to);
 bool CreateDirectory(std::string_view path);
+
+// The identity of the name itself (a symbolic link is not followed), or
+// nothing (LastError set) when there is no such name.
+std::optional<FileIdentity> IdentityOf(std::string_view path);
+// The same, but nothing (5) when a folder on the way below the drive's root
+// is a symbolic link.
+std::optional<FileIdentity> IdentityOfNoLinks(std::string_view path);
+// Removes `path` only while it is the file `expected`, reached without a link
+// on the way: another file under the name fails with 2 and is left alone.
+// Otherwise as DeleteFile.
+bool DeleteListedFile(std::string_view path, const FileIdentity& expected);
+// Gives the file `expected`, now named `from`, the name `to` in the same
+// folder (`replace`: over an existing file, as ReplaceFile; else as
+// RenameFile), reached without a link on the way. A file under `from`
+// that is not `expected` fails with 2 and keeps its name.
+bool RenameListedFile(std::string_view from, std::string_view to, const FileIdentity& expected,
+                      bool replace);
+// Pushes a folder's entries (names made, renamed or removed) through to the
+// device. Counts as a Flush for fault injection.
+bool SyncFolder(std::string_view folder);
 // Creates the folder and every missing parent.
 bool ForceDirectories(std::string_view path);
 

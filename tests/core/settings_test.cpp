@@ -1,6 +1,7 @@
 // The settings record and the enciphered settings file.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -521,6 +522,25 @@ TEST_F(SettingsTest, FailedFirstWriteLeavesNoFile) {
   platform::faults::Fail(Op::Write, 1, platform::err::WriteFault);
   EXPECT_FALSE(SaveSettings());
   EXPECT_TRUE(FolderContents().empty());
+}
+
+// The settings are the user's alone (read-only for the owner) whatever the
+// umask, and a file someone put under the temporary name beforehand is
+// never written into: the save makes its own.
+TEST_F(SettingsTest, TheFileIsPrivateAndAPlantedTemporaryFileIsNeverUsed) {
+  const mode_t old = ::umask(022);
+  const fs::path planted = SettingsFile().string() + ".tmp";
+  vektest::MakeFile(planted, std::string_view("planted"));
+  fs::create_hard_link(planted, SettingsFile().parent_path() / "planted.keep");
+  const bool saved = SaveSettings();
+  ::umask(old);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(fs::status(SettingsFile()).permissions(), fs::perms::owner_read);
+  EXPECT_EQ(vektest::ReadFileBytes(SettingsFile().parent_path() / "planted.keep"),
+            std::vector<uint8_t>({'p', 'l', 'a', 'n', 't', 'e', 'd'}));
+  EXPECT_EQ(fs::hard_link_count(SettingsFile()), 1u);
+  EXPECT_FALSE(fs::exists(planted));
+  EXPECT_TRUE(LoadSettings());
 }
 
 TEST_F(SettingsTest, NewFileReplacesTheOldOneWhole) {

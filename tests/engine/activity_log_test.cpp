@@ -1,6 +1,8 @@
 // The activity log: its line format, the head of a run, and the save of
 // the log window to drive C:.
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -174,6 +176,25 @@ TEST_F(EngineLogTest, SavedLogHoldsTheHeadingThenTheLines) {
   Form21->Hide();
   Form21->Show();
   EXPECT_TRUE(Form21->Button2->Enabled());
+}
+
+// The saved log is the user's alone whatever the umask, and a file put
+// under its temporary name beforehand is never written into.
+TEST_F(EngineLogTest, TheSavedLogIsPrivateAndAPlantedTemporaryFileIsNeverUsed) {
+  const std::string name(LogName);
+  AddPlainJob("a.txt", PatternBytes(10));
+  EncryptAll();
+  Form8->Button4->Click();
+  MakeFile(HostPath(name + ".tmp"), std::string_view("planted"));
+  std::filesystem::create_hard_link(HostPath(name + ".tmp"), HostPath("planted.keep"));
+  const mode_t old = ::umask(022);
+  Form21->Button2->Click();
+  ::umask(old);
+  EXPECT_EQ(ReadHost(name), SavedLog());
+  EXPECT_EQ(std::filesystem::status(HostPath(name)).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(ReadHost("planted.keep"), std::vector<uint8_t>({'p', 'l', 'a', 'n', 't', 'e', 'd'}));
+  EXPECT_FALSE(HostExists(name + ".tmp"));
 }
 
 // From the main window's encrypt button through the run to the log; the

@@ -12,11 +12,15 @@
 // - nothing lost, nothing half-written under a real name, no temporary
 //   file left, and the program back at the main window;
 // - a file that is gone was overwritten by every pass before it went (a
-//   second name of the same file keeps what the last write left);
+//   descriptor kept open on the file shows what the last write left);
 // - a fault either changes nothing at all (every byte as after the clean
 //   run) or the run says so: a question, a log line and an error count;
 // - after Stop, Cancel or Skip file nothing more happens to the files the
 //   answer left, byte for byte.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -25,6 +29,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
@@ -277,6 +282,34 @@ int OverwritePasses(uint8_t method) {
   return method == vek::DeleteTriplePass ? 6 : method == vek::DeleteSinglePass ? 2 : 0;
 }
 
+// What became of a file's data after its name went: a descriptor of this
+// process keeps the data reachable (as a second name would, without making
+// the file one that has other names).
+class TShadow {
+ public:
+  explicit TShadow(const std::filesystem::path& path)
+      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    EXPECT_GE(fd_, 0) << path;
+  }
+  TShadow(TShadow&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  TShadow& operator=(TShadow&&) = delete;
+  ~TShadow() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  std::vector<uint8_t> Bytes() const {
+    struct stat st {};
+    std::vector<uint8_t> bytes;
+    if (::fstat(fd_, &st) != 0) return bytes;
+    bytes.resize(static_cast<size_t>(st.st_size));
+    const ssize_t got = ::pread(fd_, bytes.data(), bytes.size(), 0);
+    bytes.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return bytes;
+  }
+
+ private:
+  int fd_;
+};
+
 class EngineFaultSweep : public EngineTest,
                          public ::testing::WithParamInterface<std::tuple<TScenario, TKind>> {
  protected:
@@ -354,13 +387,12 @@ class EngineFaultSweep : public EngineTest,
 
   // C:\ holds the originals and the kept files; the job list holds the
   // originals (the one-file delete picks its file instead). Every regular
-  // original has a second name outside C:\.
+  // original is also held open here, to see its data once its name went.
   void Prepare() {
-    for (const std::filesystem::path& folder : {HostPath(), shadow_.path()}) {
-      for (const auto& item : std::filesystem::directory_iterator(folder)) {
-        std::filesystem::remove_all(item.path());
-      }
+    for (const auto& item : std::filesystem::directory_iterator(HostPath())) {
+      std::filesystem::remove_all(item.path());
     }
+    shadows_.clear();
     Form2->ClearJobList();
     for (const auto& [name, bytes] : Kept()) MakeFile(HostPath(name), bytes);
     Form2->Show();
@@ -369,7 +401,7 @@ class EngineFaultSweep : public EngineTest,
         std::filesystem::create_symlink(std::string(LinkTarget), HostPath(e.Name));
       } else {
         MakeFile(HostPath(e.Name), Original(e));
-        std::filesystem::create_hard_link(HostPath(e.Name), shadow_.path() / e.Name);
+        shadows_.emplace(e.Name, TShadow(HostPath(e.Name)));
         if (e.ReadOnly) {
           EXPECT_TRUE(platform::SetAttributes(WinPath(e.Name), platform::attr::ReadOnly));
         }
@@ -399,9 +431,8 @@ class EngineFaultSweep : public EngineTest,
             item.is_regular_file() ? ReadFileBytes(item.path()) : std::vector<uint8_t>{};
       }
     }
-    for (const auto& item : std::filesystem::directory_iterator(shadow_.path())) {
-      const std::string name = item.path().filename().string();
-      if (!folder.contains(name)) folder[std::string(ShadowPrefix) + name] = ReadFileBytes(item.path());
+    for (const auto& [name, shadow] : shadows_) {
+      if (!folder.contains(name)) folder[std::string(ShadowPrefix) + name] = shadow.Bytes();
     }
     return folder;
   }
@@ -662,7 +693,7 @@ class EngineFaultSweep : public EngineTest,
   static constexpr std::string_view LinkTarget = "linked.txt";
   static constexpr std::string_view ShadowPrefix = "second name of ";
   std::vector<TEntry> entries_;
-  TempDir shadow_;
+  std::map<std::string, TShadow> shadows_;
 };
 
 // How the fault runs of one case ended.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform_fixture.h"
@@ -256,7 +257,80 @@ TEST_F(FileStreamTest, NewProgramFilesAreCreatedRunnable) {
   }
 }
 
+// Whatever the umask lets others have, a new file is its owner's alone.
+TEST_F(FileStreamTest, NewFilesAreForTheirOwnerAloneWhateverTheUmask) {
+  const mode_t old = ::umask(022);
+  const std::pair<const char*, FileMode> cases[] = {
+      {"c.txt", FileMode::Create}, {"n.txt", FileMode::CreateNew}, {"p.exe", FileMode::Create}};
+  for (const auto& [name, mode] : cases) {
+    EXPECT_TRUE(OpenOrDie(Win(name), mode)) << name;
+  }
+  ::umask(old);
+  EXPECT_EQ(fs::status(dir / "c.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(dir / "n.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(dir / "p.exe").permissions(), fs::perms::owner_all);
+}
+
+// OpenNoLinks takes no link on the way, a folder's or the file's own; the
+// plain open still goes through a folder link.
+TEST_F(FileStreamTest, OpenNoLinksRefusesALinkAnywhereOnThePath) {
+  fs::create_directories(dir / "real" / "sub");
+  vektest::MakeFile(dir / "real" / "sub" / "f.txt", "data");
+  fs::create_directory_symlink(dir / "real", dir / "via");
+  fs::create_symlink(dir / "real" / "sub" / "f.txt", dir / "real" / "sub" / "l.txt");
+  for (const char* path : {"via\\sub\\f.txt", "real\\sub\\l.txt"}) {
+    int error = 0;
+    EXPECT_FALSE(FileStream::OpenNoLinks(Win(path), FileMode::OpenRead, ShareMode::DenyNone, &error))
+        << path;
+    EXPECT_EQ(error, err::AccessDenied) << path;
+  }
+  EXPECT_FALSE(FileStream::OpenNoLinks(Win("via\\sub\\f.txt.new"), FileMode::CreateNew,
+                                       ShareMode::DenyNone));
+  EXPECT_FALSE(IdentityOfNoLinks(Win("via\\sub\\f.txt")));
+  EXPECT_FALSE(fs::exists(dir / "real" / "sub" / "f.txt.new"));
+  EXPECT_EQ(OpenError(Win("via\\sub\\f.txt"), FileMode::OpenRead), 0);
+  auto direct = FileStream::OpenNoLinks(Win("real\\sub\\f.txt"), FileMode::OpenRead,
+                                        ShareMode::DenyNone);
+  ASSERT_TRUE(direct);
+  EXPECT_TRUE(direct->Identity().SameFile(*IdentityOf(Win("real\\sub\\f.txt"))));
+  int error = 0;
+  EXPECT_FALSE(FileStream::OpenNoLinks(Win("real\\none\\f.txt"), FileMode::OpenRead,
+                                       ShareMode::DenyNone, &error));
+  EXPECT_EQ(error, err::PathNotFound);
+  EXPECT_FALSE(FileStream::OpenNoLinks(Win("real\\sub\\none.txt"), FileMode::OpenRead,
+                                       ShareMode::DenyNone, &error));
+  EXPECT_EQ(error, err::FileNotFound);
+}
+
 using FileOpsTest = PlatformTest;
+
+// The listed-file operations act only on the file they are given: another
+// file under the name (or reached through a folder link) is left alone.
+TEST_F(FileOpsTest, ListedFileOperationsActOnlyOnThatFile) {
+  vektest::MakeFile(dir / "a.txt", "listed");
+  const auto listed = IdentityOf(Win("a.txt"));
+  ASSERT_TRUE(listed);
+  fs::rename(dir / "a.txt", dir / "kept.txt");  // alive, so its inode is not reused
+  vektest::MakeFile(dir / "a.txt", "other");
+  EXPECT_FALSE(DeleteListedFile(Win("a.txt"), *listed));
+  EXPECT_EQ(LastError(), err::FileNotFound);
+  EXPECT_FALSE(RenameListedFile(Win("a.txt"), Win("b.txt"), *listed, false));
+  EXPECT_EQ(ReadText(dir / "a.txt"), "other");
+  EXPECT_FALSE(fs::exists(dir / "b.txt"));
+
+  fs::create_directory(dir / "sub");
+  fs::rename(dir / "kept.txt", dir / "sub" / "kept.txt");
+  fs::create_directory_symlink(dir / "sub", dir / "via");
+  EXPECT_FALSE(DeleteListedFile(Win("via\\kept.txt"), *listed));
+  EXPECT_EQ(LastError(), err::AccessDenied);
+  EXPECT_TRUE(RenameListedFile(Win("sub\\kept.txt"), Win("sub\\a.txt"), *listed, false));
+  EXPECT_FALSE(RenameListedFile(Win("sub\\a.txt"), Win("a.txt"), *listed, true));  // other folder
+  EXPECT_TRUE(RenameListedFile(Win("sub\\a.txt"), Win("sub\\a.txt.2"), *listed, true));
+  EXPECT_TRUE(SyncFolder(Win("sub")));
+  EXPECT_TRUE(DeleteListedFile(Win("sub\\a.txt.2"), *listed));
+  EXPECT_FALSE(fs::exists(dir / "sub" / "a.txt.2"));
+  EXPECT_EQ(ReadText(dir / "a.txt"), "other");
+}
 
 TEST_F(FileOpsTest, ExistenceTellsFilesFromFolders) {
   vektest::MakeFile(dir / "f.txt", "");
