@@ -118,13 +118,6 @@ bool TForm8::WriteOrRaise(platform::FileStream& stream, const uint8_t* data, siz
   return false;
 }
 
-void TForm8::AdvanceProgress(int64_t bytes) {
-  FileDone += bytes;
-  OverallDone += bytes;
-  ShowFileProgress();
-  ShowOverallProgress();
-}
-
 bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool& open) {
   RemovePartialFile();  // what an earlier try of this file left
   for (int attempt = 1; attempt <= TempNameTries; ++attempt) {
