@@ -20,8 +20,13 @@
 // (25 times the literal form, core/cipher_reference.h): the literal form is
 // timed over a sample here, so a slower production cipher shows as a
 // slower engine. The production cipher's own pass is printed beside it.
-// (A tick's wall time is printed too; on a busy machine it carries the
-// time the machine gave to other work while the tick ran.)
+// Each case is timed twice: on the wall clock and by the processor time of
+// this thread, each against its bound taken the same way. On a machine
+// busy with other work the wall time carries that work (and the bound
+// taken a moment earlier may have carried less), so the cipher cases are
+// judged by processor time; the cases that wait for the device (the
+// overwrite, adding a folder) by wall time. Both are printed. (A tick's
+// wall time is printed too.)
 //
 // The run lowers its own locked-memory limit to 8 MiB, an ordinary user's
 // default. Exit status 1 when a goal is missed.
@@ -142,8 +147,12 @@ double PeakMemoryMiB() {
 struct TCipherCost {
   double LiteralPerByte = 0;
   double FastPerByte = 0;
+  double LiteralWorkPerByte = 0;  // processor time
   double PassSeconds(size_t bytes) const {
     return static_cast<double>(bytes) * LiteralPerByte / CipherGoal;
+  }
+  double PassWorkSeconds(size_t bytes) const {
+    return static_cast<double>(bytes) * LiteralWorkPerByte / CipherGoal;
   }
 };
 
@@ -151,10 +160,12 @@ TCipherCost MeasureCipher(size_t literalSample, size_t fastSample) {
   TCipherCost cost;
   std::vector<uint8_t> data(literalSample);
   vek::TKeyState key;
+  const double work = ThreadMs();
   auto start = Clock::now();
   vek::reference::SetKey(key, Key);
   vek::reference::EncipherBlock(key, data.data(), data.size());
   cost.LiteralPerByte = Seconds(Clock::now() - start).count() / static_cast<double>(literalSample);
+  cost.LiteralWorkPerByte = (ThreadMs() - work) / 1e3 / static_cast<double>(literalSample);
   data.assign(fastSample, 0);
   start = Clock::now();
   key.SetKey(Key);
@@ -232,6 +243,9 @@ struct TCase {
   double Bound = 0;
   double FastBound = 0;  // the same bound by the production cipher (0: none)
   double Limit = 0;      // the goal, in seconds
+  double WorkSeconds = 0;  // processor time of the run (this thread)
+  double WorkBound = 0;    // 0: judged by wall time
+  double WorkLimit = 0;
   std::string Goal;
   double PeakMiB = 0;
   TTicks Ticks;
@@ -242,10 +256,12 @@ struct TCase {
 void RunToTheFinish(TCase& c, const std::function<void()>& start) {
   currentTicks = &c.Ticks;
   ResetPeakMemory();
+  const double work = ThreadMs();
   const auto begun = Clock::now();
   start();
   while (vek::Form8->RunActive()) ui::Application->WaitMessage();
   c.Seconds = Seconds(Clock::now() - begun).count();
+  c.WorkSeconds = (ThreadMs() - work) / 1e3;
   c.PeakMiB = PeakMemoryMiB();
   currentTicks = nullptr;
   c.Completed = vek::Form8->Label1->Caption() == "Completed.";
@@ -304,6 +320,8 @@ class TBench {
     c.Bound = cipher_.PassSeconds(bytes);
     c.FastBound = static_cast<double>(bytes) * cipher_.FastPerByte;
     c.Limit = factor * c.Bound + perFile * files;
+    c.WorkBound = cipher_.PassWorkSeconds(bytes);
+    c.WorkLimit = factor * c.WorkBound + perFile * files;
     c.Goal = goal;
   }
 
@@ -485,7 +503,7 @@ int main(int argc, char** argv) {
 
   TSizes sizes = smoke ? SmokeSizes : FullSizes;
   if (large && !smoke) sizes.Large.push_back(128 * MiB);
-  const TCipherCost cipher = MeasureCipher(smoke ? 1024 : 48 << 10, smoke ? 64 << 10 : 4 * MiB);
+  const TCipherCost cipher = MeasureCipher(smoke ? 1024 : 96 << 10, smoke ? 64 << 10 : 4 * MiB);
   const std::vector<TCase> cases = TBench(folder, sizes, cipher).RunAll();
   const int timerTicks = smoke ? 20 : 200;
   const double timer = FiveMsTimerSeconds(timerTicks);
@@ -503,11 +521,17 @@ int main(int argc, char** argv) {
               1e-6 * CipherGoal / cipher.LiteralPerByte, 1e-6 / cipher.LiteralPerByte,
               CipherGoal, 1e-6 / cipher.FastPerByte, cipher.LiteralPerByte / cipher.FastPerByte);
   for (const TCase& c : cases) {
-    const bool within = c.Seconds <= c.Limit;
+    const bool byWork = c.WorkBound > 0;
+    const bool within = byWork ? c.WorkSeconds <= c.WorkLimit : c.Seconds <= c.Limit;
     std::printf("%s\n", c.Name.c_str());
-    std::printf("  %8.3f s, bound %.3f s, ratio %.2f; goal %s = %.3f s: %s%s\n", c.Seconds,
-                c.Bound, c.Seconds / c.Bound, c.Goal.c_str(), c.Limit, within ? "met" : "MISSED",
-                c.Completed ? "" : " (DID NOT COMPLETE)");
+    std::printf("  wall %8.3f s, bound %.3f s, ratio %.2f; goal %s = %.3f s\n", c.Seconds, c.Bound,
+                c.Seconds / c.Bound, c.Goal.c_str(), c.Limit);
+    if (byWork) {
+      std::printf("  processor %8.3f s, bound %.3f s, ratio %.2f; goal = %.3f s\n", c.WorkSeconds,
+                  c.WorkBound, c.WorkSeconds / c.WorkBound, c.WorkLimit);
+    }
+    std::printf("  goal (by %s time): %s%s\n", byWork ? "processor" : "wall",
+                within ? "met" : "MISSED", c.Completed ? "" : " (DID NOT COMPLETE)");
     if (c.FastBound > 0) {
       std::printf("  one pass of the production cipher %.3f s, ratio %.2f\n", c.FastBound,
                   c.Seconds / c.FastBound);
