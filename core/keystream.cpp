@@ -108,14 +108,38 @@ size_t TKeystreamStore::Extend(size_t end) {
   return kept_ - from;
 }
 
-size_t TKeystreamStore::StateAt(size_t position, TKeyState& key) const {
+size_t TKeystreamStore::StateAt(size_t position, TKeyState& key) {
   if (position == kept_) {
     key = frontier_;
     return 0;
   }
+  size_t from = position / StateInterval * StateInterval;
   GetState(position / StateInterval, key);
-  const size_t rest = position % StateInterval;
-  for (size_t i = 0; i < rest; ++i) key.StirKeyState();
+  // The state at the end of an earlier file between the checkpoint and
+  // `position` shortens the way (or is the state wanted).
+  const auto next = std::upper_bound(marks_.begin(), marks_.end(), position,
+                                     [](size_t at, const TMark& m) { return at < m.Position; });
+  if (next != marks_.begin() && std::prev(next)->Position >= from) {
+    from = std::prev(next)->Position;
+    key = std::prev(next)->State;
+  }
+  const size_t rest = position - from;
+  if (rest == 0) return 0;
+  // Stirring on from there: the cipher over zeros moves the state the same way.
+  uint8_t zeros[512];
+  for (size_t done = 0; done < rest;) {
+    const size_t n = std::min(rest - done, sizeof zeros);
+    std::memset(zeros, 0, n);
+    key.EncipherBlock(zeros, n);
+    done += n;
+  }
+  explicit_bzero(zeros, sizeof zeros);
+  if (marks_.size() < MarkCapacity) {
+    const auto at = next - marks_.begin();
+    // Reserved once, so that no copy of a state is left behind by a move.
+    if (marks_.capacity() < MarkCapacity) marks_.reserve(MarkCapacity);
+    marks_.insert(marks_.begin() + at, TMark{position, key});
+  }
   return rest;
 }
 
@@ -130,6 +154,7 @@ size_t TKeystreamStore::Apply(TKeyState& key, uint8_t* data, size_t length) {
     position_ += length;
     return direct(data, length);
   }
+  if (length == 0) return 0;  // `key` is at position_ already
   const size_t end = position_ + length;
   size_t work = Extend(end);
   const size_t stored = std::min(end, kept_) - position_;
@@ -167,6 +192,8 @@ void TKeystreamStore::Wipe() {
     platform::VirtualFree(memory_, mapped_);
     memory_ = nullptr;
   }
+  if (marks_.capacity() > 0) explicit_bzero(marks_.data(), marks_.capacity() * sizeof(TMark));
+  std::vector<TMark>().swap(marks_);
   mapped_ = 0;
   locked_ = 0;
   lockRefused_ = false;

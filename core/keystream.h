@@ -2,12 +2,11 @@
 // The keystream of a run, kept so that each byte of it is computed once.
 //
 // The keystream depends only on the key text and the position, so every
-// file of a run under one key (and the verification of each) uses the same
-// bytes from the same start. A run keeps what it has computed: the bytes,
+// file of a run under one key uses the same bytes from the same start. A run keeps what it has computed: the bytes,
 // up to a bound, in memory locked where the host allows it, and the key
-// state at every block boundary (and where the last computing stopped), so
-// that the state after any n bytes (a key-check block) costs at most one
-// block of stirring and usually none. Beyond the bound the cipher runs on
+// state at every block boundary, where the last computing stopped and
+// where earlier files ended, so that the state after any n bytes (a
+// key-check block) costs at most one block of stirring and usually none. Beyond the bound the cipher runs on
 // the key state directly, as it would without any of this.
 //
 // Only memory the host has locked holds any of it: when the host locks less
@@ -19,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "core/cipher.h"
 
@@ -64,8 +64,9 @@ class TKeystreamStore {
   // Computes keystream until `end` (at most the capacity) is kept.
   size_t Extend(size_t end);
   // The key state after `position` kept bytes into `key`; the stirring it
-  // needed, counted in keystream bytes.
-  size_t StateAt(size_t position, TKeyState& key) const;
+  // needed, counted in keystream bytes. A state it had to stir for is kept
+  // as a mark, so the next file of that length needs none.
+  size_t StateAt(size_t position, TKeyState& key);
   void PutState(size_t interval, const TKeyState& key);
   void GetState(size_t interval, TKeyState& key) const;
   size_t Touched() const;
@@ -83,6 +84,13 @@ class TKeystreamStore {
   TKeyState frontier_{};    // the state at position kept_
   size_t kept_ = 0;
   size_t position_ = 0;     // of the current run
+  // Key states where earlier runs of bytes ended, by position, up to a bound.
+  struct TMark {
+    size_t Position;
+    TKeyState State;
+  };
+  static constexpr size_t MarkCapacity = 4096;
+  std::vector<TMark> marks_;
 };
 
 }  // namespace vek

@@ -8,10 +8,20 @@
 // ends early or holds more is a read error, never a file whose header
 // disagrees with its data.
 //
+// The verification needs no second cipher pass: while the file is written
+// a digest is kept of every source block as it was read and of every
+// region as it was written (each data block, the key-check block; the
+// header is kept whole). Read back after the flush, each source block and
+// each region of the file must give its digest again: a source byte read
+// wrong once, or a byte written or stored wrong, shows as a mismatch of its
+// block.
+//
 // The encrypted file is written under a temporary name and takes its own
 // (replacing an older one the user agreed to replace) only once it is
 // complete and on the device: an interrupted run never leaves half an
 // encrypted file under the real name, nor costs the older one.
+
+#include <xxhash.h>
 
 #include <algorithm>
 #include <cstring>
@@ -35,6 +45,26 @@ constexpr std::string_view BoostCaption = " Task details : (Insane! CPU boost mo
 constexpr std::string_view ZeroLengthMessage = "Cannot encrypt a file that is zero bytes long.";
 constexpr std::string_view LengthFailedMessage =
     "File length failed verification (storage media maybe unreliable)";
+
+uint64_t Digest(const uint8_t* data, size_t length) {
+  return XXH3_64bits(data, length);
+}
+
+// The digest of block `index` into `digests`, which grows as needed.
+void KeepDigest(std::vector<uint64_t>& digests, int64_t index, uint64_t digest) {
+  const auto at = static_cast<size_t>(index);
+  if (digests.size() <= at) digests.resize(at + 1);
+  digests[at] = digest;
+}
+
+bool DigestMatches(const std::vector<uint64_t>& digests, int64_t index, uint64_t digest) {
+  const auto at = static_cast<size_t>(index);
+  return at < digests.size() && digests[at] == digest;
+}
+
+int64_t BlockIndex(int64_t done) {
+  return done / static_cast<int64_t>(SharedBufferSize);
+}
 
 }  // namespace
 
@@ -157,6 +187,8 @@ void TForm8::StepEncryptOpenSource() {
       return;
     }
     EncryptDone = 0;
+    sourceDigests_.clear();
+    writtenDigests_.clear();
     if (!AdoptMeasuredSourceSize()) return;
   }
   SetNextState(StateEncryptCreateTarget);
@@ -230,18 +262,22 @@ void TForm8::StepEncryptReadBlock() {
         ReadExactly(*SourceStream, SharedBuffer.data(), want, SourceName, platform::err::ReadFault);
     if (got < 0) return;
     BlockLength = static_cast<uint16_t>(got);
+    KeepDigest(sourceDigests_, BlockIndex(EncryptDone), Digest(SharedBuffer.data(), BlockLength));
   }
   SetNextState(StateEncipherBlock);
 }
 
 void TForm8::StepEncipherBlock() {
-  EncipherWithRunKeystream(SharedBuffer.data(), BlockLength);
+  // The end of the data (an empty block) leaves the key state where it is.
+  if (BlockLength > 0) EncipherWithRunKeystream(SharedBuffer.data(), BlockLength);
   SetNextState(StateEncryptWriteBlock);
 }
 
 void TForm8::StepEncryptWriteBlock() {
-  if (BlockLength == 0 ||
-      WriteOrRaise(*TargetStream, SharedBuffer.data(), BlockLength, TargetName)) {
+  if (BlockLength == 0) {
+    SetNextState(StateEncryptAdvance);
+  } else if (WriteOrRaise(*TargetStream, SharedBuffer.data(), BlockLength, TargetName)) {
+    KeepDigest(writtenDigests_, BlockIndex(EncryptDone), Digest(SharedBuffer.data(), BlockLength));
     SetNextState(StateEncryptAdvance);
   }
 }
@@ -263,6 +299,7 @@ void TForm8::StepEncryptCloseSource() {
 
 void TForm8::StepWriteKeyCheck() {
   if (WriteOrRaise(*TargetStream, KeyState.State, KeyCheckLength, TargetName)) {
+    keyCheckDigest_ = Digest(KeyState.State, KeyCheckLength);
     SetNextState(StateEncryptCloseTarget);
   }
 }
@@ -309,7 +346,7 @@ void TForm8::StepVerifyStart() {
   FileDone = 0;
   SetAnimation(AnimationVerify);
   ShowFileProgress();
-  if (SetKeyFromKeyEntry()) SetNextState(StateVerifyOpenSource);
+  SetNextState(StateVerifyOpenSource);
 }
 
 void TForm8::StepVerifyOpenSource() {
@@ -382,13 +419,17 @@ void TForm8::StepVerifyReadTarget() {
   if (ReadTargetBlock(BlockLength)) SetNextState(StateVerifyEncipher);
 }
 
+// The two blocks as read back, by their digests.
 void TForm8::StepVerifyEncipher() {
-  EncipherWithRunKeystream(SharedBuffer.data(), BlockLength);
+  verifySourceDigest_ = Digest(SharedBuffer.data(), BlockLength);
+  verifyTargetDigest_ = Digest(SharedBuffer2.data(), BlockLength);
   SetNextState(StateVerifyCompare);
 }
 
 void TForm8::StepVerifyCompare() {
-  if (std::memcmp(SharedBuffer.data(), SharedBuffer2.data(), BlockLength) != 0) {
+  const int64_t block = BlockIndex(EncryptDone);
+  if (!DigestMatches(sourceDigests_, block, verifySourceDigest_) ||
+      !DigestMatches(writtenDigests_, block, verifyTargetDigest_)) {
     LeaveFileWithWarning("File data integrity error (storage media maybe unreliable)");
     return;
   }
@@ -403,7 +444,7 @@ void TForm8::StepVerifyAdvance() {
 
 void TForm8::StepVerifyKeyCheck() {
   if (!ReadTargetBlock(KeyCheckLength)) return;
-  if (std::memcmp(SharedBuffer2.data(), KeyState.State, KeyCheckLength) != 0) {
+  if (Digest(SharedBuffer2.data(), KeyCheckLength) != keyCheckDigest_) {
     LeaveFileWithWarning("File key integrity error (storage media maybe unreliable)");
     return;
   }

@@ -151,13 +151,6 @@ bool TForm8::WriteOrRaise(platform::FileStream& stream, const uint8_t* data, siz
   return false;
 }
 
-void TForm8::AdvanceProgress(int64_t bytes) {
-  FileDone += bytes;
-  OverallDone += bytes;
-  ShowFileProgress();
-  ShowOverallProgress();
-}
-
 bool TForm8::SourceIsListedFile(uint16_t skip) {
   if (!sourceIdentity_ || SourceStream->Identity().SameFile(*sourceIdentity_)) return true;
   CloseSource();

@@ -242,14 +242,22 @@ void TForm8::FormClose(ui::TCloseAction& action) {
 // One tick runs steps, each as the state machine gives it, until a step
 // waits (for the user, for a retry, at the finish) or the tick has done its
 // work: about one block of fresh keystream. Steps that cost next to nothing
-// (reads, writes, compares, progress) run on in the same tick; a click
-// lands between two ticks, so always between two steps.
+// (reads, writes, compares, progress, the next file) run on in the same
+// tick; a click lands between two ticks, so always between two steps.
 void TForm8::Timer1Timer() {
   // The engine state is the program's, moved by its one processing window
   // while that window's run lasts; a finished run's ticks have nothing to do.
   if (Form8 != this || !runActive_) return;
+  RunTickSteps();
+  ShowDueProgress();
+}
+
+void TForm8::RunTickSteps() {
   tickWork_ = 0;
+  const bool realClock = ui::clock::Mode() == ui::ClockMode::Real;
   const auto started = std::chrono::steady_clock::now();
+  auto stepStarted = started;
+  std::chrono::steady_clock::duration longestStep{};
   while (true) {
     const uint16_t state = EngineState.Current;
     EngineState.Next = state;
@@ -257,11 +265,14 @@ void TForm8::Timer1Timer() {
     EngineState.Current = EngineState.Next;
     if (EngineState.Current == EngineIdle || EngineState.Current == state) return;
     if (!Timer1->Enabled() || tickWork_ >= tickBudget_) return;
-    // On the real clock a slow device ends the tick too, so that the
-    // window stays responsive.
-    if (ui::clock::Mode() == ui::ClockMode::Real &&
-        std::chrono::steady_clock::now() - started >= TickTimeLimit) {
-      return;
+    // On the real clock the tick also ends before its time runs out: when
+    // a step as long as the longest so far would take it past the limit
+    // (a slow device, a busy machine), the next step waits for the next tick.
+    if (realClock) {
+      const auto now = std::chrono::steady_clock::now();
+      longestStep = std::max(longestStep, now - stepStarted);
+      stepStarted = now;
+      if (now - started + longestStep >= TickTimeLimit) return;
     }
   }
 }
@@ -406,6 +417,8 @@ void TForm8::ResetRunVariables() {
   AnimationIcon = FirstRotationIcon;
   sourceIdentity_.reset();
   if (RunMode == RunDeleteFile) deleteIdentity_.reset();
+  progressHeld_ = false;
+  progressShownAt_ = ui::clock::NowMs();
   WarningsOn = true;
   ErrorReportsOn = true;
   fileBoostClass_ = platform::NormalPriorityClass;
@@ -458,6 +471,32 @@ int64_t TForm8::OverwriteProgressBytes(int64_t size) {
 }
 
 // --- Progress ---------------------------------------------------------------------
+
+// The progress lines follow the work at most every progress interval on
+// the window's clock; what is held back is shown at the end of a tick that
+// finds it due, or that leaves the engine waiting (for the user).
+void TForm8::AdvanceProgress(int64_t bytes) {
+  FileDone += bytes;
+  OverallDone += bytes;
+  if (ui::clock::NowMs() - progressShownAt_ < progressInterval_) {
+    progressHeld_ = true;
+    return;
+  }
+  ShowProgressNow();
+}
+
+void TForm8::ShowProgressNow() {
+  progressHeld_ = false;
+  progressShownAt_ = ui::clock::NowMs();
+  ShowFileProgress();
+  ShowOverallProgress();
+}
+
+void TForm8::ShowDueProgress() {
+  if (!progressHeld_) return;
+  const bool waiting = !runActive_ || StepFor(EngineState.Current) == nullptr;
+  if (waiting || ui::clock::NowMs() - progressShownAt_ >= progressInterval_) ShowProgressNow();
+}
 
 void TForm8::ShowFileProgress() {
   const TProgressText p = ProgressOf(FileDone, FileTotal, FileStep);
@@ -543,6 +582,9 @@ void TForm8::StepFinish() {
   Timer2->SetEnabled(false);
   platform::SetPriorityClass(platform::NormalPriorityClass);
   fileBoostClass_ = platform::NormalPriorityClass;
+  progressHeld_ = false;  // the finish shows its own figures
+  sourceDigests_ = {};
+  writtenDigests_ = {};
   CloseAllStreams();
   // Nothing of the run's keystream outlives it.
   RunKeystream.Wipe();

@@ -86,6 +86,11 @@ class TForm8 : public ui::TForm {
   static constexpr int64_t DefaultTickBudget = static_cast<int64_t>(SharedBufferSize);
   void SetTickBudget(int64_t keystreamBytes) { tickBudget_ = keystreamBytes; }
   int64_t TickBudget() const { return tickBudget_; }
+  // How often, in milliseconds of the window's clock, the progress lines
+  // follow the work while a file is processed (0: after every step).
+  static constexpr int64_t DefaultProgressInterval = 30;
+  void SetProgressInterval(int64_t ms) { progressInterval_ = ms; }
+  int64_t ProgressInterval() const { return progressInterval_; }
 
   // A run is in progress: from the show to the finish. While it is, no
   // other window may use KeyState, the work buffers or the job list.
@@ -104,6 +109,8 @@ class TForm8 : public ui::TForm {
   void AnimateStatusIcon();
   void ShowFileProgress();
   void ShowOverallProgress();
+  // Both lines now, and what was held back with them.
+  void ShowProgressNow();
   static int64_t KilobytesRoundedUp(int64_t size);
   // What the overall progress counts for the overwrite passes of a file of
   // `size` bytes with DeleteMethod: its kilobytes, rounded up, each pass.
@@ -284,6 +291,10 @@ class TForm8 : public ui::TForm {
   bool WriteOrRaise(platform::FileStream& stream, const uint8_t* data, size_t count,
                     const std::string& file);
   void AdvanceProgress(int64_t bytes);
+  // At the end of a tick: the progress held back, when it is due.
+  void ShowDueProgress();
+  // The steps of one tick.
+  void RunTickSteps();
   // Work done in this tick: keystream bytes computed, bytes read or written.
   void ChargeTick(int64_t keystreamBytes);
   void ChargeTransfer(int64_t bytes);
@@ -317,6 +328,17 @@ class TForm8 : public ui::TForm {
 
   int64_t tickBudget_ = DefaultTickBudget;
   int64_t tickWork_ = 0;
+  int64_t progressInterval_ = DefaultProgressInterval;
+  int64_t progressShownAt_ = 0;  // on the window's clock
+  bool progressHeld_ = false;    // progress made since, not shown yet
+  // The current encrypted file's digests, by block: each source block as it
+  // was read, each data block as it was written, and the key-check block;
+  // then those of the blocks the verification read back.
+  std::vector<uint64_t> sourceDigests_;
+  std::vector<uint64_t> writtenDigests_;
+  uint64_t keyCheckDigest_ = 0;
+  uint64_t verifySourceDigest_ = 0;
+  uint64_t verifyTargetDigest_ = 0;
   bool runActive_ = false;
   bool keystreamLockLogged_ = false;  // this run's word on locked memory is said
   // The file under construction: the temporary file that becomes the

@@ -65,6 +65,19 @@ std::vector<SearchRec> FindFiles(std::string_view pathWithMask, uint32_t attrFil
   const std::string_view mask = pathWithMask.substr(cut + 1);
   const auto folder = detail::HostPathOrFail(pathWithMask.substr(0, cut + 1));
   if (!folder) return found;
+  // An exact name is looked up directly, whatever the size of its folder;
+  // one that is not there takes the search below, which tells why.
+  if (!mask.empty() && mask != "." && mask != ".." &&
+      mask.find_first_of("*?") == std::string_view::npos) {
+    if (auto rec = Describe(*folder, std::string(mask))) {
+      if ((rec->Attr & ~attrFilter & kFilteredBits) == 0) {
+        found.push_back(std::move(*rec));
+      } else {
+        detail::SetLastError(err::FileNotFound);
+      }
+      return found;
+    }
+  }
   std::unique_ptr<DIR, DirCloser> dir(::opendir(folder->c_str()));
   if (!dir) {
     detail::SetLastError(detail::FolderError(errno));

@@ -504,9 +504,19 @@ int TProgressBar::Position() const {
   return As<QProgressBar>(this)->value();
 }
 
+// A new position asks for the bar to be painted with the rest of its window
+// at the next turn of the message loop, instead of painting it at once.
 void TProgressBar::SetPosition(int64_t pos) {
   auto* bar = As<QProgressBar>(this);
-  bar->setValue(static_cast<int>(std::clamp<int64_t>(pos, bar->minimum(), bar->maximum())));
+  const int value = static_cast<int>(std::clamp<int64_t>(pos, bar->minimum(), bar->maximum()));
+  if (value == bar->value()) return;
+  if (!bar->updatesEnabled()) {
+    bar->setValue(value);
+    return;
+  }
+  bar->setUpdatesEnabled(false);
+  bar->setValue(value);
+  bar->setUpdatesEnabled(true);  // requests the paint
 }
 
 // --- TTabbedNotebook ---------------------------------------------------------------------

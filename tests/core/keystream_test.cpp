@@ -102,6 +102,30 @@ TEST(KeystreamStoreTest, EachKeystreamByteIsComputedOncePerRun) {
             9 * Interval - (length + 500));
 }
 
+// Many small files under one key: the key state where a file ended is
+// kept, so a later file of that length needs no stirring for its key-check
+// block, and one a little longer only the difference.
+TEST(KeystreamStoreTest, TheStateWhereAFileEndedServesTheNextFiles) {
+  std::mt19937 random(13);
+  TKeystreamStore store(8 * Interval);
+  const std::string key = "many small files";
+  struct TFile {
+    size_t Length;
+    size_t Work;
+  };
+  const TFile files[] = {
+      {4000, 4000},  // computes the keystream, and ends where it stops
+      {3000, 3000},  // from the start of the keystream
+      {3000, 0},     {3010, 10}, {2990, 2990}, {2995, 5}, {3000, 0},
+      {Interval + 300, Interval + 300 - 4000},  // on past what is kept
+      {Interval + 310, 10},
+  };
+  for (const TFile& f : files) {
+    SCOPED_TRACE(f.Length);
+    EXPECT_EQ(RunFile(store, key, f.Length, Interval, false, random), f.Work);
+  }
+}
+
 TEST(KeystreamStoreTest, WipeLeavesNothingAndTheNextRunStartsAfresh) {
   std::mt19937 random(11);
   TKeystreamStore store(4 * Interval);

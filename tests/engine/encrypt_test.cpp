@@ -456,6 +456,35 @@ TEST_F(EngineEncryptTest, ProgressBlockByBlock) {
   }
 }
 
+// Left to its own pace (here one step a millisecond, four steps a block)
+// the window shows the progress at most every 30 ms of its clock, each
+// time with the figures as they are then; the finish shows the whole.
+TEST_F(EngineEncryptTest, ProgressIsShownEveryThirtyMilliseconds) {
+  constexpr int64_t Size = 20 * 8192;
+  AddPlainJob("a.bin", PatternBytes(Size));
+  StartRun(vek::RunEncrypt);
+  ASSERT_EQ(Form8->ProgressInterval(), 30);
+  Form8->SetTickBudget(0);
+  std::vector<int64_t> shownAt;
+  std::string shown = Form8->Label7->Caption();
+  for (int tick = 0; tick < 10000 && EngineState.Current != vek::EngineIdle; ++tick) {
+    ui::clock::Advance(1);
+    if (Form8->Label7->Caption() == shown) continue;
+    shown = Form8->Label7->Caption();
+    if (vek::FileDone == 0 || vek::FileDone == Size) continue;
+    shownAt.push_back(ui::clock::NowMs());
+    EXPECT_EQ(FileProgressShown().Amount, Amount(vek::FileDone, Size));
+    EXPECT_EQ(OverallProgressShown().Amount, Amount(vek::OverallDone, vek::OverallTotal));
+  }
+  Form8->SetTickBudget(Form8->DefaultTickBudget);
+  ASSERT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_GE(shownAt.size(), 2u);
+  for (size_t i = 1; i < shownAt.size(); ++i) EXPECT_GE(shownAt[i] - shownAt[i - 1], 30) << i;
+  EXPECT_EQ(FileProgressShown(), (TProgressShown{Amount(Size, Size), "100%", 400}));
+  EXPECT_EQ(OverallProgressShown(),
+            (TProgressShown{Amount(vek::OverallTotal, vek::OverallTotal), "100%", 400}));
+}
+
 TEST_F(EngineEncryptTest, UnknownFreeSpaceIsError21) {
   AddPlainJob("a.txt", PatternBytes(10));
   platform::SetFakeDrive('C', platform::FakeDrive{});  // no figures at all

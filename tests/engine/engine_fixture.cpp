@@ -82,13 +82,22 @@ namespace {
 // runs one step a tick meanwhile.
 class TOneStepATick {
  public:
-  TOneStepATick() : budget_(vek::Form8->TickBudget()) { vek::Form8->SetTickBudget(0); }
-  ~TOneStepATick() { vek::Form8->SetTickBudget(budget_); }
+  // Each step shows its progress at once, for the tests that look after it.
+  TOneStepATick()
+      : budget_(vek::Form8->TickBudget()), progressInterval_(vek::Form8->ProgressInterval()) {
+    vek::Form8->SetTickBudget(0);
+    vek::Form8->SetProgressInterval(0);
+  }
+  ~TOneStepATick() {
+    vek::Form8->SetTickBudget(budget_);
+    vek::Form8->SetProgressInterval(progressInterval_);
+  }
   TOneStepATick(const TOneStepATick&) = delete;
   TOneStepATick& operator=(const TOneStepATick&) = delete;
 
  private:
   int64_t budget_;
+  int64_t progressInterval_;
 };
 
 }  // namespace

@@ -132,6 +132,14 @@ TEST_F(EngineVerifyTest, EveryByteIsCompared) {
   }
 }
 
+// The original is read again too: one that no longer holds what was
+// encrypted (as a byte read wrong would show) fails its block, and stays.
+TEST_F(EngineVerifyTest, AnOriginalThatChangedSinceItWasEncrypted) {
+  FlipBits(HostPath("a.bin"), 9000, 0x01);
+  content[9000] ^= 0x01;
+  ExpectWarning(DataFailed);
+}
+
 TEST_F(EngineVerifyTest, AShortFile) {
   std::filesystem::resize_file(HostPath("a.bin.vek"), headerLength + ContentSize + 100);
   ExpectWarning("File length failed verification (storage media maybe unreliable)");

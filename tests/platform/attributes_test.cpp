@@ -179,6 +179,15 @@ TEST_F(SearchTest, MasksAndAttributeFilter) {
        V{".hidden.c", "a.c", "ab.txt", "abc.txt", "b.c", "noext", "sub", "sys.c"}},
       {"ab.txt", 0, V{"ab.txt"}},
       {"AB.TXT", attr::AnyFile, V{}},
+      // An exact name is looked up directly, under the same filter.
+      {".hidden.c", 0, V{}},
+      {".hidden.c", attr::Hidden, V{".hidden.c"}},
+      {"sys.c", 0, V{}},
+      {"sys.c", attr::System, V{"sys.c"}},
+      {"sub", 0, V{}},
+      {"sub", attr::Directory, V{"sub"}},
+      {"none.c", attr::AnyFile, V{}},
+      {"..", attr::AnyFile, V{}},
   };
   for (const auto& c : cases) EXPECT_EQ(Names(c.Mask, c.Filter), c.Expected) << c.Mask;
 }
@@ -203,6 +212,13 @@ TEST_F(SearchTest, FailuresLeaveTheReason) {
   EXPECT_TRUE(FindFiles(Win("nofolder\\*.*"), attr::AnyFile).empty());
   EXPECT_EQ(LastError(), err::PathNotFound);
   EXPECT_TRUE(FindFiles("Q:\\*.*", attr::AnyFile).empty());
+  EXPECT_EQ(LastError(), err::PathNotFound);
+  // The same for an exact name.
+  EXPECT_TRUE(FindFiles(Win("none.c"), attr::AnyFile).empty());
+  EXPECT_EQ(LastError(), err::FileNotFound);
+  EXPECT_TRUE(FindFiles(Win(".hidden.c"), 0).empty());
+  EXPECT_EQ(LastError(), err::FileNotFound);
+  EXPECT_TRUE(FindFiles(Win("nofolder\\a.c"), attr::AnyFile).empty());
   EXPECT_EQ(LastError(), err::PathNotFound);
 }
 
