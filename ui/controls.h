@@ -290,9 +290,11 @@ class TComboBox : public TControl {
   int DropDownCount() const;
   void SetDropDownCount(int n);
 
-  // As the user: choose an item (fires OnChange), or type into an editable box.
+  // As the user: choose an item (fires OnChange), or type or paste (Ctrl+V)
+  // into an editable box.
   void SelectItem(int index);
   void TypeText(std::string_view utf8);
+  void PasteText(std::string_view utf8);
 
   TNotifyEvent OnChange;
   TComboBox(std::string name, TForm* form, TWinControl* parent);

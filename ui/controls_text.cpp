@@ -632,4 +632,12 @@ void TComboBox::TypeText(std::string_view utf8) {
   detail::TypeCharacters(edit, QStringFromUtf8(utf8));
 }
 
+void TComboBox::PasteText(std::string_view utf8) {
+  auto* combo = As<ComboWidget>(this);
+  if (!detail::AcceptsUserAction(combo) || !combo->isEditable()) return;
+  QLineEdit* edit = combo->lineEdit();
+  edit->end(false);
+  detail::PasteInto(edit, QStringFromUtf8(utf8));
+}
+
 }  // namespace ui

@@ -33,6 +33,23 @@ TEST(SizeToTextTest, Thresholds) {
   for (const auto& [count, text] : cases) EXPECT_EQ(SizeToText(count), text) << count;
 }
 
+// The whole percent of the progress and drive figures: rounded down, never
+// below 0 or above 100, whatever the figures.
+TEST(WholePercentTest, StaysWithinItsRange) {
+  struct Case {
+    int64_t Part, Whole, Percent;
+  };
+  const Case cases[] = {
+      {0, 0, 0},       {5, 0, 0},         {5, -1, 0},     {-1, 10, 0},
+      {INT64_MIN, 10, 0}, {0, 10, 0},     {1, 3, 33},     {2, 3, 66},
+      {999, 1000, 99}, {10, 10, 100},     {11, 10, 100},  {INT64_MAX, 10, 100},
+      {INT64_MAX - 1, INT64_MAX, 99},     {INT64_MAX, INT64_MAX, 100},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WholePercent(c.Part, c.Whole), c.Percent) << c.Part << " of " << c.Whole;
+  }
+}
+
 TEST(FormatDateTextTest, OrdinalSuffixes) {
   const std::map<uint16_t, std::string> suffixes = {{1, "st"},  {2, "nd"},  {3, "rd"},  {4, "th"},
                                                     {11, "th"}, {12, "th"}, {13, "th"}, {21, "st"},

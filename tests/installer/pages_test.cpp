@@ -190,13 +190,14 @@ TEST_F(InstallerWizardTest, EveryWayOutClosesAllWindows) {
       {"error", []() -> ui::TForm* { return Form7; }, [] { return Form7->Button1; }},
   };
   // The window manager's close of a page (its close button or Alt+F4) is
-  // the page's own way out.
+  // the page's own way out: it installs, registers and starts nothing.
   for (const bool byWindowClose : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(c.What) + (byWindowClose ? ", closed by the window manager" : ""));
       CreateWindows();
       Form1->Show();
       c.Page()->Show();
+      const std::string before = FilesAndRegistry();
       if (byWindowClose) {
         c.Page()->RequestClose();
       } else {
@@ -204,6 +205,8 @@ TEST_F(InstallerWizardTest, EveryWayOutClosesAllWindows) {
       }
       EXPECT_TRUE(ui::Application->Terminated());
       EXPECT_FALSE(c.Page()->IsShown());
+      EXPECT_EQ(FilesAndRegistry(), before);
+      EXPECT_TRUE(shellCalls.empty());
     }
   }
 }

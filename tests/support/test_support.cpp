@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <system_error>
 
@@ -84,6 +86,20 @@ std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ListFiles(const fs::path& folder) {
+  std::vector<std::string> lines;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    const std::vector<uint8_t> bytes = ReadFileBytes(entry.path());
+    const size_t hash = std::hash<std::string>{}(std::string(bytes.begin(), bytes.end()));
+    lines.push_back(fs::relative(entry.path(), folder).string() + " " + std::to_string(hash));
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 fs::path OutputDir() {

@@ -60,6 +60,10 @@ std::filesystem::path MakePatternFile(const std::filesystem::path& path, size_t 
                                       uint32_t seed = 1);
 
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
+// Every file under `folder`, one line each in name order: its path relative
+// to the folder and a hash of its bytes. Two equal listings: the same files
+// with the same contents.
+std::string ListFiles(const std::filesystem::path& folder);
 std::vector<uint8_t> PatternBytes(size_t size, uint32_t seed = 1);
 
 // Folder under the build tree where tests leave pictures and other artefacts

@@ -33,14 +33,48 @@ std::string Letters(size_t count) {
   return text;
 }
 
-// What is typed into a box of `capacity` bytes and what the box keeps.
+// What is typed (or pasted) into a box of `capacity` bytes and what the box keeps.
 struct TTyping {
   std::string Typed;
   std::string Kept;
+  bool Pasted = false;
 };
 
+// The first and last character of each UTF-8 length. No key types the two
+// control characters or the non-character: they come in by pasting alone.
+struct TCharacter {
+  std::string Utf8;
+  bool Typeable;
+};
+const TCharacter EdgeCharacters[] = {
+    {"\x7F", false},                      // U+007F
+    {"\xC2\x80", false},                  // U+0080
+    {"\xDF\xBF", true},                   // U+07FF
+    {"\xE0\xA0\x80", true},               // U+0800
+    {"\xEF\xBF\xBF", false},              // U+FFFF
+    {"\xF0\x90\x80\x80", true},           // U+10000, a surrogate pair inside the box
+};
+
+// Each edge character last, in a text one byte below, at and one byte above
+// the capacity: it is kept whole or refused whole, never cut. Typed rows, or
+// pasted ones (the whole text in one go).
+std::vector<TTyping> LengthsFor(size_t capacity, bool pasted) {
+  std::vector<TTyping> rows;
+  for (const TCharacter& c : EdgeCharacters) {
+    if (!pasted && !c.Typeable) continue;
+    const size_t n = c.Utf8.size();
+    for (const size_t total : {capacity - 1, capacity, capacity + 1}) {
+      const std::string letters = Letters(total - n);
+      rows.push_back({letters + c.Utf8, total <= capacity ? letters + c.Utf8 : letters, pasted});
+    }
+    // First, with the box filled up behind it.
+    rows.push_back({c.Utf8 + Letters(capacity), c.Utf8 + Letters(capacity - n), pasted});
+  }
+  return rows;
+}
+
 std::vector<TTyping> TypingsFor(size_t capacity) {
-  return {
+  std::vector<TTyping> rows = {
       // One byte too many: the last letter is refused ("äbcdefghijklmnop" at 16).
       {AUmlaut + Letters(capacity - 1), AUmlaut + Letters(capacity - 2)},
       // Exactly full.
@@ -49,28 +83,34 @@ std::vector<TTyping> TypingsFor(size_t capacity) {
       {Letters(capacity - 1) + Euro, Letters(capacity - 1)},
       {Letters(capacity - 2) + Euro + "z", Letters(capacity - 2) + "z"},
   };
+  for (const TTyping& row : LengthsFor(capacity, false)) rows.push_back(row);
+  return rows;
+}
+
+// The typed rows and the pasted ones.
+std::vector<TTyping> TypingsAndPastesFor(size_t capacity) {
+  std::vector<TTyping> rows = TypingsFor(capacity);
+  for (const TTyping& row : LengthsFor(capacity, true)) rows.push_back(row);
+  return rows;
 }
 
 // A text box of either kind, reached as the user reaches it.
 struct TBox {
-  std::function<void(const std::string&)> Type;  // empties the box, then types
+  std::function<void(const TTyping&)> Enter;  // empties the box, then types or pastes
   std::function<std::string()> Text;
 };
 
-TBox BoxOf(ui::TEdit* edit) {
-  return {[edit](const std::string& text) {
-            edit->SetText("");
-            edit->TypeText(text);
+template <typename TBoxControl>
+TBox BoxOf(TBoxControl* box) {
+  return {[box](const TTyping& t) {
+            box->SetText("");
+            if (t.Pasted) {
+              box->PasteText(t.Typed);
+            } else {
+              box->TypeText(t.Typed);
+            }
           },
-          [edit] { return edit->Text(); }};
-}
-
-TBox BoxOf(ui::TComboBox* combo) {
-  return {[combo](const std::string& text) {
-            combo->SetText("");
-            combo->TypeText(text);
-          },
-          [combo] { return combo->Text(); }};
+          [box] { return box->Text(); }};
 }
 
 // A box, the capacity of its field, how its window is opened and applied,
@@ -160,11 +200,11 @@ TEST_F(ToolsTextFieldsTest, BoxesTakeWhatTheirFieldsStore) {
        [&] { return owner.InfoLines[2].Text(); }},
   };
   for (const TField& field : fields) {
-    for (const TTyping& t : TypingsFor(field.Capacity)) {
-      SCOPED_TRACE(std::string(field.Name) + " typed " + t.Typed);
+    for (const TTyping& t : TypingsAndPastesFor(field.Capacity)) {
+      SCOPED_TRACE(std::string(field.Name) + (t.Pasted ? " pasted " : " typed ") + t.Typed);
       field.Open();
       const TBox box = field.Box();
-      box.Type(t.Typed);
+      box.Enter(t);
       EXPECT_EQ(box.Text(), t.Kept);
       field.Apply();
       EXPECT_EQ(field.Stored(), t.Kept);
@@ -216,6 +256,13 @@ TEST_F(ToolsTextFieldsTest, EightBitTextsStayAsTheyWere) {
   Form4->Button1->Click();
   EXPECT_EQ(vek::OwnerFirstName.Text(), name);
   EXPECT_EQ(vek::ScreenLockPassword.Text(), password);
+
+  // Shown, the name is longer than its field: the box takes nothing more
+  // and keeps what it shows.
+  OpenOptions(0);
+  Form4->Edit1->TypeText("x");
+  Form4->Edit1->PasteText("yz");
+  EXPECT_EQ(Form4->Edit1->Text(), name);
 }
 
 // The key box holds the 128 bytes the cipher uses, and the on-screen

@@ -1,6 +1,7 @@
 // Timers on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,44 @@ TEST_F(UiClockTest, ATimerEnabledByAnotherHandlerWaitsItsWholeInterval) {
   };
   ui::clock::Advance(18);
   EXPECT_EQ(log, (std::vector<std::string>{"first@10", "second@14", "second@18"}));
+}
+
+// What a handler does to another timer holds at once, even for a timer due
+// at the same moment (stopped, or re-armed for later); enabling a running
+// timer again keeps its schedule.
+TEST_F(UiClockTest, AHandlerStopsOrReArmsAnotherTimerDueWithItAndEnablingARunningOneKeepsItsTime) {
+  ui::TTimer* stopper = AddTimer("stopper", 10);
+  ui::TTimer* stopped = AddTimer("stopped", 10);
+  ui::TTimer* rearmed = AddTimer("rearmed", 10);
+  stopper->OnTimer = [&] {
+    log.push_back("stopper@" + std::to_string(Elapsed()));
+    stopper->SetEnabled(false);
+    stopped->SetEnabled(false);
+    rearmed->SetInterval(5);
+  };
+  ui::TTimer* steady = AddTimer("steady", 4);
+  ui::clock::Advance(2);
+  steady->SetEnabled(true);
+  ui::clock::Advance(13);
+  EXPECT_EQ(log, (std::vector<std::string>{"steady@4", "steady@8", "stopper@10", "steady@12",
+                                           "rearmed@15"}));
+}
+
+// A handler that runs the clock itself, as the message loop of a modal
+// message box does, is not entered again by its own timer meanwhile.
+TEST_F(UiClockTest, AHandlerThatRunsTheClockIsNotEnteredAgain) {
+  ui::TTimer* timer = AddTimer("t", 2);
+  int depth = 0;
+  int deepest = 0;
+  timer->OnTimer = [&] {
+    deepest = std::max(deepest, ++depth);
+    log.push_back("t@" + std::to_string(Elapsed()));
+    if (log.size() == 1) ui::clock::Advance(5);
+    --depth;
+  };
+  ui::clock::Advance(10);
+  EXPECT_EQ(deepest, 1);
+  EXPECT_GT(log.size(), 1u);  // and it runs on afterwards
 }
 
 TEST_F(UiClockTest, RunUntilChecksBeforeEachStep) {
