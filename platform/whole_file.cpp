@@ -80,9 +80,4 @@ bool WriteWholeFile(std::string_view windowsPath, std::string_view bytes, WholeF
   return host && detail::WriteWholeHostFile(*host, bytes, kind);
 }
 
-bool SyncFolder(std::string_view windowsPath) {
-  const auto host = detail::HostPathOrFail(windowsPath);
-  return host && SyncHostFolder(*host);
-}
-
 }  // namespace platform

@@ -20,9 +20,6 @@ enum class WholeFileKind {
 bool WriteWholeFile(std::string_view windowsPath, std::string_view bytes,
                     WholeFileKind kind = WholeFileKind::Plain);
 
-// Pushes a folder's entries (names made or renamed in it) to the device.
-bool SyncFolder(std::string_view windowsPath);
-
 namespace detail {
 // The same for a host path (PathNotFound, 3, when its folder is missing).
 bool WriteWholeHostFile(const std::string& hostPath, std::string_view bytes, WholeFileKind kind);
