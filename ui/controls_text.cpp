@@ -15,7 +15,7 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/list_widget.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
+#include "ui/detail/user_targets.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -31,10 +31,6 @@ qsizetype Utf8Bytes(const QString& text) {
     bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : c.isSurrogate() ? 2 : 3;  // a pair makes 4
   }
   return bytes;
-}
-
-QString QStringFromUtf8(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 // The length limit of typed and pasted text, in bytes of the program text
@@ -175,6 +171,14 @@ class LineEdit : public QLineEdit {
 
 }  // namespace
 
+int detail::QtKeyOfVirtualKey(uint16_t virtualKey) {
+  return QtKeyOf(virtualKey);
+}
+
+QString detail::TextOfVirtualKeyAlone(uint16_t virtualKey) {
+  return TextOfVirtualKey(virtualKey);
+}
+
 // --- TEdit ------------------------------------------------------------------------------
 
 TEdit::TEdit(std::string name, TForm* form, TWinControl* parent)
@@ -230,29 +234,6 @@ void TEdit::SetReadOnly(bool on) {
 
 void TEdit::SetFixedPitch(bool on) {
   detail::SetFixedPitch(*this, on);
-}
-
-// The user clicks into the box after its text, then types, pastes or
-// presses the key.
-void TEdit::TypeText(std::string_view utf8) {
-  auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit)) return;
-  edit->end(false);
-  detail::TypeCharacters(edit, QStringFromUtf8(utf8));
-}
-
-void TEdit::PasteText(std::string_view utf8) {
-  auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit)) return;
-  edit->end(false);
-  detail::PasteInto(edit, QStringFromUtf8(utf8));
-}
-
-void TEdit::PressKey(uint16_t key) {
-  auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit)) return;
-  edit->end(false);
-  detail::PressKeyOn(edit, QtKeyOf(key), TextOfVirtualKey(key));
 }
 
 // --- TMemo ------------------------------------------------------------------------------
@@ -593,19 +574,6 @@ int TComboBox::DropDownCount() const {
 }
 void TComboBox::SetDropDownCount(int n) {
   As<ComboWidget>(this)->setMaxVisibleItems(std::max(1, n));
-}
-
-void TComboBox::SelectItem(int index) {
-  detail::ChooseFromList(As<ComboWidget>(this), index);
-}
-
-// The user clicks into the box after its text and types.
-void TComboBox::TypeText(std::string_view utf8) {
-  auto* combo = As<ComboWidget>(this);
-  if (!detail::AcceptsUserAction(combo) || !combo->isEditable()) return;
-  QLineEdit* edit = combo->lineEdit();
-  edit->end(false);
-  detail::TypeCharacters(edit, QStringFromUtf8(utf8));
 }
 
 }  // namespace ui
