@@ -23,6 +23,7 @@
 #include "fuzz_support.h"
 #include "installer/image.h"
 #include "platform/system.h"
+#include "platform_doubles.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include "core/state.h"
 #include "fuzz_support.h"
 #include "platform/system.h"
+#include "platform_doubles.h"
 
 namespace vek {
 namespace {

@@ -1,5 +1,5 @@
 // Drive kinds, space and volume figures, answered from the volume mounted
-// behind a letter's root folder (or from a test's fake drive).
+// behind a letter's root folder (or from figures a seam gives, seams.h).
 #include "platform/drives.h"
 
 #include <sys/stat.h>
@@ -14,16 +14,12 @@
 #include "platform/files.h"
 #include "platform/internal.h"
 #include "platform/paths.h"
+#include "platform/seams.h"
 
 namespace platform {
 namespace {
 
 constexpr uint32_t kSectorBytes = 512;
-
-std::map<char, FakeDrive>& FakeDrives() {
-  static std::map<char, FakeDrive> drives;
-  return drives;
-}
 
 // "C:\", "c:", "C:/" -> 'C'.
 std::optional<char> RootLetter(std::string_view root) {
@@ -35,8 +31,9 @@ std::optional<char> RootLetter(std::string_view root) {
 }
 
 const FakeDrive* FakeFor(char letter) {
-  const auto found = FakeDrives().find(letter);
-  return found == FakeDrives().end() ? nullptr : &found->second;
+  if (seam::Drives == nullptr) return nullptr;
+  const auto found = seam::Drives->find(letter);
+  return found == seam::Drives->end() ? nullptr : &found->second;
 }
 
 // The host folder behind a letter, resolved, when it exists; else LastError 3.
@@ -248,15 +245,6 @@ int64_t DiskSize(int driveNumber) {
 int64_t DiskFree(int driveNumber) {
   const auto space = SpaceOfDriveNumber(driveNumber);
   return space ? AsFigure(space->FreeBytesAvailable) : -1;
-}
-
-void SetFakeDrive(char letter, FakeDrive drive) {
-  FakeDrives()[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] =
-      std::move(drive);
-}
-
-void ClearFakeDrives() {
-  FakeDrives().clear();
 }
 
 }  // namespace platform

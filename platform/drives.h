@@ -74,7 +74,8 @@ bool GetVolumeInformation(std::string_view root, VolumeInformation* out);
 int64_t DiskSize(int driveNumber);
 int64_t DiskFree(int driveNumber);
 
-// Test doubles: a letter with a fake drive answers every query above from it.
+// Figures that answer every query above for a letter in place of its
+// volume, when a seam gives them (seams.h).
 struct FakeDrive {
   uint32_t Type = drive::Fixed;
   std::optional<DiskFreeSpace> Space;       // nothing: GetDiskFreeSpace fails
@@ -82,12 +83,8 @@ struct FakeDrive {
   bool SpaceExOffered = true;               // false: GetDiskFreeSpaceEx is not available
   std::optional<VolumeInformation> Volume;  // nothing: GetVolumeInformation fails
 };
-void SetFakeDrive(char letter, FakeDrive drive);
-void ClearFakeDrives();
-// Replaces the mount table (text in /proc/self/mounts form) that kinds,
-// volumes and the default drive map are read from; nothing restores the real one.
-void SetMountTableForTest(std::optional<std::string> mountsText);
-// The mount table text in force.
+// The mount table text in force (the host's, unless a seam stands in;
+// kinds, volumes and the default drive map are read from it).
 std::string MountTable();
 
 }  // namespace platform

@@ -1,6 +1,12 @@
 // Planned failures of file operations, for tests of the error paths above.
+//
+// Until something asks for the plan (any call of faults::), file operations
+// only read one flag, with no lock and no count: a program that never plans
+// a fault pays one relaxed load per operation. From the first call on, every
+// operation is counted under the plan's lock.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -24,9 +30,17 @@ struct FaultPlan {
   std::array<std::optional<PlannedFault>, kOpKinds> Lasting;  // fires from its call on
 };
 
+std::atomic<bool> planInUse{false};
+
 FaultPlan& Plan() {
   static FaultPlan plan;
   return plan;
+}
+
+// The plan, taken into use: from now on operations are counted.
+FaultPlan& UsedPlan() {
+  planInUse.store(true, std::memory_order_relaxed);
+  return Plan();
 }
 
 size_t IndexOf(faults::Op op) {
@@ -35,7 +49,7 @@ size_t IndexOf(faults::Op op) {
 
 void PlanFault(faults::Op op, int nth, detail::InjectedFault fault) {
   if (nth < 1) return;
-  FaultPlan& plan = Plan();
+  FaultPlan& plan = UsedPlan();
   std::lock_guard lock(plan.Mutex);
   plan.Planned[IndexOf(op)].push_back({plan.Calls[IndexOf(op)] + nth, fault});
 }
@@ -54,19 +68,19 @@ void DiskFull(int nthWrite) {
 
 void FailFrom(Op op, int nth, int error) {
   if (nth < 1) return;
-  FaultPlan& plan = Plan();
+  FaultPlan& plan = UsedPlan();
   std::lock_guard lock(plan.Mutex);
   plan.Lasting[IndexOf(op)] = PlannedFault{plan.Calls[IndexOf(op)] + nth, {error, false}};
 }
 
 int64_t Count(Op op) {
-  FaultPlan& plan = Plan();
+  FaultPlan& plan = UsedPlan();
   std::lock_guard lock(plan.Mutex);
   return plan.Calls[IndexOf(op)];
 }
 
 void Reset() {
-  FaultPlan& plan = Plan();
+  FaultPlan& plan = UsedPlan();
   std::lock_guard lock(plan.Mutex);
   plan.Calls.fill(0);
   for (auto& planned : plan.Planned) planned.clear();
@@ -78,6 +92,7 @@ void Reset() {
 namespace detail {
 
 InjectedFault TakeFault(faults::Op op) {
+  if (!planInUse.load(std::memory_order_relaxed)) return {};
   FaultPlan& plan = Plan();
   std::lock_guard lock(plan.Mutex);
   const int64_t call = ++plan.Calls[IndexOf(op)];

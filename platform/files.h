@@ -208,7 +208,9 @@ std::vector<SearchRec> FindFiles(std::string_view pathWithMask, uint32_t attrFil
 bool MatchesMask(std::string_view name, std::string_view mask);
 
 // Fault injection for tests: make the Nth call of a kind (counted from the
-// moment of the call, 1 = the next one) fail with a chosen error.
+// moment of the call, 1 = the next one) fail with a chosen error. Calls are
+// counted from the first use of any of these on (a program that uses none
+// pays one flag read per file operation).
 namespace faults {
 enum class Op { Open, Read, Write, Close, Rename, Delete, SetAttributes, CreateDirectory, Flush };
 void Fail(Op op, int nth, int error);

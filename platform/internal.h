@@ -91,8 +91,6 @@ std::optional<MountEntry> MountFor(const std::vector<MountEntry>& table, std::st
 uint32_t MountDriveType(const MountEntry& mount);
 // Mount points where removable media and shares appear: /media, /run/media, /mnt.
 bool IsUnderRemovableFolder(std::string_view mountPoint);
-// Tests: look for block devices below this folder instead of /sys/class/block.
-void SetSysBlockRootForTest(std::optional<std::string> root);
 
 // --- Shell -----------------------------------------------------------------------
 // The program's full path along $PATH (a path with a "/" as it is), or ""

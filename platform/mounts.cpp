@@ -6,19 +6,10 @@
 
 #include "platform/drives.h"
 #include "platform/internal.h"
+#include "platform/seams.h"
 
 namespace platform {
 namespace {
-
-std::optional<std::string>& MountTableOverride() {
-  static std::optional<std::string> text;
-  return text;
-}
-
-std::optional<std::string>& SysBlockRootOverride() {
-  static std::optional<std::string> root;
-  return root;
-}
 
 bool IsOctalDigit(char c) {
   return c >= '0' && c <= '7';
@@ -80,7 +71,8 @@ bool IsRemovableBlockDevice(const std::string& source) {
   if (source.rfind("/dev/", 0) != 0) return false;
   const std::string device = detail::CanonicalHostPath(source);
   const std::string name = device.substr(device.find_last_of('/') + 1);
-  const std::string sysRoot = SysBlockRootOverride().value_or("/sys/class/block");
+  const std::string sysRoot =
+      seam::SysBlockRoot != nullptr ? *seam::SysBlockRoot : "/sys/class/block";
   std::error_code ec;
   fs::path entry = fs::canonical(fs::path(sysRoot) / name, ec);
   if (ec) return false;
@@ -91,20 +83,12 @@ bool IsRemovableBlockDevice(const std::string& source) {
 
 }  // namespace
 
-void SetMountTableForTest(std::optional<std::string> mountsText) {
-  MountTableOverride() = std::move(mountsText);
-}
-
 std::string MountTable() {
-  if (MountTableOverride()) return *MountTableOverride();
+  if (seam::MountTable != nullptr) return *seam::MountTable;
   return detail::ReadHostFile("/proc/self/mounts").value_or(std::string());
 }
 
 namespace detail {
-
-void SetSysBlockRootForTest(std::optional<std::string> root) {
-  SysBlockRootOverride() = std::move(root);
-}
 
 std::vector<MountEntry> ParseMountTable(std::string_view text) {
   std::vector<MountEntry> table;

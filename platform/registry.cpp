@@ -22,6 +22,7 @@
 
 #include "platform/internal.h"
 #include "platform/paths.h"
+#include "platform/seams.h"
 #include "platform/shell_desktop.h"
 
 namespace platform {
@@ -545,7 +546,7 @@ std::vector<std::string> RegSubKeys(RootKey root, std::string_view keyPath) {
   return subkeys;
 }
 
-void SetRegistryFileForTest(std::optional<std::string> hostPath) {
+void seam::UseRegistryFile(std::optional<std::string> hostPath) {
   std::lock_guard lock(TheStore().Mutex);
   TheStore().SetFile(std::move(hostPath));
 }

@@ -37,8 +37,6 @@ bool RegWriteString(RootKey root, std::string_view keyPath, std::string_view val
                     std::string_view value);
 std::vector<std::string> RegSubKeys(RootKey root, std::string_view keyPath);
 
-// Tests: use this store file instead (empty: the default), dropping what was loaded.
-void SetRegistryFileForTest(std::optional<std::string> hostPath);
 // Host path of the store file in use.
 std::string RegistryFile();
 

@@ -17,14 +17,10 @@
 #include "platform/files.h"
 #include "platform/internal.h"
 #include "platform/paths.h"
+#include "platform/seams.h"
 
 namespace platform {
 namespace {
-
-ShellFolderHook& Hook() {
-  static ShellFolderHook hook;
-  return hook;
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -143,8 +139,8 @@ bool ShellExecute(std::string_view verb, std::string_view target, std::string_vi
   if (!verb.empty() && !detail::EqualsNoCase(verb, "open")) {
     return detail::Fail(err::InvalidParameter);
   }
-  if (Hook()) {
-    Hook()(std::string(verb), std::string(target), std::string(folder));
+  if (seam::ShellExecute != nullptr) {
+    seam::ShellExecute(std::string(verb), std::string(target), std::string(folder));
     return true;
   }
   std::optional<std::string> hostFolder;
@@ -154,16 +150,6 @@ bool ShellExecute(std::string_view verb, std::string_view target, std::string_vi
   }
   const auto command = detail::ShellCommandFor(target);
   return command && Spawn(*command, hostFolder);
-}
-
-void SetShellHookForTest(ShellHook hook) {
-  if (!hook) return SetShellFolderHookForTest(nullptr);
-  Hook() = [hook = std::move(hook)](const std::string& verb, const std::string& target,
-                                    const std::string&) { hook(verb, target); };
-}
-
-void SetShellFolderHookForTest(ShellFolderHook hook) {
-  Hook() = std::move(hook);
 }
 
 std::string ResolveCommandLinePath(std::string_view argument) {

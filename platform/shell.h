@@ -17,14 +17,6 @@ namespace platform {
 // process's current folder). True when the helper or program could be started.
 bool ShellExecute(std::string_view verb, std::string_view target, std::string_view folder = {});
 
-// Tests: record calls instead of spawning anything (an empty function restores spawning).
-using ShellHook = std::function<void(const std::string& verb, const std::string& target)>;
-void SetShellHookForTest(ShellHook hook);
-// The same, told also the folder asked for ("" when none was).
-using ShellFolderHook = std::function<void(const std::string& verb, const std::string& target,
-                                           const std::string& folder)>;
-void SetShellFolderHookForTest(ShellFolderHook hook);
-
 // A path from the command line (a host path, or a Windows path; relative to
 // the current folder when not absolute) as a full Windows path of an
 // existing file or folder, links resolved; "" when it does not exist or maps

@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "platform/internal.h"
+#include "platform/seams.h"
 
 namespace platform {
 namespace {
@@ -21,14 +22,11 @@ namespace {
 constexpr uint32_t kVersionRecordSize = 148;
 
 struct SystemState {
-  std::optional<OsVersionInfo> Version;
   uint32_t Priority = NormalPriorityClass;
   bool PriorityRefused = false;
-  std::vector<uint32_t> PriorityRequests;
   std::atomic<uint32_t> ErrorMode{0};
   std::atomic<int> Beeps{0};
   std::function<void()> BeepHandler;
-  std::optional<CalendarTime> Now;
   std::vector<std::string> CommandLine;
   bool CommandLineSet = false;
 };
@@ -66,9 +64,9 @@ std::optional<int> NiceValueOf(uint32_t priorityClass) {
 
 bool GetVersionEx(OsVersionInfo* info) {
   if (!info || info->OSVersionInfoSize != kVersionRecordSize) return false;
-  if (State().Version) {
+  if (seam::Version != nullptr) {
     const uint32_t size = info->OSVersionInfoSize;
-    *info = *State().Version;
+    *info = *seam::Version;
     info->OSVersionInfoSize = size;
     return true;
   }
@@ -83,14 +81,10 @@ bool GetVersionEx(OsVersionInfo* info) {
   return true;
 }
 
-void SetVersionForTest(std::optional<OsVersionInfo> info) {
-  State().Version = info;
-}
-
 void SetPriorityClass(uint32_t priorityClass) {
   SystemState& state = State();
   state.Priority = priorityClass;
-  state.PriorityRequests.push_back(priorityClass);
+  if (seam::PriorityRequested != nullptr) seam::PriorityRequested(priorityClass);
   const auto nice = NiceValueOf(priorityClass);
   state.PriorityRefused = !nice || ::setpriority(PRIO_PROCESS, 0, *nice) != 0;
 }
@@ -101,14 +95,6 @@ uint32_t PriorityClass() {
 
 bool PriorityRefused() {
   return State().PriorityRefused;
-}
-
-std::vector<uint32_t> PriorityRequests() {
-  return State().PriorityRequests;
-}
-
-void ClearPriorityRequests() {
-  State().PriorityRequests.clear();
 }
 
 uint32_t SetErrorMode(uint32_t mode) {
@@ -175,14 +161,10 @@ CalendarTime ToCalendar(const timespec& moment) {
 }  // namespace detail
 
 CalendarTime LocalNow() {
-  if (State().Now) return *State().Now;
+  if (seam::LocalNow != nullptr) return *seam::LocalNow;
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   return detail::ToCalendar(now);
-}
-
-void SetLocalNowForTest(std::optional<CalendarTime> moment) {
-  State().Now = moment;
 }
 
 void SetCommandLine(int argc, const char* const* argv) {

@@ -30,20 +30,16 @@ struct OsVersionInfo {
 // ("6.1.12" -> 6, 1), build from its patch number (12), empty service-pack
 // text. False (record untouched) when the size field is not 148.
 bool GetVersionEx(OsVersionInfo* info);
-// Tests: answer GetVersionEx with this record (its size field is ignored).
-void SetVersionForTest(std::optional<OsVersionInfo> info);
 
 // --- Process priority and error mode ----------------------------------------
 inline constexpr uint32_t NormalPriorityClass = 0x20;
 inline constexpr uint32_t HighPriorityClass = 0x80;
 inline constexpr uint32_t RealtimePriorityClass = 0x100;
 // Best effort through nice values (0, -5, -10); never a real-time
-// scheduler. A refusal by the host is silent. Always records the request.
+// scheduler. A refusal by the host is silent.
 void SetPriorityClass(uint32_t priorityClass);
-uint32_t PriorityClass();                  // last class requested (normal at start)
-bool PriorityRefused();                    // the host did not apply the last request
-std::vector<uint32_t> PriorityRequests();  // every request since ClearPriorityRequests
-void ClearPriorityRequests();
+uint32_t PriorityClass();  // last class requested (normal at start)
+bool PriorityRefused();    // the host did not apply the last request
 
 inline constexpr uint32_t SemFailCriticalErrors = 1;
 // Keeps the mode and returns the one before.
@@ -80,8 +76,6 @@ uint32_t Random(uint32_t range);
 // --- Clock -------------------------------------------------------------------
 // Local date and time now (DayOfWeek 0 = Sunday).
 CalendarTime LocalNow();
-// Tests: LocalNow answers this moment until it is cleared.
-void SetLocalNowForTest(std::optional<CalendarTime> moment);
 
 // --- Command line ----------------------------------------------------------------
 void SetCommandLine(int argc, const char* const* argv);

@@ -9,8 +9,11 @@
 // act as the user would: they send the mouse and key events a person at the
 // screen would make to the control's window, so the program sees the same
 // events in the same order; on a disabled or hidden control they do
-// nothing. The program itself changes controls through their setters
-// (SetChecked, SetItemIndex, SetText, ...) and calls its handlers directly.
+// nothing. They are declared here but defined by the tests' library
+// (tests/doubles/user_actions.cpp, over Qt's test library), which only
+// tests link: the program itself never calls them. It changes controls
+// through their setters (SetChecked, SetItemIndex, SetText, ...) and calls
+// its handlers directly.
 
 #include <cstdint>
 #include <functional>

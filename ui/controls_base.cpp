@@ -13,7 +13,6 @@
 #include "ui/controls.h"
 #include "ui/detail/control_style.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 #include "ui/form.h"
 
@@ -361,29 +360,6 @@ void TControl::SetFocus() {
 
 bool TControl::Focused() const {
   return form_ != nullptr && form_->ActiveControl() == this;
-}
-
-void TControl::Click() {
-  if (detail::AcceptsUserAction(widget_)) detail::ClickAt(widget_, detail::ClickPoint(widget_));
-}
-
-void TControl::DblClick() {
-  if (detail::AcceptsUserAction(widget_))
-    detail::DoubleClickAt(widget_, detail::ClickPoint(widget_));
-}
-
-void TControl::ClickAt(int x, int y) {
-  if (!detail::AcceptsUserAction(widget_)) return;
-  QPoint local;
-  QWidget* target = detail::WidgetAt(widget_, QPoint(x, y), &local);
-  detail::ClickAt(target, local);
-}
-
-void TControl::DblClickAt(int x, int y) {
-  if (!detail::AcceptsUserAction(widget_)) return;
-  QPoint local;
-  QWidget* target = detail::WidgetAt(widget_, QPoint(x, y), &local);
-  detail::DoubleClickAt(target, local);
 }
 
 void TControl::FireClick() {

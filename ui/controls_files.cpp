@@ -18,7 +18,6 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/list_widget.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -269,13 +268,6 @@ void TDriveComboBox::Refresh() {
   }
 }
 
-void TDriveComboBox::SelectDrive(char letter) {
-  auto* combo = As<DriveComboWidget>(this);
-  const auto found = std::find(combo->drives.begin(), combo->drives.end(), Upper(letter));
-  if (found == combo->drives.end()) return;
-  detail::ChooseFromList(combo, static_cast<int>(found - combo->drives.begin()));
-}
-
 void detail::SetDriveTextUpperCase(TDriveComboBox& drives, bool upper) {
   As<DriveComboWidget>(&drives)->upperCase = upper;
   drives.Refresh();
@@ -361,14 +353,6 @@ void TDirectoryListBox::Refresh() {
   list->SelectRow(current);
 }
 
-void TDirectoryListBox::ClickItem(int index) {
-  detail::ClickRow(As<DirListWidget>(this), index);
-}
-
-void TDirectoryListBox::DblClickItem(int index) {
-  detail::DoubleClickRow(As<DirListWidget>(this), index);
-}
-
 // --- TFileListBox ---------------------------------------------------------------------
 
 TFileListBox::TFileListBox(std::string name, TForm* form, TWinControl* parent)
@@ -441,23 +425,6 @@ void TFileListBox::Update() {
       list->addItem(new QListWidgetItem(icon, detail::ToQString(name)));
   });
   list->SelectRow(-1);
-}
-
-void TFileListBox::ClickItem(int index) {
-  detail::ClickRow(As<FileListWidget>(this), index);
-}
-
-void TFileListBox::DblClickItem(int index) {
-  detail::DoubleClickRow(As<FileListWidget>(this), index);
-}
-
-bool TFileListBox::ClickFile(std::string_view name) {
-  if (!detail::AcceptsUserAction(widget_)) return false;
-  const auto& names = As<FileListWidget>(this)->names;
-  const auto found = std::find(names.begin(), names.end(), name);
-  if (found == names.end()) return false;
-  ClickItem(static_cast<int>(found - names.begin()));
-  return true;
 }
 
 }  // namespace ui

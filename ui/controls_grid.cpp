@@ -14,7 +14,7 @@
 
 #include "ui/controls.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
+#include "ui/detail/user_targets.h"
 #include "ui/detail/widgets.h"
 
 namespace ui {
@@ -410,25 +410,12 @@ int TStringGrid::Row() const {
   return As<GridView>(this)->CurrentRow();
 }
 
-void TStringGrid::ClickCell(int col, int row) {
-  auto* view = As<GridView>(this);
-  if (!detail::AcceptsUserAction(view)) return;
-  view->ScrollToCell(col, row);
-  const QPoint center = view->CellCenter(col, row);
-  MouseUpAt(center.x(), center.y());
+void detail::ScrollGridToCell(TStringGrid& grid, int col, int row) {
+  As<GridView>(&grid)->ScrollToCell(col, row);
 }
 
-void TStringGrid::DblClickCell(int col, int row) {
-  auto* view = As<GridView>(this);
-  if (!detail::AcceptsUserAction(view)) return;
-  view->ScrollToCell(col, row);
-  const QPoint center = view->CellCenter(col, row);
-  DblClickAt(center.x(), center.y());
-}
-
-void TStringGrid::MouseUpAt(int x, int y) {
-  As<GridView>(this)->Layout();
-  ClickAt(x, y);
+void detail::LayOutGrid(TStringGrid& grid) {
+  As<GridView>(&grid)->Layout();
 }
 
 }  // namespace ui

@@ -21,7 +21,6 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/picture_cache.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
 #include "ui/detail/widgets.h"
 #include "ui/form.h"
 #include "ui/text.h"
@@ -460,17 +459,6 @@ void TTrackBar::SetPosition(int pos) {
   As<QSlider>(this)->setValue(std::clamp(pos, Min(), Max()));
 }
 
-void TTrackBar::SlideTo(int pos) {
-  auto* slider = As<QSlider>(this);
-  if (!detail::AcceptsUserAction(slider)) return;
-  pos = std::clamp(pos, Min(), Max());
-  while (slider->value() != pos) {
-    const int before = slider->value();
-    detail::PressKeyOn(slider, pos > before ? Qt::Key_Right : Qt::Key_Left);
-    if (slider->value() == before) return;  // the key moved nothing
-  }
-}
-
 void detail::SetTrackBarFrequency(TTrackBar& bar, int frequency) {
   As<QSlider>(&bar)->setTickInterval(std::max(1, frequency));
 }
@@ -541,13 +529,6 @@ int TTabbedNotebook::PageIndex() const {
 
 void TTabbedNotebook::SetPageIndex(int index) {
   if (index >= 0 && index < PageCount()) As<NotebookWidget>(this)->setCurrentIndex(index);
-}
-
-void TTabbedNotebook::ClickTab(int index) {
-  auto* tabs = As<NotebookWidget>(this);
-  if (!detail::AcceptsUserAction(tabs) || index < 0 || index >= PageCount()) return;
-  QTabBar* bar = tabs->tabBar();
-  detail::ClickAt(bar, bar->tabRect(index).center());
 }
 
 TWinControl* TTabbedNotebook::Page(int index) const {

@@ -16,7 +16,7 @@
 #include "ui/detail/control_extras.h"
 #include "ui/detail/list_widget.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
+#include "ui/detail/user_targets.h"
 #include "ui/detail/virtual_keys.h"
 #include "ui/detail/widgets.h"
 
@@ -89,10 +89,6 @@ qsizetype Utf8Bytes(const QString& text) {
     bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : c.isSurrogate() ? 2 : 3;  // a pair makes 4
   }
   return bytes;
-}
-
-QString QStringFromUtf8(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 // The length limit of typed and pasted text, in bytes of the program text
@@ -250,29 +246,6 @@ void TEdit::SetReadOnly(bool on) {
 
 void TEdit::SetFixedPitch(bool on) {
   detail::SetFixedPitch(*this, on);
-}
-
-// The user clicks into the box after its text, then types, pastes or
-// presses the key.
-void TEdit::TypeText(std::string_view utf8) {
-  auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit)) return;
-  edit->end(false);
-  detail::TypeCharacters(edit, QStringFromUtf8(utf8));
-}
-
-void TEdit::PasteText(std::string_view utf8) {
-  auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit)) return;
-  edit->end(false);
-  detail::PasteInto(edit, QStringFromUtf8(utf8));
-}
-
-void TEdit::PressKey(uint16_t key) {
-  auto* edit = As<LineEdit>(this);
-  if (!detail::AcceptsUserAction(edit)) return;
-  edit->end(false);
-  detail::PressKeyOn(edit, QtKeyOf(key), TextOfVirtualKey(key));
 }
 
 // --- TMemo ------------------------------------------------------------------------------
@@ -617,27 +590,6 @@ int TComboBox::DropDownCount() const {
 }
 void TComboBox::SetDropDownCount(int n) {
   As<ComboWidget>(this)->setMaxVisibleItems(std::max(1, n));
-}
-
-void TComboBox::SelectItem(int index) {
-  detail::ChooseFromList(As<ComboWidget>(this), index);
-}
-
-// The user clicks into the box after its text and types.
-void TComboBox::TypeText(std::string_view utf8) {
-  auto* combo = As<ComboWidget>(this);
-  if (!detail::AcceptsUserAction(combo) || !combo->isEditable()) return;
-  QLineEdit* edit = combo->lineEdit();
-  edit->end(false);
-  detail::TypeCharacters(edit, QStringFromUtf8(utf8));
-}
-
-void TComboBox::PasteText(std::string_view utf8) {
-  auto* combo = As<ComboWidget>(this);
-  if (!detail::AcceptsUserAction(combo) || !combo->isEditable()) return;
-  QLineEdit* edit = combo->lineEdit();
-  edit->end(false);
-  detail::PasteInto(edit, QStringFromUtf8(utf8));
 }
 
 }  // namespace ui

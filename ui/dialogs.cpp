@@ -3,31 +3,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <deque>
 #include <utility>
+#include <vector>
 
 #include "ui/application.h"
 #include "ui/detail/qt_convert.h"
 
 namespace ui {
 namespace {
-
-struct Expectation {
-  int answer;
-  std::string textContains;
-};
-
-struct DialogScript {
-  bool scripted = false;
-  std::deque<Expectation> expected;
-  std::function<int(const std::string&)> unexpected;
-  std::vector<std::string> shown;
-};
-
-DialogScript& Script() {
-  static DialogScript script;
-  return script;
-}
 
 struct DialogButton {
   TMsgDlgButtons flag;
@@ -93,55 +76,13 @@ int ShowMessageBox(std::string_view text, TMsgDlgType type, TMsgDlgButtons butto
   return mrCancel;  // closed with Escape or the close box
 }
 
-int ScriptedAnswer(const std::string& text) {
-  DialogScript& script = Script();
-  if (!script.expected.empty()) {
-    const Expectation& next = script.expected.front();
-    if (next.textContains.empty() || text.find(next.textContains) != std::string::npos) {
-      const int answer = next.answer;
-      script.expected.pop_front();
-      return answer;
-    }
-  }
-  return script.unexpected ? script.unexpected(text) : mrCancel;
-}
-
 }  // namespace
 
 int MessageDlg(std::string_view text, TMsgDlgType type, TMsgDlgButtons buttons) {
-  DialogScript& script = Script();
-  std::string shownText(text);
-  script.shown.push_back(shownText);
-  if (script.scripted || !script.expected.empty()) return ScriptedAnswer(shownText);
+  if (seam::MessageDlgAnswer != nullptr) {
+    if (const std::optional<int> answer = seam::MessageDlgAnswer(std::string(text))) return *answer;
+  }
   return ShowMessageBox(text, type, buttons);
 }
 
-namespace dialogs_for_test {
-
-void Expect(int answer, std::string textContains) {
-  Script().expected.push_back({answer, std::move(textContains)});
-}
-
-void SetUnexpectedHandler(std::function<int(const std::string& text)> handler) {
-  Script().unexpected = std::move(handler);
-}
-
-int Pending() {
-  return static_cast<int>(Script().expected.size());
-}
-
-const std::vector<std::string>& Shown() {
-  return Script().shown;
-}
-
-void Reset() {
-  Script().expected.clear();
-  Script().shown.clear();
-}
-
-void SetScripted(bool on) {
-  Script().scripted = on;
-}
-
-}  // namespace dialogs_for_test
 }  // namespace ui

@@ -1,12 +1,9 @@
 #pragma once
-// Modal message boxes. In tests, answers come from a script; a message box
-// that the test did not announce fails the test at once (through the
-// handler the test support installs) instead of waiting for a user.
+// Modal message boxes.
 
-#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ui {
 
@@ -34,19 +31,12 @@ inline constexpr int mrNo = 7;
 // Shows the message box and returns the button pressed.
 int MessageDlg(std::string_view text, TMsgDlgType type, TMsgDlgButtons buttons);
 
-namespace dialogs_for_test {
-// Script mode: every MessageDlg takes the next scripted answer. A non-empty
-// `textContains` must occur in the dialog's text.
-void Expect(int answer, std::string textContains = {});
-// Called for a message box nobody scripted; returns the answer to give.
-void SetUnexpectedHandler(std::function<int(const std::string& text)> handler);
-// Scripted answers not used yet.
-int Pending();
-// Texts of every message box shown so far, in order.
-const std::vector<std::string>& Shown();
-void Reset();
-// On: message boxes never reach the screen (set by the test support).
-void SetScripted(bool on);
-}  // namespace dialogs_for_test
+namespace seam {
+// A seam for code outside the program (the tests' scripted answers): when
+// set, it is asked first with the text of every message box. An answer it
+// gives stands for the button pressed and nothing is shown; nothing shows
+// the box.
+inline std::optional<int> (*MessageDlgAnswer)(const std::string& text) = nullptr;
+}  // namespace seam
 
 }  // namespace ui

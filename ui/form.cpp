@@ -6,7 +6,6 @@
 #include "ui/application.h"
 #include "ui/detail/form_loader.h"
 #include "ui/detail/qt_convert.h"
-#include "ui/detail/user_input.h"
 #include "ui/detail/virtual_keys.h"
 #include "ui/detail/widgets.h"
 
@@ -143,25 +142,6 @@ bool TForm::Close() {
 
 void TForm::RequestClose() {
   widget_->close();
-}
-
-void TForm::PressKey(uint16_t key, TShiftState shift) {
-  if (!Active()) return;  // the window system's reports first, as a user waits for the window
-  QWidget* target = QApplication::focusWidget();
-  if (target == nullptr || target->window() != widget_) target = widget_;
-  Qt::KeyboardModifiers modifiers;
-  if ((shift & ssShift) != 0) modifiers |= Qt::ShiftModifier;
-  if ((shift & ssAlt) != 0) modifiers |= Qt::AltModifier;
-  if ((shift & ssCtrl) != 0) modifiers |= Qt::ControlModifier;
-  // What the key types as the window system reports it: a capital with
-  // Shift, a control character with Ctrl, the letter itself with Alt.
-  QString text = detail::TextOfVirtualKey(key);
-  if (key >= 'A' && key <= 'Z') {
-    if ((shift & ssShift) != 0) text = QString(QChar(key));
-    if ((shift & ssCtrl) != 0) text = QString(QChar(key - 'A' + 1));
-  }
-  if (key == VK_RETURN) text = QStringLiteral("\r");
-  detail::PressKeyOn(target, detail::QtKeyOf(key), text, modifiers);
 }
 
 bool TForm::HasCloseBox() const {

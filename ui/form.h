@@ -82,6 +82,7 @@ class TForm : public TWinControl {
   // keys held, while this form is the active window: the key goes to the
   // control with the focus (letters by their capital key code, digits,
   // VK_RETURN, VK_SPACE, ...). Nothing when the form is not active.
+  // Defined, as the controls' user actions are, by the tests' library.
   void PressKey(uint16_t key, TShiftState shift = ssNone);
   // The close handler decides (TCloseAction::None refuses). Closing the
   // application's main form ends the message loop once its handler returns.

@@ -19,8 +19,6 @@
 namespace ui {
 namespace {
 
-bool forcedQuantize = false;
-
 // libjpeg reports a fatal error by calling error_exit, which must not
 // return; it jumps back to the decoder, which then fails cleanly.
 struct JpegErrorManager {
@@ -177,13 +175,9 @@ std::optional<std::vector<uint8_t>> ScaledPng(const std::vector<uint8_t>& image,
 }
 
 bool QuantizePictures() {
-  if (forcedQuantize) return true;
+  if (seam::QuantizeAlways) return true;
   const int depth = Screen != nullptr ? Screen->ColorDepth() : 0;
   return depth > 0 && depth <= 8;
-}
-
-void ForceQuantizeForTest(bool on) {
-  forcedQuantize = on;
 }
 
 namespace detail {

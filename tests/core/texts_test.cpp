@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "core/texts.h"
 #include "platform/system.h"
+#include "platform_doubles.h"
 
 namespace vek {
 namespace {

@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "ui/dialogs.h"
+#include "ui_doubles.h"
 
 namespace vektest {
 namespace {

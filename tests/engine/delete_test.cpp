@@ -24,6 +24,7 @@
 #include "platform/paths.h"
 #include "ui/clock.h"
 #include "ui/dialogs.h"
+#include "ui_doubles.h"
 
 namespace vektest {
 namespace {

@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "test_support.h"
+#include "ui_doubles.h"
 
 namespace ui {
 class TForm;

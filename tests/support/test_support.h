@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by every test executable.
+// Helpers shared by every test executable (with the platform's stand-ins
+// for the host, platform_doubles.h).
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform_doubles.h"
 
 namespace vektest {
 

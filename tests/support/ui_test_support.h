@@ -10,6 +10,7 @@
 
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui_doubles.h"
 
 namespace vektest {
 

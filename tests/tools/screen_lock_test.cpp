@@ -15,6 +15,7 @@
 #include "ui/application.h"
 #include "ui/clock.h"
 #include "ui/dialogs.h"
+#include "ui_doubles.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The user's input as Qt input events (user_input.h).
-#include "ui/detail/user_input.h"
+#include "user_input.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

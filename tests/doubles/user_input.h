@@ -1,8 +1,9 @@
 #pragma once
-// A user's mouse and keyboard input, sent as real Qt input events to the
-// widget under the pointer or holding the keyboard. The controls' methods
-// named after a user's action go through here, so they reach the program by
-// the same path as a person at the screen.
+// A user's mouse and keyboard input, sent as real Qt input events (through
+// Qt's test library) to the widget under the pointer or holding the
+// keyboard. The controls' methods named after a user's action
+// (user_actions.cpp) go through here, so they reach the program by the same
+// path as a person at the screen.
 
 #include <QPoint>
 #include <QString>
