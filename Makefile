@@ -3,10 +3,12 @@
 #   make test  installs what is missing, builds and runs every test: the CI
 #              build's tests (one test per process, then each test
 #              executable whole), the same tests under the sanitizers, then
-#              a short run of each fuzz target
+#              a short run of each fuzz target; first it checks that the
+#              sources follow .clang-format
+#   make format applies .clang-format to every C++ source
 PRESET ?= dev
 
-.PHONY: all deps build run test asan fuzz clean
+.PHONY: all deps build run test asan fuzz format format-check clean
 
 # Configures, builds and tests one preset.
 define preset_tests
@@ -27,7 +29,7 @@ build: deps
 run: build
 	scripts/run-program build/$(PRESET)
 
-test: deps
+test: deps format-check
 	$(call preset_tests,ci)
 	scripts/run-whole-tests build/ci
 	$(call preset_tests,asan)
@@ -38,6 +40,12 @@ asan: deps
 
 fuzz: deps
 	$(call preset_tests,fuzz)
+
+format: deps
+	scripts/format
+
+format-check: deps
+	scripts/format --check
 
 clean:
 	rm -rf build
