@@ -83,9 +83,9 @@ struct TSizes {
   std::vector<size_t> Large;  // the single files of encrypt and decrypt
   size_t Small;               // each file of the many-file job
   int SmallCount;
-  int TinyCount;              // files of 1-4 KiB
-  size_t Overwrite;           // the two-pass overwrite
-  int FolderFiles;            // "Add all files in folder"
+  int TinyCount;     // files of 1-4 KiB
+  size_t Overwrite;  // the two-pass overwrite
+  int FolderFiles;   // "Add all files in folder"
 };
 const TSizes FullSizes{{8 * MiB, 64 * MiB + 1}, 2 * MiB, 16, 1000, 128 * MiB, 10000};
 const TSizes SmokeSizes{{256 << 10}, 16 << 10, 4, 20, 256 << 10, 50};
@@ -241,8 +241,8 @@ struct TCase {
   std::string Name;
   double Seconds = 0;
   double Bound = 0;
-  double FastBound = 0;  // the same bound by the production cipher (0: none)
-  double Limit = 0;      // the goal, in seconds
+  double FastBound = 0;    // the same bound by the production cipher (0: none)
+  double Limit = 0;        // the goal, in seconds
   double WorkSeconds = 0;  // processor time of the run (this thread)
   double WorkBound = 0;    // 0: judged by wall time
   double WorkLimit = 0;
@@ -290,8 +290,8 @@ void StartKeyedRun(uint8_t runMode) {
 }
 
 std::string SizeName(size_t size) {
-  const std::string whole = size >= MiB ? std::to_string(size / MiB) + " MiB"
-                                        : std::to_string(size >> 10) + " KiB";
+  const std::string whole =
+      size >= MiB ? std::to_string(size / MiB) + " MiB" : std::to_string(size >> 10) + " KiB";
   const size_t rest = size >= MiB ? size % MiB : size % 1024;
   return rest == 0 ? whole : whole + " + " + std::to_string(rest);
 }
@@ -441,8 +441,9 @@ class TBench {
     const auto begun = Clock::now();
     vek::Form2->Button1->Click();
     c.Seconds = Seconds(Clock::now() - begun).count();
-    c.Completed = vek::JobList.JobCount ==
-                  std::min<size_t>(vek::JobList.JobListCapacity, static_cast<size_t>(sizes_.FolderFiles));
+    c.Completed =
+        vek::JobList.JobCount ==
+        std::min<size_t>(vek::JobList.JobListCapacity, static_cast<size_t>(sizes_.FolderFiles));
     vek::Form2->ClearJobList();
     c.Bound = 0.3;
     c.Limit = 0.3;
@@ -516,10 +517,11 @@ int main(int argc, char** argv) {
   double longestWall = 0;
   double peak = 0;
   std::printf("(wall time on the real clock; bounds measured in this process)\n");
-  std::printf("One cipher pass: %.3f MB/s (the literal form %.4f MB/s x %.0f); "
-              "the production cipher %.3f MB/s (%.1f x the literal form)\n",
-              1e-6 * CipherGoal / cipher.LiteralPerByte, 1e-6 / cipher.LiteralPerByte,
-              CipherGoal, 1e-6 / cipher.FastPerByte, cipher.LiteralPerByte / cipher.FastPerByte);
+  std::printf(
+      "One cipher pass: %.3f MB/s (the literal form %.4f MB/s x %.0f); "
+      "the production cipher %.3f MB/s (%.1f x the literal form)\n",
+      1e-6 * CipherGoal / cipher.LiteralPerByte, 1e-6 / cipher.LiteralPerByte, CipherGoal,
+      1e-6 / cipher.FastPerByte, cipher.LiteralPerByte / cipher.FastPerByte);
   for (const TCase& c : cases) {
     const bool byWork = c.WorkBound > 0;
     const bool within = byWork ? c.WorkSeconds <= c.WorkLimit : c.Seconds <= c.Limit;

@@ -66,8 +66,7 @@ void Stir(TKeyState& key, uint8_t* sums) {
     const unsigned end = index + n;
     // Everything but the load at `end` is ready early; the dependency from
     // one position to the next is add, load, add.
-    const unsigned side =
-        n + Triangles[n] - sums[index] - ((index + StateSize - p) >> 7) * shift;
+    const unsigned side = n + Triangles[n] - sums[index] - ((index + StateSize - p) >> 7) * shift;
     const unsigned correction = ((end + StateSize - p) >> 7) * shift;
     a = sums[end] + (side + correction);
     index = end & IndexMask;

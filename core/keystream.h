@@ -2,12 +2,12 @@
 // The keystream of a run, kept so that each byte of it is computed once.
 //
 // The keystream depends only on the key text and the position, so every
-// file of a run under one key uses the same bytes from the same start. A run keeps what it has computed: the bytes,
-// up to a bound, in memory locked where the host allows it, and the key
-// state at every block boundary, where the last computing stopped and
-// where earlier files ended, so that the state after any n bytes (a
-// key-check block) costs at most one block of stirring and usually none. Beyond the bound the cipher runs on
-// the key state directly, as it would without any of this.
+// file of a run under one key uses the same bytes from the same start. A run keeps what it has
+// computed: the bytes, up to a bound, in memory locked where the host allows it, and the key state
+// at every block boundary, where the last computing stopped and where earlier files ended, so that
+// the state after any n bytes (a key-check block) costs at most one block of stirring and usually
+// none. Beyond the bound the cipher runs on the key state directly, as it would without any of
+// this.
 //
 // Only memory the host has locked holds any of it: when the host locks less
 // than the bound (a limit on locked memory), the store keeps no more than it
@@ -77,13 +77,13 @@ class TKeystreamStore {
   size_t capacity_;
   uint8_t* memory_ = nullptr;  // keystream bytes, then the key states
   size_t mapped_ = 0;
-  size_t locked_ = 0;       // bytes of memory_ locked, from its start
+  size_t locked_ = 0;  // bytes of memory_ locked, from its start
   bool lockRefused_ = false;
-  bool active_ = false;     // a Begin since the last Wipe
-  TKeyState start_{};       // the state at position 0: which key is kept
-  TKeyState frontier_{};    // the state at position kept_
+  bool active_ = false;   // a Begin since the last Wipe
+  TKeyState start_{};     // the state at position 0: which key is kept
+  TKeyState frontier_{};  // the state at position kept_
   size_t kept_ = 0;
-  size_t position_ = 0;     // of the current run
+  size_t position_ = 0;  // of the current run
   // Key states where earlier runs of bytes ended, by position, up to a bound.
   struct TMark {
     size_t Position;

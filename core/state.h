@@ -281,22 +281,22 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //     of a file under examination, or the engine's current block (also the
 //     overwrite pattern). SharedBuffer2 holds the settings file's random
 //     filler and the engine's verify block. Neither is cleared between uses.
-#define VEK_CIPHER_VARIABLES(X) \
-  X(KeyState, TKeyState)        \
-  X(RunKeystream, TKeystreamStore) \
+#define VEK_CIPHER_VARIABLES(X)       \
+  X(KeyState, TKeyState)              \
+  X(RunKeystream, TKeystreamStore)    \
   X(SharedBuffer, TSharedBufferBytes) \
   X(SharedBuffer2, TSharedBufferBytes)
 
 // Current moment: written only by CaptureNow; read after a capture by the
 // engine's log and header, the key generator and the settings writer.
-#define VEK_NOW_VARIABLES(X)                     \
-  X(NowYear, uint16_t)                           \
-  X(NowMonth, uint16_t) /* 1..12 */              \
-  X(NowDay, uint16_t) /* 1..31 */                \
+#define VEK_NOW_VARIABLES(X)                                 \
+  X(NowYear, uint16_t)                                       \
+  X(NowMonth, uint16_t)     /* 1..12 */                      \
+  X(NowDay, uint16_t)       /* 1..31 */                      \
   X(NowDayOfWeek, uint16_t) /* 1 = Sunday .. 7 = Saturday */ \
-  X(NowHour, uint16_t) /* 0..23 */               \
-  X(NowMin, uint16_t)                            \
-  X(NowSec, uint16_t)                            \
+  X(NowHour, uint16_t)      /* 0..23 */                      \
+  X(NowMin, uint16_t)                                        \
+  X(NowSec, uint16_t)                                        \
   X(NowMSec, uint16_t) /* 0..999 */
 
 // Options (the settings record): loaded from the settings file or defaulted
@@ -307,32 +307,32 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //     (TForm1 in slot 0 .. TForm21 in slot 20; numbers without a window stay
 //     0). Captured by SaveWindowPositions, stored in the settings when
 //     SaveWindowLayout is on, applied by RestoreWindowPositions.
-#define VEK_OPTION_VARIABLES(X)                                                  \
-  X(StartCount, int32_t) /* starts so far, this one included */                  \
-  X(OwnerFirstName, TShortString<16>)                                            \
-  X(OwnerLastName, TShortString<16>)                                             \
-  X(OwnerCompany, TShortString<32>)                                              \
-  X(OwnerLocation, TShortString<64>)                                             \
-  X(OwnerEmail, TShortString<64>)                                                \
-  X(InfoLine1, TShortString<64>)                                                 \
-  X(InfoLine2, TShortString<64>)                                                 \
-  X(InfoLine3, TShortString<64>)                                                 \
-  X(TimestampEncryption, bool)                                                   \
-  X(PreserveAttributes, bool)                                                    \
-  X(WindowsInformation, bool)                                                    \
-  X(DeletePlaintextAfterEncrypt, bool)                                           \
-  X(VerifyAfterEncrypt, bool)                                                    \
-  X(DeleteEncryptedAfterDecrypt, bool)                                           \
+#define VEK_OPTION_VARIABLES(X)                                                     \
+  X(StartCount, int32_t) /* starts so far, this one included */                     \
+  X(OwnerFirstName, TShortString<16>)                                               \
+  X(OwnerLastName, TShortString<16>)                                                \
+  X(OwnerCompany, TShortString<32>)                                                 \
+  X(OwnerLocation, TShortString<64>)                                                \
+  X(OwnerEmail, TShortString<64>)                                                   \
+  X(InfoLine1, TShortString<64>)                                                    \
+  X(InfoLine2, TShortString<64>)                                                    \
+  X(InfoLine3, TShortString<64>)                                                    \
+  X(TimestampEncryption, bool)                                                      \
+  X(PreserveAttributes, bool)                                                       \
+  X(WindowsInformation, bool)                                                       \
+  X(DeletePlaintextAfterEncrypt, bool)                                              \
+  X(VerifyAfterEncrypt, bool)                                                       \
+  X(DeleteEncryptedAfterDecrypt, bool)                                              \
   X(DeleteMethod, uint8_t) /* DeleteNormal, DeleteSinglePass or DeleteTriplePass */ \
-  X(ShowHints, bool)                                                             \
-  X(HintPause, uint16_t) /* milliseconds */                                      \
-  X(HintHidePause, uint16_t) /* milliseconds */                                  \
-  X(SaveWindowLayout, bool)                                                      \
-  X(ScreenLockEnabled, bool)                                                     \
-  X(ScreenLockPassword, TShortString<16>)                                        \
-  X(LockWindowSpeed, uint8_t) /* 1..5 */                                         \
-  X(InsaneModeThreshold, uint8_t) /* 0 never, 1..20 above 2^(i-1) MB, 21 always */ \
-  X(WindowLeft, TWindowPositions)                                                \
+  X(ShowHints, bool)                                                                \
+  X(HintPause, uint16_t)     /* milliseconds */                                     \
+  X(HintHidePause, uint16_t) /* milliseconds */                                     \
+  X(SaveWindowLayout, bool)                                                         \
+  X(ScreenLockEnabled, bool)                                                        \
+  X(ScreenLockPassword, TShortString<16>)                                           \
+  X(LockWindowSpeed, uint8_t)     /* 1..5 */                                        \
+  X(InsaneModeThreshold, uint8_t) /* 0 never, 1..20 above 2^(i-1) MB, 21 always */  \
+  X(WindowLeft, TWindowPositions)                                                   \
   X(WindowTop, TWindowPositions)
 
 // System and drive information. Version, machine texts and drive kinds: set
@@ -343,28 +343,28 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //   Drive...: the drive figures; -1 byte figures mean a drive without figures.
 //   VolumeFlags: capabilities of the last volume queried; capability k
 //     (1..12) at [k - 1].
-#define VEK_SYSTEM_INFORMATION_VARIABLES(X)          \
+#define VEK_SYSTEM_INFORMATION_VARIABLES(X)            \
   X(WindowsVersionCode, uint8_t) /* 0 unknown, 1..9 */ \
-  X(WindowsMajorVersion, uint32_t)                   \
-  X(WindowsMinorVersion, uint32_t)                   \
-  X(WindowsBuildNumber, uint32_t)                    \
-  X(WindowsVersionText, std::string)                 \
-  X(WindowsComputerName, std::string)                \
-  X(WindowsRegisteredOwner, std::string)             \
-  X(WindowsRegisteredOrganization, std::string)      \
-  X(WindowsProductId, std::string)                   \
-  X(DriveKinds, TDriveKindTable)                     \
-  X(DriveBytesPerSector, int64_t)                    \
-  X(DriveSectorsPerCluster, int64_t)                 \
-  X(DriveBytesPerCluster, int64_t)                   \
-  X(DriveUsedClusters, int64_t)                      \
-  X(DriveFreeClusters, int64_t)                      \
-  X(DriveTotalClusters, int64_t)                     \
-  X(DriveUsedBytes, int64_t)                         \
-  X(DriveFreeBytes, int64_t)                         \
-  X(DriveTotalBytes, int64_t)                        \
-  X(DriveUsedPercent, uint8_t) /* 0..100 */          \
-  X(VolumeFileSystem, std::string)                   \
+  X(WindowsMajorVersion, uint32_t)                     \
+  X(WindowsMinorVersion, uint32_t)                     \
+  X(WindowsBuildNumber, uint32_t)                      \
+  X(WindowsVersionText, std::string)                   \
+  X(WindowsComputerName, std::string)                  \
+  X(WindowsRegisteredOwner, std::string)               \
+  X(WindowsRegisteredOrganization, std::string)        \
+  X(WindowsProductId, std::string)                     \
+  X(DriveKinds, TDriveKindTable)                       \
+  X(DriveBytesPerSector, int64_t)                      \
+  X(DriveSectorsPerCluster, int64_t)                   \
+  X(DriveBytesPerCluster, int64_t)                     \
+  X(DriveUsedClusters, int64_t)                        \
+  X(DriveFreeClusters, int64_t)                        \
+  X(DriveTotalClusters, int64_t)                       \
+  X(DriveUsedBytes, int64_t)                           \
+  X(DriveFreeBytes, int64_t)                           \
+  X(DriveTotalBytes, int64_t)                          \
+  X(DriveUsedPercent, uint8_t) /* 0..100 */            \
+  X(VolumeFileSystem, std::string)                     \
   X(VolumeFlags, TVolumeFlagSet)
 
 // Start-up and run selection.
@@ -376,10 +376,10 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //     start, never stored.
 //   RunMode: set before a run: RunEncrypt, RunDecrypt, RunDeleteFile,
 //     RunDeleteJobList.
-#define VEK_START_UP_VARIABLES(X)                                        \
+#define VEK_START_UP_VARIABLES(X)                                              \
   X(ProgramFolder, std::string) /* folder of the settings file, ends in "\" */ \
-  X(ExitRequested, bool)                                                 \
-  X(ConfirmDeletes, bool)                                                \
+  X(ExitRequested, bool)                                                       \
+  X(ConfirmDeletes, bool)                                                      \
   X(RunMode, uint8_t)
 
 // Job list and examined files.
@@ -404,12 +404,12 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //   SourceOpen, TargetOpen, TempOpen: the streams are the engine's own;
 //     these say which are open and must be closed (the finish closes
 //     whatever is still open). TempOpen is decrypt's "tmp.tmp".
-#define VEK_ENGINE_VARIABLES(X)                                                     \
-  X(EngineState, TEngineState)                                                      \
+#define VEK_ENGINE_VARIABLES(X)                                                       \
+  X(EngineState, TEngineState)                                                        \
   X(SavedErrorMode, uint32_t) /* the process's error mode before the window showed */ \
-  X(SourceOpen, bool)                                                               \
-  X(TargetOpen, bool)                                                               \
-  X(TempOpen, bool)                                                                 \
+  X(SourceOpen, bool)                                                                 \
+  X(TargetOpen, bool)                                                                 \
+  X(TempOpen, bool)                                                                   \
   X(AnimationKind, uint8_t) /* status icon animation 1..5 */
 
 // Engine run: reset at the start of every run.
@@ -420,29 +420,29 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //   BlockLength, EncryptDone, DecryptDone: block loops: the bytes of the
 //     current block (at most 8192) and the bytes of the current file done by
 //     the encrypt (and verify) and decrypt loops.
-#define VEK_RUN_VARIABLES(X)                                                   \
-  X(JobPos, uint16_t) /* current entry, 1-based; 0 before the first */         \
-  X(SourceName, std::string) /* file names without folder */                   \
-  X(TargetName, std::string)                                                   \
-  X(JobFolder, std::string) /* ends in "\" */                                  \
-  X(SourceSize, int64_t)                                                       \
-  X(SourceExists, bool)                                                        \
-  X(TargetExists, bool)                                                        \
-  X(FileTotal, int64_t)                                                        \
-  X(FileDone, int64_t)                                                         \
-  X(FileStep, int64_t)                                                         \
-  X(OverallTotal, int64_t)                                                     \
-  X(OverallDone, int64_t)                                                      \
-  X(OverallStep, int64_t)                                                      \
-  X(InsaneMode, bool) /* the current file runs with the CPU boost */           \
-  X(AnimationIcon, uint8_t) /* current icon of the rotation, 6..23 */          \
-  X(BlinkPhase, uint8_t) /* the blinking animation's alternation */            \
+#define VEK_RUN_VARIABLES(X)                                                       \
+  X(JobPos, uint16_t)        /* current entry, 1-based; 0 before the first */      \
+  X(SourceName, std::string) /* file names without folder */                       \
+  X(TargetName, std::string)                                                       \
+  X(JobFolder, std::string) /* ends in "\" */                                      \
+  X(SourceSize, int64_t)                                                           \
+  X(SourceExists, bool)                                                            \
+  X(TargetExists, bool)                                                            \
+  X(FileTotal, int64_t)                                                            \
+  X(FileDone, int64_t)                                                             \
+  X(FileStep, int64_t)                                                             \
+  X(OverallTotal, int64_t)                                                         \
+  X(OverallDone, int64_t)                                                          \
+  X(OverallStep, int64_t)                                                          \
+  X(InsaneMode, bool)        /* the current file runs with the CPU boost */        \
+  X(AnimationIcon, uint8_t)  /* current icon of the rotation, 6..23 */             \
+  X(BlinkPhase, uint8_t)     /* the blinking animation's alternation */            \
   X(BlinkCompanion, uint8_t) /* cleared with BlinkPhase and on every blink tick */ \
-  X(HeaderText, std::string)                                                   \
-  X(HeaderLength, uint16_t)                                                    \
-  X(BlockLength, uint16_t)                                                     \
-  X(EncryptDone, int64_t)                                                      \
-  X(DecryptDone, int64_t)                                                      \
+  X(HeaderText, std::string)                                                       \
+  X(HeaderLength, uint16_t)                                                        \
+  X(BlockLength, uint16_t)                                                         \
+  X(EncryptDone, int64_t)                                                          \
+  X(DecryptDone, int64_t)                                                          \
   X(KeyAuthenticated, bool)
 
 // Delete sub-machine: its inputs, set by the caller before it enters, and
@@ -454,41 +454,41 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
   X(DeleteReturnState, uint16_t)                 \
   X(DeleteShowProgress, bool)                    \
   X(WipePassCount, uint8_t) /* 2 or 6 */         \
-  X(WipePass, uint8_t) /* 1-based */             \
+  X(WipePass, uint8_t)      /* 1-based */        \
   X(WipeBlockLength, uint16_t)                   \
   X(WipeStreamOpen, bool)
 
 // Warnings and error reports.
-#define VEK_WARNING_AND_ERROR_VARIABLES(X)                                        \
-  X(WarningsOn, bool)                                                             \
-  X(ErrorReportsOn, bool)                                                         \
-  X(WarningAnswer, uint8_t) /* 1 Continue, 2 Cancel */                            \
-  X(WarningContinuation, uint16_t)                                                \
-  X(ErrorCode, uint16_t)                                                          \
-  X(ErrorType, std::string)                                                       \
-  X(ErrorDetail, std::string)                                                     \
-  X(ErrorAdvice, std::string)                                                     \
-  X(RetryPossible, bool)                                                          \
-  X(ErrorFileText, std::string) /* set by the failing step before it reports */   \
-  X(ErrorAnswer, uint8_t) /* 1 Retry, 2 Skip file, 3 Stop all, 4 Skip all errors */ \
-  X(RetryState, uint16_t)                                                         \
-  X(SkipState, uint16_t)                                                          \
-  X(StopRequested, bool)                                                          \
+#define VEK_WARNING_AND_ERROR_VARIABLES(X)                                                \
+  X(WarningsOn, bool)                                                                     \
+  X(ErrorReportsOn, bool)                                                                 \
+  X(WarningAnswer, uint8_t) /* 1 Continue, 2 Cancel */                                    \
+  X(WarningContinuation, uint16_t)                                                        \
+  X(ErrorCode, uint16_t)                                                                  \
+  X(ErrorType, std::string)                                                               \
+  X(ErrorDetail, std::string)                                                             \
+  X(ErrorAdvice, std::string)                                                             \
+  X(RetryPossible, bool)                                                                  \
+  X(ErrorFileText, std::string) /* set by the failing step before it reports */           \
+  X(ErrorAnswer, uint8_t)       /* 1 Retry, 2 Skip file, 3 Stop all, 4 Skip all errors */ \
+  X(RetryState, uint16_t)                                                                 \
+  X(SkipState, uint16_t)                                                                  \
+  X(StopRequested, bool)                                                                  \
   X(ErrorCount, int32_t)
 
 // Activity log.
-#define VEK_ACTIVITY_LOG_VARIABLES(X)                                \
-  X(ActionCount, uint16_t) /* lines written with LogAction this run */ \
+#define VEK_ACTIVITY_LOG_VARIABLES(X)                                     \
+  X(ActionCount, uint16_t)    /* lines written with LogAction this run */ \
   X(LogFileName, std::string) /* where the log window's Save writes */
 
 // Key entry and key generator. The key text itself lives only in the key
 // entry window's edit box.
-#define VEK_KEY_ENTRY_VARIABLES(X)                                      \
-  X(KeyLength, uint8_t) /* length of the key text at the last refresh */ \
-  X(CapsOn, bool) /* caps state of the on-screen keyboard */            \
-  X(KeyGenState, uint8_t) /* 1..4 */                                    \
-  X(KeyGenTicks, uint16_t)                                              \
-  X(KeyGenBlink, bool)                                                  \
+#define VEK_KEY_ENTRY_VARIABLES(X)                                         \
+  X(KeyLength, uint8_t)   /* length of the key text at the last refresh */ \
+  X(CapsOn, bool)         /* caps state of the on-screen keyboard */       \
+  X(KeyGenState, uint8_t) /* 1..4 */                                       \
+  X(KeyGenTicks, uint16_t)                                                 \
+  X(KeyGenBlink, bool)                                                     \
   X(KeyGenBuffer, TShortString<KeyTextMaxLength>)
 
 // Companion windows.
@@ -497,27 +497,26 @@ using TVolumeFlagSet = std::array<bool, VolumeFlagCount>;
 //     wrong-password pause.
 //   Update...: update check.
 //   WipeRow: exit wipe: the job entry the next tick overwrites, 1..1024.
-#define VEK_COMPANION_WINDOW_VARIABLES(X)                                       \
-  X(LockStepX, int32_t)                                                         \
-  X(LockStepY, int32_t)                                                         \
-  X(LockMaxLeft, int32_t)                                                       \
-  X(LockMaxTop, int32_t)                                                        \
-  X(LockPenaltyTicks, uint8_t)                                                  \
-  X(UpdatePhase, uint8_t) /* 1 request due, 2 reply due for evaluation */       \
-  X(UpdateFrame, uint8_t) /* animation frame 1..3 */                            \
-  X(UpdateFetched, uint8_t) /* 1 when the request returned without an error */  \
-  X(UpdateReply, std::string)                                                   \
-  X(LatestVersion, std::string)                                                 \
-  X(DownloadAddress, std::string)                                               \
+#define VEK_COMPANION_WINDOW_VARIABLES(X)                                      \
+  X(LockStepX, int32_t)                                                        \
+  X(LockStepY, int32_t)                                                        \
+  X(LockMaxLeft, int32_t)                                                      \
+  X(LockMaxTop, int32_t)                                                       \
+  X(LockPenaltyTicks, uint8_t)                                                 \
+  X(UpdatePhase, uint8_t)   /* 1 request due, 2 reply due for evaluation */    \
+  X(UpdateFrame, uint8_t)   /* animation frame 1..3 */                         \
+  X(UpdateFetched, uint8_t) /* 1 when the request returned without an error */ \
+  X(UpdateReply, std::string)                                                  \
+  X(LatestVersion, std::string)                                                \
+  X(DownloadAddress, std::string)                                              \
   X(WipeRow, uint16_t)
 
 #define VEK_DECLARE_STATE_VARIABLE(Name, ...) inline __VA_ARGS__ Name{};
 #define VEK_VISIT_STATE_VARIABLE(Name, ...) visit(#Name, Name);
-#define VEK_STATE_GROUP(List, Visitor)            \
-  List(VEK_DECLARE_STATE_VARIABLE)                \
-  template <class V>                              \
-  void Visitor(V&& visit) {                       \
-    List(VEK_VISIT_STATE_VARIABLE)                \
+#define VEK_STATE_GROUP(List, Visitor)                \
+  List(VEK_DECLARE_STATE_VARIABLE) template <class V> \
+  void Visitor(V&& visit) {                           \
+    List(VEK_VISIT_STATE_VARIABLE)                    \
   }
 
 VEK_STATE_GROUP(VEK_CIPHER_VARIABLES, ForEachCipherVariable)

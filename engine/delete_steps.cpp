@@ -33,7 +33,8 @@ std::string DeletePath() {
 
 std::string OtherNamesMessage(uint64_t links) {
   const uint64_t others = links - 1;
-  return "This file has " + std::to_string(others) + (others == 1 ? " other name" : " other names") +
+  return "This file has " + std::to_string(others) +
+         (others == 1 ? " other name" : " other names") +
          " (hard links) sharing its data, overwrite it under all of them?";
 }
 

@@ -668,10 +668,11 @@ void TForm8::NoteKeystreamLock() {
   if (keystreamLockLogged_ || !RunKeystream.LockRefused()) return;
   keystreamLockLogged_ = true;
   const size_t kept = RunKeystream.Kept();
-  LogAction(kept == 0 ? std::string("*** The system refused to lock memory for the keystream: it is "
-                                    "computed as it is needed")
-                      : "*** The system locked memory for " + SizeToText(static_cast<int64_t>(kept)) +
-                            " of keystream only: the rest is computed as it is needed");
+  LogAction(kept == 0
+                ? std::string("*** The system refused to lock memory for the keystream: it is "
+                              "computed as it is needed")
+                : "*** The system locked memory for " + SizeToText(static_cast<int64_t>(kept)) +
+                      " of keystream only: the rest is computed as it is needed");
 }
 
 bool TForm8::SetKeyFromKeyEntry() {

@@ -15,7 +15,10 @@ using vekfuzz::Check;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vekfuzz::Drive().Place("image", std::span<const uint8_t>(data, size));
   const auto end = platform::ElfImageEnd(vekfuzz::Drive().HostPath("image").string());
-  if (size < 4 || std::memcmp(data, "\x7F" "ELF", 4) != 0) {
+  if (size < 4 || std::memcmp(data,
+                              "\x7F"
+                              "ELF",
+                              4) != 0) {
     Check(!end.has_value(), "a file without the ELF mark has no image end");
   }
   return 0;

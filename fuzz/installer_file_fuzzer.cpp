@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool inRange = AddByteSum(sum, data, size - TrailerSize);
   TTrailer trailer{};
   std::copy(data + size - TrailerSize, data + size, trailer.begin());
-  Check(inRange && sum == TrailerValue(trailer), "only a file with its sum in the trailer installs");
+  Check(inRange && sum == TrailerValue(trailer),
+        "only a file with its sum in the trailer installs");
   const std::vector<uint8_t> installed = vekfuzz::ReadHostFile(program);
   Check(installed.size() == 100, "the program file has the size of its table entry");
   const size_t at = static_cast<size_t>(PayloadOffset);

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,7 +98,8 @@ std::vector<Bytes> EncryptedFiles() {
 // block, so that a run gets past the key check.
 std::vector<Bytes> FilesUnderKey(std::string_view key) {
   std::vector<Bytes> files;
-  for (const std::string& content : {std::string("enciphered bytes"), std::string("x"), std::string(300, 'd')}) {
+  for (const std::string& content :
+       {std::string("enciphered bytes"), std::string("x"), std::string(300, 'd')}) {
     vek::TKeyState state;
     state.SetKey(key);
     std::string data = content;
@@ -224,12 +225,12 @@ std::vector<Bytes> InstallerFiles() {
   Bytes image(256, 0);
   const uint8_t ident[] = {0x7F, 'E', 'L', 'F', 2, 1, 1};
   std::copy(std::begin(ident), std::end(ident), image.begin());
-  image[40] = 128;  // e_shoff
-  image[58] = 64;   // e_shentsize
-  image[60] = 2;    // e_shnum
-  image[128 + 64 + 4] = 1;     // section 1: program data
-  image[128 + 64 + 24] = 64;   // at 64
-  image[128 + 64 + 32] = 64;   // of 64 bytes
+  image[40] = 128;            // e_shoff
+  image[58] = 64;             // e_shentsize
+  image[60] = 2;              // e_shnum
+  image[128 + 64 + 4] = 1;    // section 1: program data
+  image[128 + 64 + 24] = 64;  // at 64
+  image[128 + 64 + 32] = 64;  // of 64 bytes
   Bytes file = image;
   for (size_t i = 0; i < 170; ++i) file.push_back(static_cast<uint8_t>(i * 7 + 3));
   int32_t sum = 0;
@@ -288,7 +289,8 @@ int main(int argc, char** argv) {
     }
   }
   const std::vector<Bytes> setups = InstallerFiles();
-  for (size_t i = 0; i < setups.size(); ++i) WriteSeed(out / "installer_file", i, AsText(setups[i]));
+  for (size_t i = 0; i < setups.size(); ++i)
+    WriteSeed(out / "installer_file", i, AsText(setups[i]));
   const std::vector<Bytes> images = ElfSeeds();
   for (size_t i = 0; i < images.size(); ++i) WriteSeed(out / "elf", i, AsText(images[i]));
   return 0;

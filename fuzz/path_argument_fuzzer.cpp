@@ -26,8 +26,10 @@ void Furnish() {
   vekfuzz::Drive().Place("file.vek", bytes);
   ::mkdir(vekfuzz::Drive().HostPath("docs").c_str(), 0700);
   vekfuzz::Drive().Place("docs/a b.txt", bytes);
-  Check(::symlink("file.vek", vekfuzz::Drive().HostPath("link").c_str()) == 0, "a link can be made");
-  Check(::chdir(vekfuzz::Drive().HostPath("docs").c_str()) == 0, "the scratch folder can be entered");
+  Check(::symlink("file.vek", vekfuzz::Drive().HostPath("link").c_str()) == 0,
+        "a link can be made");
+  Check(::chdir(vekfuzz::Drive().HostPath("docs").c_str()) == 0,
+        "the scratch folder can be entered");
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 // gives answers, and a value written into a key that exists is read back
 // as written, with the file's other keys still there.
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <span>
 #include <string>

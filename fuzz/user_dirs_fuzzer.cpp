@@ -1,9 +1,9 @@
 // The user-dirs.dirs reader behind the desktop folder: whatever the file
 // says, the desktop is answered as nothing or as a Windows path.
 
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <span>
 #include <string>

@@ -66,11 +66,10 @@ void RemoveKey(RootKey root, std::string_view key) {
 // it cannot be written they start the program itself, and a note says why.
 void WriteStarter(std::vector<std::string>& notes) {
   const std::string program = InstallDir + std::string(ProgramFileName);
-  const auto starter =
-      platform::InstallProgramStarter(kDesktopId, program, InstallWorkingFolder());
+  const auto starter = platform::InstallProgramStarter(kDesktopId, program, InstallWorkingFolder());
   if (!starter) {
-    notes.push_back("starter: could not be written (" +
-                    SystemErrorMessage(platform::LastError()) + ")");
+    notes.push_back("starter: could not be written (" + SystemErrorMessage(platform::LastError()) +
+                    ")");
   }
   EntryCommand = starter.value_or(program);
 }

@@ -55,8 +55,9 @@ bool TableFits(uint64_t offset, uint64_t entrySize, uint64_t minEntry, uint64_t 
                uint64_t fileSize) {
   uint64_t bytes = 0;
   uint64_t end = 0;
-  return count == 0 || (entrySize >= minEntry && !__builtin_mul_overflow(entrySize, count, &bytes) &&
-                        !__builtin_add_overflow(offset, bytes, &end) && end <= fileSize);
+  return count == 0 ||
+         (entrySize >= minEntry && !__builtin_mul_overflow(entrySize, count, &bytes) &&
+          !__builtin_add_overflow(offset, bytes, &end) && end <= fileSize);
 }
 
 struct Extent {

@@ -116,8 +116,8 @@ class FileStream {
 
  private:
   FileStream() = default;
-  static std::unique_ptr<FileStream> OpenFile(std::string_view path, FileMode mode,
-                                              ShareMode share, int* error, bool noLinks);
+  static std::unique_ptr<FileStream> OpenFile(std::string_view path, FileMode mode, ShareMode share,
+                                              int* error, bool noLinks);
   bool Fail(int error) const;          // records the error, returns false
   int64_t FailCount(int error) const;  // records the error, returns -1
   bool CheckOpen() const;              // fails with 6 once closed

@@ -150,9 +150,9 @@ bool InstallThemeIcon(ThemeIconKind kind, std::string_view name, int size,
   const std::string path = DesktopDataFolder() + "/icons/hicolor/" + side + "x" + side +
                            (kind == ThemeIconKind::Application ? "/apps/" : "/mimetypes/") +
                            std::string(name) + ".png";
-  return WriteHostFile(
-      path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()),
-      WholeFileKind::Plain);
+  return WriteHostFile(path,
+                       std::string_view(reinterpret_cast<const char*>(png.data()), png.size()),
+                       WholeFileKind::Plain);
 }
 
 bool InstallFileType(std::string_view package, const TFileTypeDefinition& type) {
@@ -165,9 +165,8 @@ bool InstallFileType(std::string_view package, const TFileTypeDefinition& type) 
       XmlText(type.Glob) +
       "\"/>\n    <magic priority=\"80\">\n      <match type=\"string\" offset=\"0\" value=\"" +
       MagicValue(type.Magic) + "\"/>\n    </magic>\n  </mime-type>\n</mime-info>\n";
-  return WriteHostFile(
-      DesktopDataFolder() + "/mime/packages/" + std::string(package) + ".xml", xml,
-      WholeFileKind::Plain);
+  return WriteHostFile(DesktopDataFolder() + "/mime/packages/" + std::string(package) + ".xml", xml,
+                       WholeFileKind::Plain);
 }
 
 std::vector<std::string> UpdateDesktopDatabases(std::string_view entryFile,
@@ -190,8 +189,8 @@ std::optional<std::string> InstallProgramStarter(std::string_view name, std::str
   const auto hostProgram = detail::HostPathOrFail(program);
   const auto hostFolder = detail::HostPathOrFail(folder);
   if (!hostProgram || !hostFolder) return std::nullopt;
-  const std::string starter = DesktopDataFolder() + "/" + std::string(name) + "/bin/" +
-                              std::string(name);
+  const std::string starter =
+      DesktopDataFolder() + "/" + std::string(name) + "/bin/" + std::string(name);
   const auto windowsStarter = ToWindowsPath(starter);
   if (!windowsStarter) {
     detail::SetLastError(err::PathNotFound);

@@ -1,4 +1,5 @@
-// Version record, priority, error mode, memory for secrets, beep, random generator, clock and command line.
+// Version record, priority, error mode, memory for secrets, beep, random generator, clock and
+// command line.
 #include "platform/system.h"
 
 #include <sys/mman.h>

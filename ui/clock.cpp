@@ -175,8 +175,7 @@ namespace {
 uint64_t nextTimerSequence = 0;
 }
 
-TTimer::TTimer(std::string name)
-    : TComponent(std::move(name)), sequence_(++nextTimerSequence) {
+TTimer::TTimer(std::string name) : TComponent(std::move(name)), sequence_(++nextTimerSequence) {
   dueAt_ = clock::NowMs() + interval_;
   detail::RegisterTimer(this);
   detail::TimersChanged();

@@ -182,7 +182,7 @@ class TEdit : public TControl {
   void SetText(std::string_view text);  // fires OnChange when the text changes
   int MaxLength() const;                // 0: no limit; counts bytes of Text()
   void SetMaxLength(int n);
-  char PasswordChar() const;            // 0: shown in clear
+  char PasswordChar() const;  // 0: shown in clear
   void SetPasswordChar(char c);
   bool ReadOnly() const;
   void SetReadOnly(bool on);
@@ -205,7 +205,7 @@ class TEdit : public TControl {
 class TMemo : public TControl {
  public:
   int LineCount() const;
-  std::string Line(int index) const;      // "" beyond the last line
+  std::string Line(int index) const;               // "" beyond the last line
   void SetLine(int index, std::string_view text);  // adds empty lines up to index
   void AddLine(std::string_view text);
   void ClearLines();
@@ -284,9 +284,9 @@ class TComboBox : public TControl {
   void AddItem(std::string_view text);
   void ClearItems();
   void SetItems(const std::vector<std::string>& items);
-  int ItemIndex() const;  // -1: no selection
-  void SetItemIndex(int index);  // -1 clears; out of range clears; does not fire OnChange
-  std::string Text() const;      // the edit text, or the selected item of a list
+  int ItemIndex() const;                // -1: no selection
+  void SetItemIndex(int index);         // -1 clears; out of range clears; does not fire OnChange
+  std::string Text() const;             // the edit text, or the selected item of a list
   void SetText(std::string_view text);  // editable style; selects an equal item in a list
   int MaxLength() const;
   void SetMaxLength(int n);
@@ -408,7 +408,7 @@ class TDriveComboBox : public TControl {
 // current folder's sub-folders.
 class TDirectoryListBox : public TControl {
  public:
-  std::string Directory() const;  // Windows path, no trailing "\" except at a root
+  std::string Directory() const;             // Windows path, no trailing "\" except at a root
   void SetDirectory(std::string_view path);  // updates the linked file list
   char Drive() const;
   int ItemCount() const;
@@ -432,9 +432,9 @@ class TFileListBox : public TControl {
  public:
   std::string Directory() const;  // as the directory list gives it
   void SetDirectory(std::string_view path);
-  std::string Mask() const;       // "*.*" at first
+  std::string Mask() const;  // "*.*" at first
   void SetMask(std::string_view mask);
-  uint32_t FileType() const;      // attribute filter (platform attr bits)
+  uint32_t FileType() const;  // attribute filter (platform attr bits)
   void SetFileType(uint32_t attrs);
   int ItemCount() const;
   std::string Item(int index) const;

@@ -78,8 +78,7 @@ class AcceleratedButton : public Button {
 
  protected:
   bool event(QEvent* event) override {
-    if (event->type() == QEvent::Shortcut &&
-        !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
       this->click();
       return true;
     }

@@ -66,7 +66,8 @@ int ShowMessageBox(std::string_view text, TMsgDlgType type, TMsgDlgButtons butto
   std::vector<std::pair<QAbstractButton*, int>> results;
   for (const DialogButton& button : kButtons) {
     if ((buttons & button.flag) == 0) continue;
-    results.emplace_back(box.addButton(QString::fromLatin1(button.caption), button.role), button.result);
+    results.emplace_back(box.addButton(QString::fromLatin1(button.caption), button.role),
+                         button.result);
   }
   if (results.empty()) results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
   box.exec();

@@ -171,9 +171,9 @@ class TFormBinder {
   }
   template <class F>
   void Handler(std::string_view name, F* form, void (F::*method)(TMouseButton, int, int)) {
-    handlers_.push_back({std::string(name), TMouseEvent([form, method](TMouseButton b, int x, int y) {
-                           (form->*method)(b, x, y);
-                         })});
+    handlers_.push_back(
+        {std::string(name),
+         TMouseEvent([form, method](TMouseButton b, int x, int y) { (form->*method)(b, x, y); })});
   }
   template <class F>
   void Handler(std::string_view name, F* form, void (F::*method)(uint16_t&)) {

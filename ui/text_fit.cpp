@@ -119,7 +119,8 @@ class Checker {
   }
 
   // Titles and cells as the grid's view draws them: a title in its label
-  // area, a cell inside the item's text margins and its grid line. Rows beyond the row count are not shown.
+  // area, a cell inside the item's text margins and its grid line. Rows beyond the row count are
+  // not shown.
   void Grid(const TStringGrid& grid) {
     const auto* view = static_cast<const QTableView*>(grid.Widget());
     const QHeaderView* header = view->horizontalHeader();
@@ -134,7 +135,8 @@ class Checker {
             header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
         Need(grid, "column title", title, TextWidth(header, title), label.width());
       }
-      const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+      const int margin =
+          view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
       const int room = grid.ColWidth(col) - (view->showGrid() ? 1 : 0) - 2 * margin;
       for (int row = grid.FixedRows(); row < grid.RowCount(); ++row) {
         const std::string cell = grid.Cell(col, row);

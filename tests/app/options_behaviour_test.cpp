@@ -215,8 +215,8 @@ TEST_F(AppOptionsBehaviourTest, ApplyPassesTheOptionsOn) {
 TEST_F(AppOptionsBehaviourTest, ClearAllFieldsEmptiesTheWholeFirstPage) {
   ui::TEdit* const edits[] = {Form4->Edit1, Form4->Edit2, Form4->Edit3, Form4->Edit4,
                               Form4->Edit5, Form4->Edit6, Form4->Edit7};
-  for (auto* option : {&vek::OwnerLocation, &vek::OwnerEmail, &vek::InfoLine1, &vek::InfoLine2,
-                       &vek::InfoLine3}) {
+  for (auto* option :
+       {&vek::OwnerLocation, &vek::OwnerEmail, &vek::InfoLine1, &vek::InfoLine2, &vek::InfoLine3}) {
     option->Assign("kept");
   }
   vek::OwnerFirstName.Assign("kept");

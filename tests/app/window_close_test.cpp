@@ -252,14 +252,13 @@ TEST_F(AppEveryWindowCloseTest, EachCloseIsItsWindowsOwnWayOutOrNothing) {
   using vek::Form8;
   using vek::Form9;
   server_ = std::make_unique<vektest::LoopbackServer>(vektest::HttpReply(
-      "200 OK",
-      "<LatestVersionString>1.10\r\n<DownloadURL>http://downloads.example/vek.exe\r\n"));
+      "200 OK", "<LatestVersionString>1.10\r\n<DownloadURL>http://downloads.example/vek.exe\r\n"));
   struct Case {
     const char* Window;
-    std::function<void()> Show;       // shows it as the program does, with a change made
+    std::function<void()> Show;  // shows it as the program does, with a change made
     std::function<ui::TForm*()> Form;
     std::function<ui::TButton*()> StandsFor;  // nullptr: the close is refused
-    const char* After;                // a window shown right after the close
+    const char* After;                        // a window shown right after the close
   };
   const auto none = []() -> ui::TButton* { return nullptr; };
   const Case cases[] = {
@@ -292,7 +291,11 @@ TEST_F(AppEveryWindowCloseTest, EachCloseIsItsWindowsOwnWayOutOrNothing) {
          Form2->Show();
        },
        [] { return static_cast<ui::TForm*>(Form2); }, none, "TForm2"},
-      {"about", [] { Form2->Show(); Form2->BitBtn9->Click(); },
+      {"about",
+       [] {
+         Form2->Show();
+         Form2->BitBtn9->Click();
+       },
        [] { return static_cast<ui::TForm*>(Form6); }, [] { return Form6->Button1; }, "TForm2"},
       {"key entry",
        [] {
@@ -346,7 +349,11 @@ TEST_F(AppEveryWindowCloseTest, EachCloseIsItsWindowsOwnWayOutOrNothing) {
        },
        [] { return static_cast<ui::TForm*>(Form9); }, [] { return Form9->Button2; },
        "TForm2"},  // "&No"
-      {"drive information", [] { Form2->Show(); Form2->Button3->Click(); },
+      {"drive information",
+       [] {
+         Form2->Show();
+         Form2->Button3->Click();
+       },
        [] { return static_cast<ui::TForm*>(Form14); }, [] { return Form14->Button1; }, "TForm2"},
       {"file information",
        [] {
@@ -378,7 +385,11 @@ TEST_F(AppEveryWindowCloseTest, EachCloseIsItsWindowsOwnWayOutOrNothing) {
          Form17->Edit1->TypeText("abc");
        },
        [] { return static_cast<ui::TForm*>(Form17); }, none, "TForm17"},
-      {"exit wipe", [] { Form2->Show(); Form2->BitBtn12->Click(); },
+      {"exit wipe",
+       [] {
+         Form2->Show();
+         Form2->BitBtn12->Click();
+       },
        [] { return static_cast<ui::TForm*>(Form19); }, none, "TForm19"},
   };
   for (const Case& c : cases) {

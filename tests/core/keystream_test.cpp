@@ -116,7 +116,11 @@ TEST(KeystreamStoreTest, TheStateWhereAFileEndedServesTheNextFiles) {
   const TFile files[] = {
       {4000, 4000},  // computes the keystream, and ends where it stops
       {3000, 3000},  // from the start of the keystream
-      {3000, 0},     {3010, 10}, {2990, 2990}, {2995, 5}, {3000, 0},
+      {3000, 0},
+      {3010, 10},
+      {2990, 2990},
+      {2995, 5},
+      {3000, 0},
       {Interval + 300, Interval + 300 - 4000},  // on past what is kept
       {Interval + 310, 10},
   };
@@ -200,7 +204,8 @@ TEST(KeystreamStoreTest, KeepsKeystreamOnlyInMemoryTheHostLocked) {
       int faults = 0;
       if (viaStore != plain || !(key == direct)) faults |= 1;
       if (!store.LockRefused()) faults |= 2;
-      if (store.Kept() > 0 && (!store.Locked() || LockedBytes() < states + store.Kept())) faults |= 4;
+      if (store.Kept() > 0 && (!store.Locked() || LockedBytes() < states + store.Kept()))
+        faults |= 4;
       if (store.Kept() > 0 && store.Kept() + states > limit) faults |= 8;
       if (limit > states + Interval && store.Kept() == 0) faults |= 16;
       return faults;

@@ -411,7 +411,8 @@ TEST_F(SettingsTest, StoredValuesOutsideTheirRangesGiveTheDefaults) {
 }
 
 TEST_F(SettingsTest, RecordWithWrongMarksIsRefusedThoughItsSumHolds) {
-  const std::pair<uint8_t, uint8_t> marks[] = {{0, 0}, {2, 0}, {0xFF, 0}, {1, 1}, {1, 0xFF}, {0, 1}};
+  const std::pair<uint8_t, uint8_t> marks[] = {{0, 0}, {2, 0},    {0xFF, 0},
+                                               {1, 1}, {1, 0xFF}, {0, 1}};
   SetSampleOptions();
   ASSERT_TRUE(SaveSettings());
   const std::vector<uint8_t> file = FileBytes();

@@ -18,18 +18,31 @@ namespace {
 TEST(SizeToTextTest, Thresholds) {
   constexpr int64_t TB = int64_t{1} << 40;
   const std::pair<int64_t, const char*> cases[] = {
-      {-1, "Unknown"},        {0, "0 Bytes"},          {1000, "1000 Bytes"},
+      {-1, "Unknown"},
+      {0, "0 Bytes"},
+      {1000, "1000 Bytes"},
       {1001, "1 KB"},  // no decimals below 1024
-      {1023, "1 KB"},         {1024, "1.00 KB"},       {12800, "12.5 KB"},
-      {1024000, "1000 KB"},   {1024001, "0.98 MB"},    {1048576, "1.00 MB"},
-      {1000 * TB, "1000 TB"}, {1000 * TB + 1, "0.98"},  // beyond terabytes: no unit word
+      {1023, "1 KB"},
+      {1024, "1.00 KB"},
+      {12800, "12.5 KB"},
+      {1024000, "1000 KB"},
+      {1024001, "0.98 MB"},
+      {1048576, "1.00 MB"},
+      {1000 * TB, "1000 TB"},
+      {1000 * TB + 1, "0.98"},  // beyond terabytes: no unit word
       {INT64_MAX, "8.00"},
       // A half rounds up, never to the even digit.
-      {2176, "2.13 KB"},      {1152, "1.13 KB"},       {10496, "10.3 KB"},
-      {102912, "101 KB"},     {2432, "2.38 KB"},
+      {2176, "2.13 KB"},
+      {1152, "1.13 KB"},
+      {10496, "10.3 KB"},
+      {102912, "101 KB"},
+      {2432, "2.38 KB"},
       // Two decimals up to 9.99, one up to 99.9.
-      {10188, "9.95 KB"},     {10239, "10.00 KB"},     {101888, "99.5 KB"},
-      {102348, "99.9 KB"},    {102349, "100.0 KB"},
+      {10188, "9.95 KB"},
+      {10239, "10.00 KB"},
+      {101888, "99.5 KB"},
+      {102348, "99.9 KB"},
+      {102349, "100.0 KB"},
   };
   for (const auto& [count, text] : cases) EXPECT_EQ(SizeToText(count), text) << count;
 }
@@ -41,10 +54,20 @@ TEST(WholePercentTest, StaysWithinItsRange) {
     int64_t Part, Whole, Percent;
   };
   const Case cases[] = {
-      {0, 0, 0},       {5, 0, 0},         {5, -1, 0},     {-1, 10, 0},
-      {INT64_MIN, 10, 0}, {0, 10, 0},     {1, 3, 33},     {2, 3, 66},
-      {999, 1000, 99}, {10, 10, 100},     {11, 10, 100},  {INT64_MAX, 10, 100},
-      {INT64_MAX - 1, INT64_MAX, 99},     {INT64_MAX, INT64_MAX, 100},
+      {0, 0, 0},
+      {5, 0, 0},
+      {5, -1, 0},
+      {-1, 10, 0},
+      {INT64_MIN, 10, 0},
+      {0, 10, 0},
+      {1, 3, 33},
+      {2, 3, 66},
+      {999, 1000, 99},
+      {10, 10, 100},
+      {11, 10, 100},
+      {INT64_MAX, 10, 100},
+      {INT64_MAX - 1, INT64_MAX, 99},
+      {INT64_MAX, INT64_MAX, 100},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WholePercent(c.Part, c.Whole), c.Percent) << c.Part << " of " << c.Whole;

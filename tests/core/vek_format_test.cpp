@@ -53,7 +53,9 @@ TEST(VekFormatTest, EveryFieldComesBackAtItsLimits) {
       {"longest product line",
        [](TCurrentFile& f) { f.ProductLine = std::string(format::ShortTextMax, 'p'); }},
       {"highest version bytes",
-       [](TCurrentFile& f) { f.SoftwareVersion = f.FileFormatVersion = {0xFF, 0xFF}; }},
+       [](TCurrentFile& f) {
+         f.SoftwareVersion = f.FileFormatVersion = {0xFF, 0xFF};
+       }},
       {"owner texts at their capacities", [](TCurrentFile& f) { f.Owner = FullOwner('o'); }},
       {"owner texts of bytes that look like tags",
        [](TCurrentFile& f) { f.Owner = FullOwner(static_cast<char>(format::SizeTag)); }},

@@ -63,7 +63,8 @@ void ChooseFromList(QComboBox* combo, int index) {
   PressKeyOn(combo, Qt::Key_F4);
   QAbstractItemView* view = combo->view();
   if (!view->isVisible()) return;
-  const QModelIndex item = combo->model()->index(index, combo->modelColumn(), combo->rootModelIndex());
+  const QModelIndex item =
+      combo->model()->index(index, combo->modelColumn(), combo->rootModelIndex());
   view->scrollTo(item);
   ClickAt(view->viewport(), view->visualRect(item).center());
 }

@@ -132,11 +132,12 @@ TEST_F(EngineDecryptStepsTest, ProgressAfterTheFirstBlock) {
   const int64_t fileSize = vek::JobList.Size[i];
   StartTo(vek::StateDecryptAdvance);
   ASSERT_TRUE(RunUntilState(vek::StateDecryptReadBlock));
-  EXPECT_EQ(FileProgressShown(),
-            (TProgressShown{
-                Amount(8192, fileSize),
-                std::to_string(static_cast<int>(8192.0 / static_cast<double>(fileSize) * 100)) + "%",
-                static_cast<int>(8192 / (fileSize / 400))}));
+  EXPECT_EQ(
+      FileProgressShown(),
+      (TProgressShown{
+          Amount(8192, fileSize),
+          std::to_string(static_cast<int>(8192.0 / static_cast<double>(fileSize) * 100)) + "%",
+          static_cast<int>(8192 / (fileSize / 400))}));
   EXPECT_EQ(OverallProgressShown(), (TProgressShown{Amount(8192, 20000), "40%", 8192 / 50}));
   EXPECT_EQ(Form8->Caption(), "VEK: 40% complete");
   EndRun();

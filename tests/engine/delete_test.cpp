@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
@@ -101,7 +101,7 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
                 std::string(vek::DeleteMethodNames[c.Method]) + " " +
                     std::string(vek::DeleteMethodDescriptions[c.Method]));
       EXPECT_EQ(vek::AnimationKind, 3);  // the blinking icons while passes run
-      RunSteps(1);  // the pass ends
+      RunSteps(1);                       // the pass ends
       EXPECT_EQ(ReadHost("secret.bin"), std::vector<uint8_t>(Size, c.Patterns[pass - 1]))
           << "method " << int{c.Method} << " pass " << pass;
       EXPECT_EQ(Count(Op::Flush), static_cast<int64_t>(pass));
@@ -358,7 +358,7 @@ TEST_F(EngineDeleteTest, OverwriteProgressMovesOnBlockByBlock) {
   constexpr int64_t Size = 20000;
   const std::vector<TProgressShown> passStarts(2, {Amount(0, Size), "0%", 0});
   const std::vector<TProgressShown> fileAfterBlocks = {
-      {Amount(8192, Size), "40%", 163}, {Amount(16384, Size), "81%", 327},
+      {Amount(8192, Size), "40%", 163},  {Amount(16384, Size), "81%", 327},
       {Amount(Size, Size), "100%", 400}, {Amount(8192, Size), "40%", 163},
       {Amount(16384, Size), "81%", 327}, {Amount(Size, Size), "100%", 400},
   };

@@ -118,7 +118,8 @@ TEST_F(EngineEncryptTest, KeystreamTheSystemWouldNotLockIsComputedAndLogged) {
       EncryptAll();
     }
     EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
-    EXPECT_EQ(ReadHost("big.bin.vek"), ExpectedVekFile(PlainFields(content.size()), content, TestKey));
+    EXPECT_EQ(ReadHost("big.bin.vek"),
+              ExpectedVekFile(PlainFields(content.size()), content, TestKey));
     int lines = 0;
     for (const std::string& text : LogTexts()) {
       if (text.rfind("*** The system ", 0) == 0) {
@@ -373,8 +374,7 @@ TEST_F(EngineEncryptTest, TheSpaceCheckedIsThatOfTheFilesDrive) {
   EXPECT_EQ(ReadHost("c.txt.vek"), ExpectedVekFile(PlainFields(1000), content, TestKey));
   const auto need = static_cast<int64_t>(ExpectedHeader(PlainFields(1000)).size()) + 1000 + 128;
   EXPECT_TRUE(LogHas("WARNING: There is not enough free disk space on drive D: (" +
-                     vek::SizeToText(need) + " min required, " + vek::SizeToText(500) +
-                     " free)"));
+                     vek::SizeToText(need) + " min required, " + vek::SizeToText(500) + " free)"));
 }
 
 // The boost is decided afresh for each file: a small file after a big one
@@ -451,7 +451,7 @@ TEST_F(EngineEncryptTest, ProgressBlockByBlock) {
               (TProgressShown{Amount(p.FileDone, p.FileTotal), p.Percent, p.Bar}));
     if (p.OverallDone < 0) continue;
     EXPECT_EQ(OverallProgressShown(), (TProgressShown{Amount(p.OverallDone, overallTotal),
-                                                       p.OverallPercent, p.OverallBar}));
+                                                      p.OverallPercent, p.OverallBar}));
     EXPECT_EQ(Form8->Caption(), "VEK: " + p.OverallPercent + " complete");
   }
 }

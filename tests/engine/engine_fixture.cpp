@@ -164,9 +164,8 @@ void SetDrive(char letter, uint32_t type, std::optional<int64_t> free, int64_t t
   drive.Type = type;
   if (free) {
     drive.Space = platform::DiskFreeSpace{1, 512, 0, 0};
-    drive.SpaceEx = platform::DiskFreeSpaceEx{static_cast<uint64_t>(*free),
-                                              static_cast<uint64_t>(total),
-                                              static_cast<uint64_t>(*free)};
+    drive.SpaceEx = platform::DiskFreeSpaceEx{
+        static_cast<uint64_t>(*free), static_cast<uint64_t>(total), static_cast<uint64_t>(*free)};
   }
   platform::SetFakeDrive(letter, drive);
 }

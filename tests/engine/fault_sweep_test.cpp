@@ -145,8 +145,8 @@ const TKindInfo& InfoOf(TKind kind) {
 }
 
 const char* ScenarioName(TScenario scenario) {
-  static constexpr const char* Names[] = {"Encrypt",         "Decrypt",         "DecryptWrongKey",
-                                          "DeleteListWipe",  "DeleteListPlain", "DeleteListTriple",
+  static constexpr const char* Names[] = {"Encrypt",        "Decrypt",         "DecryptWrongKey",
+                                          "DeleteListWipe", "DeleteListPlain", "DeleteListTriple",
                                           "DeleteOne"};
   return Names[static_cast<size_t>(scenario)];
 }
@@ -250,7 +250,7 @@ struct TRunOutcome {
   bool CancelledWhileTrying = false;
   bool GaveUp = false;  // a Retry or Continue that kept meeting the same fault
   int Repeats = 0;      // Retry or Continue answers in a row
-  TFolder AtEnd;  // the files when the run was ended
+  TFolder AtEnd;        // the files when the run was ended
   std::map<std::string, std::vector<uint8_t>> Skipped;  // skipped files as they were then
 
   // The answer given to the first question when the run gives the `slot`th
@@ -427,8 +427,7 @@ class EngineFaultSweep : public EngineTest,
       if (item.is_symlink()) {
         folder[name] = Bytes("-> " + std::filesystem::read_symlink(item.path()).string());
       } else {
-        folder[name] =
-            item.is_regular_file() ? ReadFileBytes(item.path()) : std::vector<uint8_t>{};
+        folder[name] = item.is_regular_file() ? ReadFileBytes(item.path()) : std::vector<uint8_t>{};
       }
     }
     for (const auto& [name, shadow] : shadows_) {
@@ -462,8 +461,9 @@ class EngineFaultSweep : public EngineTest,
   // (a file left read-only stays so however often its open is retried).
   static TAnswer AnswerFor(int n, TAnswer first, size_t slot, const std::vector<TAnswer>& offered,
                            TRunOutcome& outcome) {
-    TAnswer answer = InfoOf(Kind()).Lasting ? offered[(slot + static_cast<size_t>(n)) % offered.size()]
-                                            : LaterAnswer(first, offered);
+    TAnswer answer = InfoOf(Kind()).Lasting
+                         ? offered[(slot + static_cast<size_t>(n)) % offered.size()]
+                         : LaterAnswer(first, offered);
     const bool again = answer == TAnswer::Retry || answer == TAnswer::Continue;
     if (again && ++outcome.Repeats > RepeatLimit) {
       outcome.GaveUp = true;
@@ -811,16 +811,16 @@ std::string CaseName(const ::testing::TestParamInfo<std::tuple<TScenario, TKind>
 
 INSTANTIATE_TEST_SUITE_P(
     All, EngineFaultSweep,
-    ::testing::Combine(
-        ::testing::Values(TScenario::Encrypt, TScenario::Decrypt, TScenario::DecryptWrongKey,
-                          TScenario::DeleteListWipe, TScenario::DeleteListPlain,
-                          TScenario::DeleteListTriple, TScenario::DeleteOne),
-        ::testing::Values(TKind::Open, TKind::Read, TKind::Write, TKind::DiskFull,
-                          TKind::DiskFullUncleanable, TKind::Close, TKind::Rename, TKind::Delete,
-                          TKind::SetAttributes, TKind::Flush, TKind::CreateDirectory,
-                          TKind::OpenAlways, TKind::ReadAlways, TKind::WriteAlways,
-                          TKind::CloseAlways, TKind::DeleteAlways, TKind::FlushAlways,
-                          TKind::Cancel)),
+    ::testing::Combine(::testing::Values(TScenario::Encrypt, TScenario::Decrypt,
+                                         TScenario::DecryptWrongKey, TScenario::DeleteListWipe,
+                                         TScenario::DeleteListPlain, TScenario::DeleteListTriple,
+                                         TScenario::DeleteOne),
+                       ::testing::Values(TKind::Open, TKind::Read, TKind::Write, TKind::DiskFull,
+                                         TKind::DiskFullUncleanable, TKind::Close, TKind::Rename,
+                                         TKind::Delete, TKind::SetAttributes, TKind::Flush,
+                                         TKind::CreateDirectory, TKind::OpenAlways,
+                                         TKind::ReadAlways, TKind::WriteAlways, TKind::CloseAlways,
+                                         TKind::DeleteAlways, TKind::FlushAlways, TKind::Cancel)),
     CaseName);
 
 }  // namespace

@@ -120,14 +120,16 @@ TEST_F(EngineFileFormatTest, AShortFileGivesAwayLongerFilesUnderItsKeyPastItsLen
     std::vector<uint8_t> beyond(longData + static_cast<ptrdiff_t>(shortContent.size()),
                                 longFile.end() - static_cast<ptrdiff_t>(check));
     guess.DecipherBlock(beyond.data(), beyond.size());
-    if (std::equal(guess.State, guess.State + check, longFile.end() - static_cast<ptrdiff_t>(check))) {
+    if (std::equal(guess.State, guess.State + check,
+                   longFile.end() - static_cast<ptrdiff_t>(check))) {
       ++fits;
       read = beyond;
     }
   }
   EXPECT_EQ(fits, 1);
-  EXPECT_EQ(read, std::vector<uint8_t>(longContent.begin() + static_cast<ptrdiff_t>(shortContent.size()),
-                                       longContent.end()));
+  EXPECT_EQ(read,
+            std::vector<uint8_t>(longContent.begin() + static_cast<ptrdiff_t>(shortContent.size()),
+                                 longContent.end()));
   Form8->Button1->Click();
 }
 

@@ -301,9 +301,10 @@ TEST_F(EngineFileSafetyTest, ControlCharactersOfNamesAreEscapedInTheLog) {
   AddPlainJob(name, PatternBytes(10));
   EncryptAll();
   EXPECT_EQ(LogCount("Key to decrypt file was authenticated as valid."), 0);
-  EXPECT_TRUE(LogHas("Now processing: a\\n15:07:05 Key to decrypt file was authenticated as "
-                     "valid.\\t\\x01 -> a\\n15:07:05 Key to decrypt file was authenticated as "
-                     "valid.\\t\\x01.vek 10 Bytes"));
+  EXPECT_TRUE(
+      LogHas("Now processing: a\\n15:07:05 Key to decrypt file was authenticated as "
+             "valid.\\t\\x01 -> a\\n15:07:05 Key to decrypt file was authenticated as "
+             "valid.\\t\\x01.vek 10 Bytes"));
   for (const std::string& line : LogLines()) {
     EXPECT_EQ(line.find_first_of("\r\n\t\x01"), std::string::npos) << line;
   }

@@ -64,7 +64,9 @@ class InstallerTest : public TempDirTest {
 
   std::filesystem::path HostPath(std::string_view windowsRelative) const;
   // The files of drive C: (the desktop's folders among them) and the registry.
-  std::string FilesAndRegistry() const { return ListFiles(dir.path()) + ListFiles(registry_.path()); }
+  std::string FilesAndRegistry() const {
+    return ListFiles(dir.path()) + ListFiles(registry_.path());
+  }
   static void Screenshot(ui::TForm* form, const std::string& name);
 
   static constexpr std::string_view kSetupFile = "C:\\setup\\vek2003-setup";

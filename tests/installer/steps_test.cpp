@@ -140,9 +140,9 @@ TEST_F(InstallerStepTest, ACorrectInstallerGoesThroughEveryStepAndInstallsItsFil
   }
   // The test's icon file holds no picture: the install log says so, and the
   // installation goes on without icons.
-  EXPECT_EQ(Text(vektest::ReadFileBytes(HostPath("Program Files\\VEK 2003\\install.log"))),
-            "icons: no picture in " + HostPath("Program Files/VEK 2003/VEK 2003.ico").string() +
-                "\n");
+  EXPECT_EQ(
+      Text(vektest::ReadFileBytes(HostPath("Program Files\\VEK 2003\\install.log"))),
+      "icons: no picture in " + HostPath("Program Files/VEK 2003/VEK 2003.ico").string() + "\n");
   EXPECT_FALSE(fs::exists(dir / "data" / "icons"));
 }
 
@@ -371,7 +371,8 @@ TEST_F(InstallerStepTest, AFullDiskShowsTheSpaceErrorWithoutAHalfFile) {
     std::vector<Bytes> earlier;
     for (const TPayloadEntry& entry : setup.Table()) {
       const fs::path file = HostPath("VEK 2003\\" + std::string(entry.Name));
-      if (overAnEarlierInstall) vektest::MakePatternFile(file, static_cast<size_t>(entry.Size) + 77, 5);
+      if (overAnEarlierInstall)
+        vektest::MakePatternFile(file, static_cast<size_t>(entry.Size) + 77, 5);
       earlier.push_back(contents(file));
     }
     Form7->Hide();
@@ -446,8 +447,8 @@ TEST_F(InstallerStepTest, ARefusedFolderIsNamedWithTheRealCause) {
     ASSERT_TRUE(Form7->IsShown());
     EXPECT_EQ(Form7->Label4->Caption(), "Access to the file or folder was refused.");
     EXPECT_EQ(Form7->Label5->Caption(), c.Help);
-    EXPECT_EQ(Form7->Label6->Caption(),
-              "[STEP=0x" + std::string(c.RefusedFrom == 0x1000 ? "2610" : "2A00") + "] " +
-                  (dir / c.Folder).string());
+    EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x" +
+                                            std::string(c.RefusedFrom == 0x1000 ? "2610" : "2A00") +
+                                            "] " + (dir / c.Folder).string());
   }
 }

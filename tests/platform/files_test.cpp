@@ -266,8 +266,10 @@ TEST_F(FileStreamTest, NewFilesAreForTheirOwnerAloneWhateverTheUmask) {
     EXPECT_TRUE(OpenOrDie(Win(name), mode)) << name;
   }
   ::umask(old);
-  EXPECT_EQ(fs::status(dir / "c.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(fs::status(dir / "n.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(dir / "c.txt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(dir / "n.txt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::status(dir / "p.exe").permissions(), fs::perms::owner_all);
 }
 
@@ -280,7 +282,8 @@ TEST_F(FileStreamTest, OpenNoLinksRefusesALinkAnywhereOnThePath) {
   fs::create_symlink(dir / "real" / "sub" / "f.txt", dir / "real" / "sub" / "l.txt");
   for (const char* path : {"via\\sub\\f.txt", "real\\sub\\l.txt"}) {
     int error = 0;
-    EXPECT_FALSE(FileStream::OpenNoLinks(Win(path), FileMode::OpenRead, ShareMode::DenyNone, &error))
+    EXPECT_FALSE(
+        FileStream::OpenNoLinks(Win(path), FileMode::OpenRead, ShareMode::DenyNone, &error))
         << path;
     EXPECT_EQ(error, err::AccessDenied) << path;
   }
@@ -289,8 +292,8 @@ TEST_F(FileStreamTest, OpenNoLinksRefusesALinkAnywhereOnThePath) {
   EXPECT_FALSE(IdentityOfNoLinks(Win("via\\sub\\f.txt")));
   EXPECT_FALSE(fs::exists(dir / "real" / "sub" / "f.txt.new"));
   EXPECT_EQ(OpenError(Win("via\\sub\\f.txt"), FileMode::OpenRead), 0);
-  auto direct = FileStream::OpenNoLinks(Win("real\\sub\\f.txt"), FileMode::OpenRead,
-                                        ShareMode::DenyNone);
+  auto direct =
+      FileStream::OpenNoLinks(Win("real\\sub\\f.txt"), FileMode::OpenRead, ShareMode::DenyNone);
   ASSERT_TRUE(direct);
   EXPECT_TRUE(direct->Identity().SameFile(*IdentityOf(Win("real\\sub\\f.txt"))));
   int error = 0;

@@ -1,6 +1,6 @@
 // Icons, file types and entries as the desktop's own tools read them.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -151,8 +151,7 @@ TEST_F(ShellDesktopTest, TheStarterRunsItsProgramInItsFolderWithItsArguments) {
     ASSERT_TRUE(starter) << LastError();
     const fs::path host = dir / "data" / "vektest" / "bin" / "vektest";
     EXPECT_EQ(*starter, Win("data\\vektest\\bin\\vektest"));
-    EXPECT_EQ(vektest::RunCommand({host, "a b", "'%f'"}).Output,
-              Host(folder) + "|2|a b|'%f'\n");
+    EXPECT_EQ(vektest::RunCommand({host, "a b", "'%f'"}).Output, Host(folder) + "|2|a b|'%f'\n");
   }
 }
 
@@ -179,10 +178,10 @@ TEST_F(ShellDesktopTest, LaunchersAreRunnableAsFarAsTheUmaskAllows) {
 // written.
 TEST_F(ShellDesktopTest, TemporaryFilesNeverFollowALinkInTheirPlace) {
   const fs::path data = dir / "data";
-  const std::vector<fs::path> files = {data / "icons" / "hicolor" / "16x16" / "apps" / "vektest.png",
-                                       data / "mime" / "packages" / "vektest.xml",
-                                       data / "applications" / "vektest.desktop",
-                                       data / "vektest" / "bin" / "vektest"};
+  const std::vector<fs::path> files = {
+      data / "icons" / "hicolor" / "16x16" / "apps" / "vektest.png",
+      data / "mime" / "packages" / "vektest.xml", data / "applications" / "vektest.desktop",
+      data / "vektest" / "bin" / "vektest"};
   vektest::MakeFile(dir / "victim", "keep me");
   for (const fs::path& file : files) {
     fs::create_directories(file.parent_path());

@@ -2,9 +2,9 @@
 #include <sched.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <sys/utsname.h>
 
 #include <cstdio>
 #include <cstring>
@@ -286,9 +286,9 @@ TEST_F(ElfTest, NothingForFilesThatAreNotReadableLittleEndianElf) {
 // the end of the file.
 TEST_F(ElfTest, NothingForTablesThatCannotBeThere) {
   auto extended = MakeElf(true, {}, {{kNull, 0, 0}}, 0x100, 0x200);
-  extended[60] = extended[61] = 0;         // e_shnum 0: the count is in section 0
-  extended[58] = extended[59] = 0;         // e_shentsize 0
-  extended[0x100 + 32 + 5] = 1;            // section 0's size: 2^40
+  extended[60] = extended[61] = 0;  // e_shnum 0: the count is in section 0
+  extended[58] = extended[59] = 0;  // e_shentsize 0
+  extended[0x100 + 32 + 5] = 1;     // section 0's size: 2^40
   auto manySegments = MakeElf(true, {}, {{kNull, 0, 0}}, 0x100, 0x200);
   manySegments[56] = manySegments[57] = 0xFF;
   auto tinySegments = MakeElf(true, {{kLoad, 0, 0x10}}, {{kNull, 0, 0}}, 0x100, 0x200);

@@ -4,10 +4,10 @@
 // and lists the file in its job list.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/prctl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,9 +25,9 @@
 #include "core/settings.h"
 #include "core/state.h"
 #include "core/texts.h"
-#include "installer/image.h"
 #include "installer/backdrop.h"
 #include "installer/finish_page.h"
+#include "installer/image.h"
 #include "installer/state.h"
 #include "installer_fixture.h"
 #include "platform/paths.h"
@@ -164,8 +164,8 @@ class DesktopSystemTest : public InstallerTest {
       const std::optional<int> status = starter.WaitForExit(milliseconds(0));
       if (!shown && status && *status != 0) break;
     }
-    const std::vector<uint32_t> pid = shown ? display.Property32(*shown, "_NET_WM_PID")
-                                            : std::vector<uint32_t>();
+    const std::vector<uint32_t> pid =
+        shown ? display.Property32(*shown, "_NET_WM_PID") : std::vector<uint32_t>();
     if (pid.size() == 1) {
       *window = *shown;
       return static_cast<pid_t>(pid[0]);
@@ -207,8 +207,9 @@ TEST_F(DesktopSystemTest, AVekFileOpensInTheInstalledProgram) {
   const std::string entry(bytes.begin(), bytes.end());
   const std::vector<std::string> command =
       ExecArguments(EntryValue(entry, "Exec"), (dir / "my letter.vek").string());
-  ASSERT_EQ(command, (std::vector<std::string>{(dir / "data" / "vek2003" / "bin" / "vek2003").string(),
-                                               (dir / "my letter.vek").string()}));
+  ASSERT_EQ(command,
+            (std::vector<std::string>{(dir / "data" / "vek2003" / "bin" / "vek2003").string(),
+                                      (dir / "my letter.vek").string()}));
   ASSERT_EQ(EntryValue(entry, "Path"), installed.string());
 
   TChildOptions options = ProgramOptions(display);
@@ -284,9 +285,10 @@ TEST_F(DesktopSystemTest, EveryLauncherStartsTheProgramInItsFolderWithTheFile) {
     std::replace(hostFolder.begin(), hostFolder.end(), '\\', '/');
     const fs::path installed = dir / hostFolder;
     const std::string entry = FileText(dir / "data" / "applications" / "vek2003.desktop");
-    ASSERT_EQ(RunCommand({"desktop-file-validate", dir / "data" / "applications" / "vek2003.desktop"})
-                  .Output,
-              "");
+    ASSERT_EQ(
+        RunCommand({"desktop-file-validate", dir / "data" / "applications" / "vek2003.desktop"})
+            .Output,
+        "");
     for (const char* desktop : {"", "GNOME"}) {
       for (const Launcher& launcher : launchers) {
         SCOPED_TRACE(folder + ", " + launcher.Name + ", XDG_CURRENT_DESKTOP=" + desktop);
@@ -390,8 +392,8 @@ TEST_F(DesktopSystemTest, AReinstallKilledDuringTheCopyLeavesAWholeProgram) {
   installer.reset();  // SIGKILL
 
   const Bytes after = ReadFileBytes(installed);
-  EXPECT_TRUE(after == earlier || after == fresh) << "the program file has " << after.size()
-                                                  << " bytes";
+  EXPECT_TRUE(after == earlier || after == fresh)
+      << "the program file has " << after.size() << " bytes";
   const std::string entry = FileText(dir / "data" / "applications" / "vek2003.desktop");
   const std::vector<std::string> command =
       ExecArguments(EntryValue(entry, "Exec"), (dir / "my letter.vek").string());

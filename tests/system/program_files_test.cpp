@@ -39,13 +39,13 @@ TEST(ProgramFilesTest, LoadNoLibraryOfATestPackage) {
 
 TEST(ProgramFilesTest, CarryNoTestDoubleOrUserAction) {
   constexpr const char* kTestCode[] = {
-      "ForTest",                     // the tests' setters of the host's stand-ins
-      "dialogs_for_test",            // scripted message boxes
-      "PriorityRequests",            // the record of priority requests
-      "SetFakeDrive",                // fake drives
-      "QTest",                       // Qt's test library
-      "testing::",                   // the test framework
-      "ui::TControl::Click()",       // the controls' user actions
+      "ForTest",                // the tests' setters of the host's stand-ins
+      "dialogs_for_test",       // scripted message boxes
+      "PriorityRequests",       // the record of priority requests
+      "SetFakeDrive",           // fake drives
+      "QTest",                  // Qt's test library
+      "testing::",              // the test framework
+      "ui::TControl::Click()",  // the controls' user actions
       "ui::TEdit::TypeText",
       "ui::TEdit::PressKey",
       "ui::TStringGrid::ClickCell",

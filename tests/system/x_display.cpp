@@ -293,8 +293,8 @@ std::optional<TWindowId> TXDisplay::WaitForWindow(std::string_view title, int wi
       [&] {
         for (const auto& [id, window] : windows_) {
           if (!window.Mapped || window.Title != title) continue;
-          const auto geometry =
-              Owned(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, id), nullptr));
+          const auto geometry = Owned(
+              xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, id), nullptr));
           if (geometry && geometry->width == width && geometry->height == height) found = id;
         }
         return found.has_value();

@@ -129,10 +129,10 @@ TEST_F(ToolsCompanionTest, TheEditorShowsTheEditedEntryEachTime) {
     EXPECT_EQ(Form18->Caption(), pass == 0
                                      ? "VEK 2003 - Embedded information for one.txt [12.5 KB]"
                                      : "VEK 2003 - Embedded information for two.txt [5 Bytes]");
-    const std::string texts[] = {Form18->Edit1->Text(),     Form18->Edit2->Text(),
-                                 Form18->Edit3->Text(),     Form18->ComboBox1->Text(),
-                                 Form18->Edit4->Text(),     Form18->Edit5->Text(),
-                                 Form18->Edit6->Text(),     Form18->Edit7->Text()};
+    const std::string texts[] = {Form18->Edit1->Text(), Form18->Edit2->Text(),
+                                 Form18->Edit3->Text(), Form18->ComboBox1->Text(),
+                                 Form18->Edit4->Text(), Form18->Edit5->Text(),
+                                 Form18->Edit6->Text(), Form18->Edit7->Text()};
     for (int k = 0; k < 8; ++k) EXPECT_EQ(texts[k], t + std::to_string(k + 1));
     EXPECT_EQ(Form18->CheckBox1->Checked(), flag);
     EXPECT_EQ(Form18->CheckBox2->Checked(), !flag);

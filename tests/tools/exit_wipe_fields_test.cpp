@@ -57,17 +57,15 @@ bool IsWipedRecord(const vek::TCurrentFile& file) {
   bool texts = true;
   for (const std::string* t :
        {&file.Name, &file.Folder, &file.ProductLine, &file.WindowsVersionText,
-        &file.RegisteredOwner, &file.RegisteredOrganization, &file.ComputerName,
-        &file.ProductId}) {
+        &file.RegisteredOwner, &file.RegisteredOrganization, &file.ComputerName, &file.ProductId}) {
     texts = texts && IsNul(*t, 255);
   }
   return texts && IsNul(file.Owner) && IsZero(file.Size) && IsZero(file.Created) &&
          IsZero(file.Modified) && IsZero(file.Accessed) && IsZero(file.Attributes) &&
          IsZero(file.Status) && IsZero(file.IsVekFile) && IsZero(file.SoftwareVersion) &&
-         IsZero(file.FileFormatVersion) && IsZero(file.HasTimestamp) &&
-         IsZero(file.Timestamp) && IsZero(file.PreserveAttributes) &&
-         IsZero(file.HeaderAttributes) && IsZero(file.HasWindowsInfo) &&
-         IsZero(file.ContentSize) && IsZero(file.DataStart);
+         IsZero(file.FileFormatVersion) && IsZero(file.HasTimestamp) && IsZero(file.Timestamp) &&
+         IsZero(file.PreserveAttributes) && IsZero(file.HeaderAttributes) &&
+         IsZero(file.HasWindowsInfo) && IsZero(file.ContentSize) && IsZero(file.DataStart);
 }
 
 // A program-wide variable as the wipe leaves it, by its kind. The header
@@ -88,8 +86,8 @@ bool IsWipedVariable(const T& value) {
   } else if constexpr (std::is_same_v<T, TCurrentFile>) {
     return IsWipedRecord(value);
   } else if constexpr (std::is_same_v<T, TEditedEntry>) {
-    return IsNul(value.Name, 255) && IsNul(value.Owner) && value.Size == 0 &&
-           !value.HasTimestamp && !value.PreserveAttributes && !value.HasWindowsInfo;
+    return IsNul(value.Name, 255) && IsNul(value.Owner) && value.Size == 0 && !value.HasTimestamp &&
+           !value.PreserveAttributes && !value.HasWindowsInfo;
   } else if constexpr (std::is_same_v<T, TKeystreamStore>) {
     return value.Kept() == 0;
   } else if constexpr (requires { value.Chars; }) {

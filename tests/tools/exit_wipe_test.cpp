@@ -22,8 +22,8 @@
 #include "tools/viewer_window.h"
 #include "ui/application.h"
 #include "ui/clock.h"
-#include "wipe_checks.h"
 #include "ui_test_support.h"
+#include "wipe_checks.h"
 
 namespace {
 

@@ -47,12 +47,12 @@ struct TCharacter {
   bool Typeable;
 };
 const TCharacter EdgeCharacters[] = {
-    {"\x7F", false},                      // U+007F
-    {"\xC2\x80", false},                  // U+0080
-    {"\xDF\xBF", true},                   // U+07FF
-    {"\xE0\xA0\x80", true},               // U+0800
-    {"\xEF\xBF\xBF", false},              // U+FFFF
-    {"\xF0\x90\x80\x80", true},           // U+10000, a surrogate pair inside the box
+    {"\x7F", false},             // U+007F
+    {"\xC2\x80", false},         // U+0080
+    {"\xDF\xBF", true},          // U+07FF
+    {"\xE0\xA0\x80", true},      // U+0800
+    {"\xEF\xBF\xBF", false},     // U+FFFF
+    {"\xF0\x90\x80\x80", true},  // U+10000, a surrogate pair inside the box
 };
 
 // Each edge character last, in a text one byte below, at and one byte above

@@ -19,9 +19,9 @@
 
 namespace {
 
+using vek::Form22;
 using vektest::HttpReply;
 using vektest::LoopbackServer;
-using vek::Form22;
 
 constexpr int kPatience = 20000;  // ms of real time; only reached when something is broken
 constexpr int kTickMs = 500;
@@ -242,8 +242,8 @@ TEST_F(ToolsUpdateTest, OnlyAWebAddressIsOfferedForTheDownload) {
     SCOPED_TRACE(address);
     opened.clear();
     vek::Form2->Hide();
-    CheckAgainst(HttpReply("200 OK", "<LatestVersionString>1.10\r\n<DownloadURL>" + address +
-                                         "\r\n"));
+    CheckAgainst(
+        HttpReply("200 OK", "<LatestVersionString>1.10\r\n<DownloadURL>" + address + "\r\n"));
     EXPECT_EQ(PanelShown(), offered);
     EXPECT_EQ(vek::Form2->IsShown(), !offered);
     if (!offered) {

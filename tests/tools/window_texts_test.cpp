@@ -23,8 +23,8 @@ TEST_F(ToolsWindowTextsTest, TheViewersTexts) {
        "Preserves file attributes :", "File attributes :", " Owner specific information : ",
        "File owner name :", "Company name :", "Download location :", "E-mail address :",
        "Additional information :", " VEK specific information : ", "Encryption software :",
-       "Software version :", "File format version :", "Windows platform :",
-       "Windows user name :", "Windows organization :", "Windows machine name :"});
+       "Software version :", "File format version :", "Windows platform :", "Windows user name :",
+       "Windows organization :", "Windows machine name :"});
   vektest::ExpectControlTexts(vek::Form16, {{"Button1", "&Close", "Close this window.."}});
 }
 
@@ -39,8 +39,8 @@ TEST_F(ToolsWindowTextsTest, TheEditorsTexts) {
        "Applying additional information to your encrypted file(s) helps others",
        "to establish original ownership, contact details and other information.",
        "Owners first name :", "Owners last name :", "Company name :", "Download location :",
-       "E-mail address :", "Additional file", "information :", "None", "http://", "ftp://",
-       "C:\\", "Z:\\"});
+       "E-mail address :", "Additional file", "information :", "None", "http://", "ftp://", "C:\\",
+       "Z:\\"});
   vektest::ExpectControlTexts(
       vek::Form18,
       {{"Edit1", nullptr, "Owner's first name for encrypted file.."},
@@ -87,24 +87,40 @@ TEST_F(ToolsWindowTextsTest, TheExitWipeAndScreenLockTexts) {
   EXPECT_EQ(vek::Form19->Caption(), "Cleaning memory");
   vektest::ExpectFormShows(vek::Form19, {"Erasing potentially sensitive",
                                          "data in PC memory before", "shutting down VEK 2003..."});
-  vektest::ExpectControlTexts(
-      vek::Form17, {{"GroupBox1", " Application locked by user : ", nullptr},
-                    {"Label1", "Enter screen lock password :", nullptr},
-                    {"Edit1", nullptr, "Enter password here.."},
-                    {"Button1", "&Unlock", nullptr}});
+  vektest::ExpectControlTexts(vek::Form17,
+                              {{"GroupBox1", " Application locked by user : ", nullptr},
+                               {"Label1", "Enter screen lock password :", nullptr},
+                               {"Edit1", nullptr, "Enter password here.."},
+                               {"Button1", "&Unlock", nullptr}});
 }
 
 TEST_F(ToolsWindowTextsTest, TheDriveInformationTexts) {
-  vektest::ExpectFormShows(
-      vek::Form14,
-      {" Basic drive information : ", "Drive type :", "Used space :", "Free space :",
-       "Total capacity :", "Used :", " Detailed drive information : ", "Serial number :",
-       "Bytes per sector :", "Sectors per cluster :", "Bytes per cluster :", "Used clusters :",
-       "Free clusters :", "Total clusters :", "Case is preserved :", "Case sensitive :",
-       "Unicode on disk :", "Persistent access control lists :", "Supports file compression :",
-       "Volume is compressed :", "Supports long filenames :", "Supports file encryption :",
-       "Supports object ID's :", "Supports resparse points :", "Supports sparse files :",
-       "Supports disk quotas :"});
+  vektest::ExpectFormShows(vek::Form14, {" Basic drive information : ",
+                                         "Drive type :",
+                                         "Used space :",
+                                         "Free space :",
+                                         "Total capacity :",
+                                         "Used :",
+                                         " Detailed drive information : ",
+                                         "Serial number :",
+                                         "Bytes per sector :",
+                                         "Sectors per cluster :",
+                                         "Bytes per cluster :",
+                                         "Used clusters :",
+                                         "Free clusters :",
+                                         "Total clusters :",
+                                         "Case is preserved :",
+                                         "Case sensitive :",
+                                         "Unicode on disk :",
+                                         "Persistent access control lists :",
+                                         "Supports file compression :",
+                                         "Volume is compressed :",
+                                         "Supports long filenames :",
+                                         "Supports file encryption :",
+                                         "Supports object ID's :",
+                                         "Supports resparse points :",
+                                         "Supports sparse files :",
+                                         "Supports disk quotas :"});
   vektest::ExpectControlTexts(vek::Form14, {{"Button1", "&Close", "Close this window.."}});
 }
 

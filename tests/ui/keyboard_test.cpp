@@ -147,8 +147,8 @@ TEST_F(UiKeyboardTest, AKeyWithAltOrCtrlNeverTypesIntoATextBox) {
       {'Q', ui::ssNone, "xq", ""},
   };
   for (const auto& c : cases) {
-    for (ui::TControl* box : {static_cast<ui::TControl*>(form().Edit1),
-                              static_cast<ui::TControl*>(form().Memo1)}) {
+    for (ui::TControl* box :
+         {static_cast<ui::TControl*>(form().Edit1), static_cast<ui::TControl*>(form().Memo1)}) {
       form().Edit1->SetText("x");
       form().Memo1->SetLines({"x"});
       form().calls.clear();
@@ -172,7 +172,7 @@ TEST_F(UiKeyboardTest, TheHighlightKeysMoveTheGridRowAsAClickDoes) {
   const struct {
     uint16_t key;
     int row;
-  } moves[] = {{ui::VK_DOWN, 3}, {ui::VK_UP, 2}, {ui::VK_NEXT, -1}, {ui::VK_END, 29},
+  } moves[] = {{ui::VK_DOWN, 3},   {ui::VK_UP, 2},   {ui::VK_NEXT, -1}, {ui::VK_END, 29},
                {ui::VK_PRIOR, -1}, {ui::VK_HOME, 1}, {ui::VK_UP, 1}};
   form().calls.clear();
   std::vector<std::string> expected;

@@ -74,7 +74,7 @@ class ListWidget : public QListWidget {
   }
 
  private:
-  bool buttonDown_ = false;       // pressed on an item, not released yet
+  bool buttonDown_ = false;        // pressed on an item, not released yet
   bool afterDoubleClick_ = false;  // the release ends a double click
 };
 
