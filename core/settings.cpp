@@ -163,8 +163,8 @@ bool WriteAll(platform::FileStream& stream, const uint8_t* bytes, int64_t count)
 // The record and `fillerCount` filler bytes, pushed through to the disk,
 // in a file made anew for the user alone: one that holds the name already
 // (left by a failed save, or put there by someone else) is removed, never
-// written into.
-bool WriteSettingsFile(const std::string& path, int fillerCount) {
+// written into. `made` is the file made, for the steps after.
+bool WriteSettingsFile(const std::string& path, int fillerCount, platform::FileIdentity& made) {
   int error = 0;
   auto stream = platform::FileStream::Open(path, platform::FileMode::CreateNew,
                                            platform::ShareMode::Exclusive, &error);
@@ -172,17 +172,20 @@ bool WriteSettingsFile(const std::string& path, int fillerCount) {
     stream = platform::FileStream::Open(path, platform::FileMode::CreateNew,
                                         platform::ShareMode::Exclusive);
   }
+  if (stream) made = stream->Identity();
   return stream && WriteAll(*stream, SharedBuffer.data(), RecordSize) &&
          WriteAll(*stream, SharedBuffer2.data(), fillerCount) && stream->Flush() && stream->Close();
 }
 
 // Moves `from` over `to` in one step. The old file is read-only, which the
 // replacement refuses, so its attributes are cleared first and put back
-// when the replacement fails.
-bool ReplaceSettingsFile(const std::string& from, const std::string& to) {
+// when the replacement fails. Only the file this save wrote may take the
+// name: another one put under `from` meanwhile fails the save.
+bool ReplaceSettingsFile(const std::string& from, const std::string& to,
+                         const platform::FileIdentity& written) {
   const std::optional<uint32_t> oldAttributes = platform::GetAttributes(to);
   if (oldAttributes && !platform::SetAttributes(to, 0)) return false;
-  if (platform::ReplaceFile(from, to)) return true;
+  if (platform::RenameListedFile(from, to, written, true)) return true;
   if (oldAttributes) platform::SetAttributes(to, *oldAttributes);
   return false;
 }
@@ -308,8 +311,10 @@ bool SaveSettings() {
   const int fillerCount = BuildEncipheredRecord();
   const std::string path = SettingsPath();
   const std::string temporary = TemporarySettingsPath();
-  if (!WriteSettingsFile(temporary, fillerCount) || !ReplaceSettingsFile(temporary, path)) {
-    platform::DeleteFile(temporary);
+  platform::FileIdentity made;
+  if (!WriteSettingsFile(temporary, fillerCount, made) ||
+      !ReplaceSettingsFile(temporary, path, made)) {
+    platform::DeleteListedFile(temporary, made);  // never a file swapped in
     return false;
   }
   // The settings are in place; attributes the file system cannot keep are

@@ -72,13 +72,17 @@ int TForm21::SaveLog() const {
                                       platform::ShareMode::Exclusive, &error);
   }
   if (!file) return error;
+  // Only this file takes the log's name, or is removed: not one swapped in.
+  const platform::FileIdentity made = file->Identity();
   const auto length = static_cast<int64_t>(text.size());
   const bool written = file->Write(text.data(), length) == length && file->Close();
   if (!written) error = file->LastError();
   file.reset();
-  if (written && platform::ReplaceFile(partial, LogFileName)) return platform::err::Success;
+  if (written && platform::RenameListedFile(partial, LogFileName, made, true)) {
+    return platform::err::Success;
+  }
   if (written) error = platform::LastError();
-  platform::DeleteFile(partial);
+  platform::DeleteListedFile(partial, made);
   return error;
 }
 

@@ -152,6 +152,7 @@ void TForm8::StepDecryptOpenSource() {
 
 TForm8::TListedCheck TForm8::SourceStillAsListed() {
   preservedAttributes_.reset();
+  sourcePermissions_ = SourceStream->Permissions();
   const int64_t size = SourceStream->Size();
   if (size < 0) return TListedCheck::Unreadable;
   if (size != JobList.Size[JobPos]) return TListedCheck::Changed;
@@ -254,7 +255,8 @@ void TForm8::StepAuthenticateKey() {
 }
 
 // The attributes restored are those the header preserved (the job entry
-// holds the encrypted file's own).
+// holds the encrypted file's own); what the encrypted file did not allow,
+// the restored file does not allow either.
 void TForm8::StepPlaceDecryptedFile() {
   if (!PlaceTempFile()) {
     // The encrypted file stays; the temporary file goes with the next file.
@@ -262,7 +264,10 @@ void TForm8::StepPlaceDecryptedFile() {
     RaiseError(platform::err::WriteFault, StatePlaceDecryptedFile);
     return;
   }
-  if (preservedAttributes_ && !platform::SetAttributes(TargetPath(), *preservedAttributes_)) {
+  const bool attributesSet =
+      !preservedAttributes_ || platform::SetAttributes(TargetPath(), *preservedAttributes_);
+  const bool limited = platform::LimitPermissions(TargetPath(), sourcePermissions_);
+  if (!attributesSet || !limited) {
     LogAction("The file's attributes could not be restored");
   }
   SetNextState(StateDeleteEncrypted);

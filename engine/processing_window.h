@@ -356,6 +356,9 @@ class TForm8 : public ui::TForm {
   uint32_t fileBoostClass_ = 0;
   // The attribute word the current encrypted file's header preserved, if any.
   std::optional<uint32_t> preservedAttributes_;
+  // Who may do what with the current encrypted file: the restored file is
+  // never open to more than that.
+  uint32_t sourcePermissions_ = 0;
   int64_t wipeDone_ = 0;  // bytes of the current overwrite pass written
   // A plain delete that failed with warnings off is tried again each tick
   // without logging each try.

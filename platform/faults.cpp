@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -23,10 +24,16 @@ struct PlannedFault {
   detail::InjectedFault Fault;
 };
 
+struct PlannedAction {
+  int64_t Call;
+  std::function<void()> Action;
+};
+
 struct FaultPlan {
   std::mutex Mutex;
   std::array<int64_t, kOpKinds> Calls{};
   std::array<std::vector<PlannedFault>, kOpKinds> Planned;
+  std::array<std::vector<PlannedAction>, kOpKinds> Actions;
   std::array<std::optional<PlannedFault>, kOpKinds> Lasting;  // fires from its call on
 };
 
@@ -73,6 +80,13 @@ void FailFrom(Op op, int nth, int error) {
   plan.Lasting[IndexOf(op)] = PlannedFault{plan.Calls[IndexOf(op)] + nth, {error, false}};
 }
 
+void Before(Op op, int nth, std::function<void()> action) {
+  if (nth < 1 || !action) return;
+  FaultPlan& plan = UsedPlan();
+  std::lock_guard lock(plan.Mutex);
+  plan.Actions[IndexOf(op)].push_back({plan.Calls[IndexOf(op)] + nth, std::move(action)});
+}
+
 int64_t Count(Op op) {
   FaultPlan& plan = UsedPlan();
   std::lock_guard lock(plan.Mutex);
@@ -84,6 +98,7 @@ void Reset() {
   std::lock_guard lock(plan.Mutex);
   plan.Calls.fill(0);
   for (auto& planned : plan.Planned) planned.clear();
+  for (auto& actions : plan.Actions) actions.clear();
   plan.Lasting.fill(std::nullopt);
 }
 
@@ -91,11 +106,31 @@ void Reset() {
 
 namespace detail {
 
+namespace {
+
+// The action planned for this call, taken out of the plan.
+std::function<void()> TakeAction(std::vector<PlannedAction>& actions, int64_t call) {
+  const auto due = std::find_if(actions.begin(), actions.end(),
+                                [call](const PlannedAction& a) { return a.Call == call; });
+  if (due == actions.end()) return {};
+  std::function<void()> action = std::move(due->Action);
+  actions.erase(due);
+  return action;
+}
+
+}  // namespace
+
 InjectedFault TakeFault(faults::Op op) {
   if (!planInUse.load(std::memory_order_relaxed)) return {};
   FaultPlan& plan = Plan();
-  std::lock_guard lock(plan.Mutex);
+  std::unique_lock lock(plan.Mutex);
   const int64_t call = ++plan.Calls[IndexOf(op)];
+  // Run without the lock: the action may use files itself.
+  if (auto action = TakeAction(plan.Actions[IndexOf(op)], call)) {
+    lock.unlock();
+    action();
+    lock.lock();
+  }
   if (const auto& lasting = plan.Lasting[IndexOf(op)]; lasting && call >= lasting->Call) {
     return lasting->Fault;
   }

@@ -432,6 +432,12 @@ FileIdentity FileStream::Identity() const {
   return IdentityFrom(st);
 }
 
+uint32_t FileStream::Permissions() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+  return st.st_mode & 0777;
+}
+
 // --- Files and folders ------------------------------------------------------------
 
 bool FileExists(std::string_view path) {
@@ -577,6 +583,21 @@ bool RenameListedFile(std::string_view from, std::string_view to, const FileIden
       !Same(placed, expected)) {
     ::renameat2(folder, toLeaf.c_str(), folder, held->Leaf.c_str(), RENAME_NOREPLACE);
     return Fail(err::FileNotFound);
+  }
+  return true;
+}
+
+bool LimitPermissions(std::string_view path, uint32_t allowed) {
+  const auto held = OpenParentNoLinks(path);
+  if (!held) return false;
+  const auto st = StatIn(*held);
+  if (!st) return false;
+  if (S_ISLNK(st->st_mode)) return Fail(err::AccessDenied);
+  const mode_t mode = st->st_mode & 07777;
+  const mode_t limited = mode & ~(0777 & ~static_cast<mode_t>(allowed));
+  if (limited == mode) return true;
+  if (::fchmodat(held->Folder.Get(), held->Leaf.c_str(), limited, AT_SYMLINK_NOFOLLOW) != 0) {
+    return Fail(detail::WinError(errno));
   }
   return true;
 }

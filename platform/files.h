@@ -4,6 +4,7 @@
 // error 3 (path not found). Error numbers are Windows system error numbers.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -111,6 +112,9 @@ class FileStream {
   bool IsOpen() const;
   // The open file's identity (its link count as it is now).
   FileIdentity Identity() const;
+  // The host's permission bits of the open file (read, write and run for
+  // its owner, group and others), or 0 when they cannot be read.
+  uint32_t Permissions() const;
   int LastError() const { return lastError_; }
   const std::string& Path() const { return path_; }
 
@@ -163,6 +167,10 @@ bool DeleteListedFile(std::string_view path, const FileIdentity& expected);
 // that is not `expected` fails with 2 and keeps its name.
 bool RenameListedFile(std::string_view from, std::string_view to, const FileIdentity& expected,
                       bool replace);
+// Takes from the file every host permission bit (as FileStream::Permissions)
+// that `allowed` lacks; it gains none. Reached without a link on the way,
+// the file's own name included (5).
+bool LimitPermissions(std::string_view path, uint32_t allowed);
 // Pushes a folder's entries (names made, renamed or removed) through to the
 // device. Counts as a Flush for fault injection.
 bool SyncFolder(std::string_view folder);
@@ -216,6 +224,9 @@ enum class Op { Open, Read, Write, Close, Rename, Delete, SetAttributes, CreateD
 void Fail(Op op, int nth, int error);
 // From the Nth call from now on, every call of that kind fails.
 void FailFrom(Op op, int nth, int error);
+// Runs `action` at the Nth call of a kind from now, before the call does
+// anything (another process acting at that moment, say).
+void Before(Op op, int nth, std::function<void()> action);
 // The Nth write from now writes half of its bytes and reports a full disk (112).
 void DiskFull(int nthWrite);
 // Calls of each kind since the last Reset.

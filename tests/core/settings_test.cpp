@@ -544,6 +544,28 @@ TEST_F(SettingsTest, TheFileIsPrivateAndAPlantedTemporaryFileIsNeverUsed) {
   EXPECT_TRUE(LoadSettings());
 }
 
+// A file swapped in under the temporary name after the write never becomes
+// the settings file: the save fails and the old settings stay in force.
+TEST_F(SettingsTest, ASwappedTemporaryFileNeverBecomesTheSettingsFile) {
+  SetSampleOptions();
+  StartCount = 1;
+  ASSERT_TRUE(SaveSettings());
+  const std::vector<uint8_t> old = FileBytes();
+  const fs::path temporary = SettingsFile().string() + ".tmp";
+  platform::faults::Before(Op::Rename, 1, [&] {
+    fs::rename(temporary, SettingsFile().parent_path() / "moved.keep");
+    vektest::MakeFile(temporary, std::string_view("planted"));
+  });
+  StartCount = 2;
+  EXPECT_FALSE(SaveSettings());
+  EXPECT_EQ(FileBytes(), old);
+  EXPECT_EQ(FileAttributes(), ReadOnlyHiddenSystem);
+  EXPECT_EQ(vektest::ReadFileBytes(temporary),
+            std::vector<uint8_t>({'p', 'l', 'a', 'n', 't', 'e', 'd'}));
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(StartCount, 1);
+}
+
 TEST_F(SettingsTest, NewFileReplacesTheOldOneWhole) {
   UseClockFor(255);
   ASSERT_TRUE(SaveSettings());

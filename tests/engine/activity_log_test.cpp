@@ -198,6 +198,27 @@ TEST_F(EngineLogTest, TheSavedLogIsPrivateAndAPlantedTemporaryFileIsNeverUsed) {
   EXPECT_FALSE(HostExists(name + ".tmp"));
 }
 
+// A file swapped in under the temporary name after the write never takes
+// the log's name: the save says it failed and both files stay as they are.
+TEST_F(EngineLogTest, ASwappedTemporaryFileNeverBecomesTheSavedLog) {
+  const std::string name(LogName);
+  AddPlainJob("a.txt", PatternBytes(10));
+  EncryptAll();
+  Form8->Button4->Click();
+  MakeFile(HostPath(name), std::string_view("saved before"));
+  platform::faults::Before(platform::faults::Op::Rename, 1, [&] {
+    std::filesystem::rename(HostPath(name + ".tmp"), HostPath("moved.keep"));
+    MakeFile(HostPath(name + ".tmp"), std::string_view("planted"));
+  });
+  ui::dialogs_for_test::Expect(ui::mrOk, "could not be saved");
+  Form21->Button2->Click();
+  EXPECT_EQ(ui::dialogs_for_test::Pending(), 0);
+  EXPECT_TRUE(Form21->Button2->Enabled());
+  EXPECT_EQ(ReadHost(name),
+            std::vector<uint8_t>({'s', 'a', 'v', 'e', 'd', ' ', 'b', 'e', 'f', 'o', 'r', 'e'}));
+  EXPECT_EQ(ReadHost(name + ".tmp"), std::vector<uint8_t>({'p', 'l', 'a', 'n', 't', 'e', 'd'}));
+}
+
 // From the main window's encrypt button through the run to the log; the
 // log's close button, or the window system's close, leads back to the main
 // window alone.

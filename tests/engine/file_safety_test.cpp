@@ -111,6 +111,33 @@ TEST_F(EngineFileSafetyTest, FilesOfARunAreForTheOwnerAlone) {
   EXPECT_EQ(ModeOf(HostPath("secret.txt")), 0600u);
 }
 
+// The restored file is open to no one the encrypted file was closed to:
+// its mode is the owner-only one a run gives, less what the ".vek" lacks.
+TEST_F(EngineFileSafetyTest, TheRestoredFileIsNoWiderThanItsEncryptedFile) {
+  const UmaskScope umask;
+  const struct {
+    mode_t Vek;
+    mode_t Restored;
+  } cases[] = {{0600, 0600}, {0400, 0400}, {0640, 0600}};
+  vek::DeleteEncryptedAfterDecrypt = false;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Vek);
+    vek::JobList.JobCount = 0;
+    fs::remove(HostPath("v.bin"));
+    AddVekJob("v.bin.vek", PatternBytes(100));
+    fs::permissions(HostPath("v.bin.vek"), static_cast<fs::perms>(c.Vek));
+    StartRun(vek::RunDecrypt);
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_EQ(Form8->Label1->Caption(), "Completed.");
+    Form8->Button1->Click();
+    EXPECT_EQ(ReadHost("v.bin"), PatternBytes(100));
+    EXPECT_EQ(ModeOf(HostPath("v.bin")), c.Restored);
+    fs::permissions(HostPath("v.bin"), fs::perms::owner_all);
+    fs::permissions(HostPath("v.bin.vek"), fs::perms::owner_all);
+    fs::remove(HostPath("v.bin.vek"));
+  }
+}
+
 // A "tmp.tmp" in the folder is what an interrupted run left: the next run
 // takes the name back (and says so) instead of leaving it for good.
 TEST_F(EngineFileSafetyTest, ATemporaryFileLeftBehindIsReclaimed) {

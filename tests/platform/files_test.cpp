@@ -335,6 +335,40 @@ TEST_F(FileOpsTest, ListedFileOperationsActOnlyOnThatFile) {
   EXPECT_EQ(ReadText(dir / "a.txt"), "other");
 }
 
+// Limiting permissions only ever takes bits away, and never reaches a file
+// through a link.
+TEST_F(FileOpsTest, LimitingPermissionsTakesAwayAndNeverAdds) {
+  const struct {
+    fs::perms Before;
+    uint32_t Allowed;
+    fs::perms After;
+  } cases[] = {
+      {fs::perms::owner_read | fs::perms::owner_write, 0400, fs::perms::owner_read},
+      {fs::perms::owner_read, 0666, fs::perms::owner_read},
+      {fs::perms::owner_all | fs::perms::group_read, 0640,
+       fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read},
+  };
+  for (const auto& c : cases) {
+    vektest::MakeFile(dir / "f.txt", "");
+    fs::permissions(dir / "f.txt", c.Before);
+    EXPECT_TRUE(LimitPermissions(Win("f.txt"), c.Allowed)) << c.Allowed;
+    EXPECT_EQ(fs::status(dir / "f.txt").permissions(), c.After) << c.Allowed;
+    auto stream = FileStream::Open(Win("f.txt"), FileMode::OpenRead, ShareMode::DenyNone);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->Permissions(), static_cast<uint32_t>(c.After));
+    stream.reset();
+    fs::permissions(dir / "f.txt", fs::perms::owner_all);
+    fs::remove(dir / "f.txt");
+  }
+  vektest::MakeFile(dir / "t.txt", "");
+  fs::permissions(dir / "t.txt", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(dir / "t.txt", dir / "link.txt");
+  EXPECT_FALSE(LimitPermissions(Win("link.txt"), 0));
+  EXPECT_EQ(LastError(), err::AccessDenied);
+  EXPECT_EQ(fs::status(dir / "t.txt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(FileOpsTest, ExistenceTellsFilesFromFolders) {
   vektest::MakeFile(dir / "f.txt", "");
   fs::create_directory(dir / "d");
@@ -519,6 +553,26 @@ TEST_F(FaultTest, ResetForgetsPlansAndCounts) {
   EXPECT_EQ(faults::Count(faults::Op::Read), 0);
   vektest::MakeFile(dir / "d.bin", "");
   EXPECT_TRUE(DeleteFile(Win("d.bin")));
+}
+
+// A planned action runs once, at its call and before it: what it changes
+// is what that call finds.
+TEST_F(FaultTest, AnActionRunsRightBeforeTheChosenCall) {
+  vektest::MakeFile(dir / "a.txt", "a");
+  int runs = 0;
+  faults::Before(faults::Op::Delete, 2, [&] {
+    ++runs;
+    fs::remove(dir / "b.txt");
+  });
+  vektest::MakeFile(dir / "b.txt", "b");
+  EXPECT_TRUE(DeleteFile(Win("a.txt")));
+  EXPECT_EQ(runs, 0);
+  EXPECT_FALSE(DeleteFile(Win("b.txt")));  // gone just before
+  EXPECT_EQ(LastError(), err::FileNotFound);
+  EXPECT_EQ(runs, 1);
+  vektest::MakeFile(dir / "b.txt", "b");
+  EXPECT_TRUE(DeleteFile(Win("b.txt")));
+  EXPECT_EQ(runs, 1);
 }
 
 TEST_F(FaultTest, AFailedCloseStillClosesTheFile) {
