@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <utility>
@@ -233,11 +234,20 @@ TEST_F(InstallerStepTest, AShellFolderThatIsNotRecordedEndsOnTheErrorPage) {
 }
 
 TEST_F(InstallerStepTest, ShortcutsFollowTheBoxesAndADriveRootStaysWhole) {
+  // A stand-in gio, ahead of the real one, notes the launchers marked trusted.
+  const fs::path bin = dir / "bin";
+  fs::create_directories(bin);
+  vektest::MakeFile(bin / "gio", "#!/bin/sh\nprintf '%s ' \"$@\" >> \"$0.args\"\n");
+  fs::permissions(bin / "gio", fs::perms::owner_all);
+  const char* const hostPath = std::getenv("PATH");
+  vektest::ScopedEnvironment path(
+      {{"PATH", bin.string() + ":" + (hostPath != nullptr ? hostPath : "/usr/bin:/bin")}});
   struct Case {
     bool Desktop, StartMenu;
   };
   for (const Case c :
        {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+    vektest::MakeFile(bin / "gio.args", "");
     fs::remove_all(HostPath("Desktop\\vek2003.desktop"));
     fs::remove_all(HostPath("Start Menu\\vek2003.desktop"));
     Form4->CheckBox1->SetChecked(c.Desktop);
@@ -250,6 +260,11 @@ TEST_F(InstallerStepTest, ShortcutsFollowTheBoxesAndADriveRootStaysWhole) {
     EXPECT_EQ(fs::exists(HostPath("Desktop\\vek2003.desktop")), c.Desktop);
     const auto menu = HostPath("Start Menu\\vek2003.desktop");
     EXPECT_EQ(fs::exists(menu), c.StartMenu);
+    // Only the desktop's launcher is marked trusted.
+    EXPECT_EQ(Text(vektest::ReadFileBytes(bin / "gio.args")),
+              c.Desktop ? "set " + HostPath("Desktop\\vek2003.desktop").string() +
+                              " metadata::trusted true "
+                        : "");
     if (c.StartMenu) {
       // The root is the working folder as it is.
       EXPECT_NE(Text(vektest::ReadFileBytes(menu)).find("Path=" + dir.path().string() + "\n"),

@@ -136,6 +136,23 @@ TEST_F(ShellDesktopTest, MissingOrFailingToolsAreNotedAndNothingElse) {
   EXPECT_EQ(vektest::ReadFileBytes(dir / "launcher.desktop"), std::vector<uint8_t>{'x'});
 }
 
+// A launcher on the desktop is marked as trusted through gio, the path as
+// one word however it is spelt; a stand-in gio notes what it was given.
+TEST_F(ShellDesktopTest, ALauncherIsMarkedTrustedThroughGio) {
+  const fs::path bin = dir / "bin";
+  fs::create_directories(bin);
+  vektest::MakeFile(bin / "gio", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$0.args\"\n");
+  fs::permissions(bin / "gio", fs::perms::owner_all);
+  vektest::MakeFile(bin / "gio.args", "");
+  vektest::ScopedEnvironment path({{"PATH", bin.string()}});
+  fs::create_directories(dir / "My Desktop");
+  vektest::MakeFile(dir / "My Desktop" / "a $b 'c'.desktop", "x");
+  TrustLauncher(Win("My Desktop\\a $b 'c'.desktop"));
+  const auto args = vektest::ReadFileBytes(bin / "gio.args");
+  EXPECT_EQ(std::string(args.begin(), args.end()),
+            "set\n" + Host("My Desktop/a $b 'c'.desktop") + "\nmetadata::trusted\ntrue\n");
+}
+
 // The starter that entries run in place of a program: whatever the
 // program's folder is called, the program runs in it with the arguments
 // the starter was given, each as it is.
@@ -219,7 +236,10 @@ TEST_F(ShellDesktopTest, TheIconThemeIsMarkedChangedAndItsCacheMadeAgain) {
   constexpr time_t kLongAgo = 1000000000;
   const timespec times[2] = {{kLongAgo, 0}, {kLongAgo, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, theme.c_str(), times, 0), 0);
-  ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::Application, "vektest", 32, png));
+  // Into a size folder that is there already: the theme's folder itself
+  // does not change with it.
+  ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::Application, "vektest", 16, png));
+  ASSERT_EQ(modified(theme), kLongAgo);
   UpdateDesktopDatabases("vektest.desktop", kType);
   EXPECT_GT(modified(theme), kLongAgo);
   EXPECT_FALSE(fs::exists(theme / "icon-theme.cache"));  // none where there was none
@@ -227,7 +247,7 @@ TEST_F(ShellDesktopTest, TheIconThemeIsMarkedChangedAndItsCacheMadeAgain) {
   if (vektest::RunCommand({"gtk-update-icon-cache", "--help"}).Status != 0) {
     GTEST_SKIP() << "gtk-update-icon-cache is not installed";
   }
-  fs::remove(theme / "32x32" / "apps" / "vektest.png");
+  fs::remove(theme / "16x16" / "apps" / "vektest.png");
   ASSERT_EQ(vektest::RunCommand({"gtk-update-icon-cache", "-f", "-t", "-q", theme}).Status, 0);
   ASSERT_TRUE(cacheHolds("earlier"));
   ASSERT_TRUE(InstallThemeIcon(ThemeIconKind::FileType, "application-x-vektest", 48, png));
