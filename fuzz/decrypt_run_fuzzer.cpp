@@ -21,6 +21,7 @@
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
 #include "fuzz_support.h"
+#include "platform_doubles.h"
 #include "platform/system.h"
 #include "ui/application.h"
 #include "ui/clock.h"

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "ui_doubles.h"
 
 namespace vekfuzz {
 
