@@ -11,7 +11,8 @@ namespace vek {
 
 namespace {
 
-// Memory is locked in steps of this size as the store grows.
+// Memory is locked in steps of this size as the store grows, and released
+// in them as a wipe in slices goes (a multiple of any page size).
 constexpr size_t LockStep = size_t{64} << 10;
 
 size_t StateCount(size_t capacity) {
@@ -182,26 +183,55 @@ size_t TKeystreamStore::Decipher(TKeyState& key, uint8_t* data, size_t length) {
   return Apply<true>(key, data, length);
 }
 
-void TKeystreamStore::Wipe() {
-  if (memory_ != nullptr) {
-    // What was written: the states up to the last interval reached, and the
-    // keystream bytes.
+void TKeystreamStore::WipeStates() {
+  // What was written: the states up to the last interval reached.
+  if (memory_ != nullptr && !statesWiped_) {
     const size_t states = StateCount(capacity_) * sizeof(TKeyState);
     explicit_bzero(memory_, std::min(states, (kept_ / StateInterval + 1) * sizeof(TKeyState)));
+  }
+  statesWiped_ = true;
+  if (marks_.capacity() > 0) explicit_bzero(marks_.data(), marks_.capacity() * sizeof(TMark));
+  std::vector<TMark>().swap(marks_);
+  explicit_bzero(&start_, sizeof start_);
+  explicit_bzero(&frontier_, sizeof frontier_);
+  position_ = 0;
+  active_ = false;
+}
+
+bool TKeystreamStore::WipeSome(size_t bytes) {
+  if (memory_ == nullptr || kept_ <= bytes) {
+    Wipe();
+    return true;
+  }
+  WipeStates();
+  const size_t states = StateCount(capacity_) * sizeof(TKeyState);
+  explicit_bzero(memory_ + states + kept_ - bytes, bytes);
+  kept_ -= bytes;
+  // Letting go of a large locked block takes about as long as overwriting
+  // it: the pages past what is left go now.
+  const size_t keep = (states + kept_ + LockStep - 1) / LockStep * LockStep;
+  if (keep < mapped_) {
+    platform::VirtualFree(memory_ + keep, mapped_ - keep);
+    mapped_ = keep;
+    locked_ = std::min(locked_, keep);
+  }
+  return false;
+}
+
+void TKeystreamStore::Wipe() {
+  WipeStates();
+  if (memory_ != nullptr) {
+    // And the keystream bytes (what a WipeSome has not had yet).
+    const size_t states = StateCount(capacity_) * sizeof(TKeyState);
     explicit_bzero(memory_ + states, kept_);
     platform::VirtualFree(memory_, mapped_);
     memory_ = nullptr;
   }
-  if (marks_.capacity() > 0) explicit_bzero(marks_.data(), marks_.capacity() * sizeof(TMark));
-  std::vector<TMark>().swap(marks_);
+  statesWiped_ = false;
   mapped_ = 0;
   locked_ = 0;
   lockRefused_ = false;
-  explicit_bzero(&start_, sizeof start_);
-  explicit_bzero(&frontier_, sizeof frontier_);
   kept_ = 0;
-  position_ = 0;
-  active_ = false;
 }
 
 }  // namespace vek

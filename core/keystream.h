@@ -48,6 +48,12 @@ class TKeystreamStore {
   size_t Decipher(TKeyState& key, uint8_t* data, size_t length);
   // Everything kept is overwritten and released.
   void Wipe();
+  // The same wipe in pieces: each call overwrites at most `bytes` of the
+  // keystream kept (the first one the key states too), from its end, and
+  // releases the memory it no longer needs. True once nothing is left. From the first call on the
+  // store is out of use (what is enciphered meanwhile runs on the key directly); a Wipe or a Begin
+  // finishes what is left at once.
+  bool WipeSome(size_t bytes);
 
   // Keystream bytes kept (0 after a Wipe).
   size_t Kept() const { return kept_; }
@@ -73,15 +79,18 @@ class TKeystreamStore {
   // Locks the memory for the states and `end` keystream bytes, as far as
   // the host allows; returns how many keystream bytes locked memory holds.
   size_t LockFor(size_t end);
+  // Overwrites the key states and the marks and puts the store out of use.
+  void WipeStates();
 
   size_t capacity_;
   uint8_t* memory_ = nullptr;  // keystream bytes, then the key states
   size_t mapped_ = 0;
   size_t locked_ = 0;  // bytes of memory_ locked, from its start
   bool lockRefused_ = false;
-  bool active_ = false;   // a Begin since the last Wipe
-  TKeyState start_{};     // the state at position 0: which key is kept
-  TKeyState frontier_{};  // the state at position kept_
+  bool active_ = false;       // a Begin since the last Wipe
+  bool statesWiped_ = false;  // by a WipeSome, before the memory goes
+  TKeyState start_{};         // the state at position 0: which key is kept
+  TKeyState frontier_{};      // the state at position kept_
   size_t kept_ = 0;
   size_t position_ = 0;  // of the current run
   // Key states where earlier runs of bytes ended, by position, up to a bound.

@@ -38,6 +38,8 @@ constexpr int WarningIcon = 24;
 constexpr int64_t TransferBytesPerUnit = 256;
 // On the real clock a tick also ends after this long.
 constexpr std::chrono::milliseconds TickTimeLimit{8};
+// Keystream overwritten in one step of the finish: well within a tick.
+constexpr size_t FinishWipeSlice = size_t{4} << 20;
 
 constexpr std::string_view ReadyCaption = "VEK 2003 - Ready";
 constexpr std::string_view CancelCaption = "&Cancel";
@@ -579,6 +581,10 @@ void TForm8::AnimateStatusIcon() {
 // --- Finish ------------------------------------------------------------------------------
 
 void TForm8::StepFinish() {
+  // Nothing of the run's keystream outlives it. A full store takes longer
+  // to overwrite than a tick may last, so it goes a slice a tick, and the
+  // finish goes on (and offers OK) only once all of it is gone.
+  if (!RunKeystream.WipeSome(FinishWipeSlice)) return;
   Timer2->SetEnabled(false);
   platform::SetPriorityClass(platform::NormalPriorityClass);
   fileBoostClass_ = platform::NormalPriorityClass;
@@ -586,8 +592,6 @@ void TForm8::StepFinish() {
   sourceDigests_ = {};
   writtenDigests_ = {};
   CloseAllStreams();
-  // Nothing of the run's keystream outlives it.
-  RunKeystream.Wipe();
   for (const std::string& path : leftovers_) {
     LogAction("*** The unfinished file " + path + " could not be removed");
   }

@@ -57,8 +57,8 @@ void* VirtualAlloc(size_t size);
 // Keeps the pages of [at, at + size) in memory (never swapped out). False
 // when the host does not allow it (for example a limit on locked memory).
 bool VirtualLock(void* at, size_t size);
-// Releases what VirtualAlloc reserved (its locks with it). The caller
-// overwrites what it held first.
+// Releases what VirtualAlloc reserved (its locks with it), or whole pages
+// at its end. The caller overwrites what they held first.
 void VirtualFree(void* at, size_t size);
 
 // --- Beep --------------------------------------------------------------------

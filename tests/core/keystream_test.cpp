@@ -151,6 +151,50 @@ TEST(KeystreamStoreTest, WipeLeavesNothingAndTheNextRunStartsAfresh) {
   EXPECT_EQ(RunFile(store, key, Interval, Interval, false, random), Interval);
 }
 
+TEST(KeystreamStoreTest, AWipeInSlicesPutsTheStoreOutOfUseAtOnceAndEndsEmpty) {
+  // How the wipe is finished after its first slice.
+  enum class TFinish { Slices, Wipe, NextRun };
+  const std::string key = "wiped a slice at a time";
+  const size_t length = 2 * Interval + 300;
+  for (const TFinish finish : {TFinish::Slices, TFinish::Wipe, TFinish::NextRun}) {
+    SCOPED_TRACE(static_cast<int>(finish));
+    std::mt19937 random(12);
+    TKeystreamStore store(4 * Interval);
+    RunFile(store, key, length, Interval, false, random);
+    ASSERT_EQ(store.Kept(), length);
+    EXPECT_FALSE(store.WipeSome(Interval));
+    EXPECT_EQ(store.Kept(), length - Interval);
+    // What is still to be overwritten serves nothing: the cipher runs on the key.
+    TKeyState plain = Keyed(key);
+    TKeyState viaStore = plain;
+    std::vector<uint8_t> a(Interval + 7, 3), b = a;
+    EXPECT_EQ(store.Encipher(viaStore, a.data(), a.size()), a.size());
+    plain.EncipherBlock(b.data(), b.size());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(viaStore, plain);
+    switch (finish) {
+      case TFinish::Slices:
+        EXPECT_FALSE(store.WipeSome(Interval));
+        EXPECT_EQ(store.Kept(), 300u);
+        EXPECT_TRUE(store.WipeSome(Interval));
+        EXPECT_TRUE(store.WipeSome(Interval)) << "nothing left, nothing to do";
+        break;
+      case TFinish::Wipe:
+        store.Wipe();
+        break;
+      case TFinish::NextRun:
+        break;
+    }
+    if (finish != TFinish::NextRun) {
+      EXPECT_EQ(store.Kept(), 0u);
+      EXPECT_FALSE(store.Locked());
+    }
+    // The next run computes its keystream afresh, and right.
+    EXPECT_EQ(RunFile(store, key, length, Interval, false, random), length);
+    EXPECT_EQ(store.Kept(), length);
+  }
+}
+
 // Locked memory of this process, in bytes (VmLck).
 size_t LockedBytes() {
   std::ifstream status("/proc/self/status");

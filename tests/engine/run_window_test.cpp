@@ -186,6 +186,29 @@ TEST_F(EngineRunWindowTest, TheFinishShowsTheAmountsInFull) {
   Form8->Button1->Click();
 }
 
+// A store full past what a tick may overwrite goes over more than one tick
+// of the finish; the finish shows its outcome and offers OK only once none
+// of the run's keystream is left.
+TEST_F(EngineRunWindowTest, TheFinishWipesALargeStoreOverTicksBeforeItOffersOk) {
+  AddPlainJob("big.bin", PatternBytes((4 << 20) + 5000));
+  vek::VerifyAfterEncrypt = false;
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilState(vek::StateFinish));
+  const size_t full = vek::RunKeystream.Kept();
+  ASSERT_GT(full, size_t{4} << 20);
+  RunSteps(1);
+  EXPECT_EQ(vek::EngineState.Current, vek::StateFinish);
+  EXPECT_GT(vek::RunKeystream.Kept(), 0u);
+  EXPECT_LT(vek::RunKeystream.Kept(), full);
+  EXPECT_EQ(Form8->Button1->Caption(), "&Cancel");
+  EXPECT_NE(Form8->Label1->Caption(), "Completed.");
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(vek::RunKeystream.Kept(), 0u);
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_EQ(Form8->Button1->Caption(), "&OK");
+  Form8->Button1->Click();
+}
+
 // A job-list delete names the file being overwritten while its error waits.
 TEST_F(EngineRunWindowTest, AnOverwriteOfTheJobListShowsItsFile) {
   MakeFile(HostPath("x.bin"), PatternBytes(100));
