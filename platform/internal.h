@@ -53,6 +53,9 @@ std::optional<UserRecord> UserDatabaseRecord();
 std::string HomeFolder();
 // An XDG base folder: $variable when absolute, else home + "/" + fallbackBelowHome.
 std::string XdgFolder(const char* variable, std::string_view fallbackBelowHome);
+// Whether `word` stands in a desktop entry's command as it is: nothing in
+// it that has to be quoted or escaped there.
+bool PlainExecWord(std::string_view word);
 // The whole text of a host file, or nothing when it cannot be read.
 std::optional<std::string> ReadHostFile(const std::string& hostPath);
 // The lines of a text, without their "\n".

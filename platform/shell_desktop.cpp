@@ -189,8 +189,17 @@ std::optional<std::string> InstallProgramStarter(std::string_view name, std::str
   const auto hostProgram = detail::HostPathOrFail(program);
   const auto hostFolder = detail::HostPathOrFail(folder);
   if (!hostProgram || !hostFolder) return std::nullopt;
-  const std::string starter =
-      DesktopDataFolder() + "/" + std::string(name) + "/bin/" + std::string(name);
+  // Some launchers cut the command at blanks and look for its program under
+  // the name as written, quotes and "%%" included: they find the starter
+  // only at a path that needs neither. Where the data folder's path does
+  // not give one, the user's own folder of programs may.
+  std::string starter = DesktopDataFolder() + "/" + std::string(name) + "/bin/" + std::string(name);
+  if (!detail::PlainExecWord(starter)) {
+    std::string home = detail::HomeFolder();
+    if (home.back() != '/') home += '/';
+    const std::string own = home + ".local/bin/" + std::string(name);
+    if (detail::PlainExecWord(own)) starter = own;
+  }
   const auto windowsStarter = ToWindowsPath(starter);
   if (!windowsStarter) {
     detail::SetLastError(err::PathNotFound);

@@ -52,8 +52,9 @@ std::vector<std::string> UpdateDesktopDatabases(std::string_view entryFile,
 // it changes to `folder` and runs `program` there with the arguments it is
 // given. It goes to <data folder>/<name>/bin/<name>, a path that the
 // launchers of every desktop take as it is, whatever spaces, "%" or other
-// characters the program's own path holds. Its line "folder=" names the
-// folder as a shell word. Its Windows path, or nothing
+// characters the program's own path holds; where that path itself holds
+// such characters, to ~/.local/bin/<name> when that one holds none. Its
+// line "folder=" names the folder as a shell word. Its Windows path, or nothing
 // (LastError set) when a path maps to no drive or it cannot be written.
 std::optional<std::string> InstallProgramStarter(std::string_view name, std::string_view program,
                                                  std::string_view folder);

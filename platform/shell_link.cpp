@@ -72,6 +72,11 @@ std::string ShortcutName(std::string_view windowsPath) {
 
 }  // namespace
 
+bool detail::PlainExecWord(std::string_view word) {
+  return word.find_first_of(kReserved) == std::string_view::npos &&
+         word.find('%') == std::string_view::npos;
+}
+
 void ShellLink::SetPath(std::string_view program) {
   program_ = std::string(program);
 }

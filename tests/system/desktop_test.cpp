@@ -243,9 +243,9 @@ TEST_F(DesktopSystemTest, AVekFileOpensInTheInstalledProgram) {
 // Every way a desktop opens a .vek file starts the program in its install
 // folder with the file: xdg-open on a desktop it does not know (where it
 // reads the entry's command itself, cut at blanks) and on GNOME (where it
-// hands the file to gio), gio, and gtk-launch, for install folders with
-// blanks, letters beyond ASCII and "%" in their names. The window's class
-// is the one the entry names.
+// hands the file to gio), gio, and gtk-launch, for install folders and
+// user data folders with blanks, letters beyond ASCII and "%" in their
+// names. The window's class is the one the entry names.
 TEST_F(DesktopSystemTest, EveryLauncherStartsTheProgramInItsFolderWithTheFile) {
   TXDisplay display;
   if (!display.Started()) GTEST_SKIP() << "no display for the program: " << display.Problem();
@@ -279,19 +279,27 @@ TEST_F(DesktopSystemTest, EveryLauncherStartsTheProgramInItsFolderWithTheFile) {
   const Launcher launchers[] = {{"xdg-open", {"xdg-open", file}},
                                 {"gio", {"gio", "open", file}},
                                 {"gtk-launch", {"gtk-launch", "vek2003", file}}};
-  for (const std::string folder : {"Programme für alle\\VEK 2003", "Werkzeug%20\\VEK%f"}) {
-    Install("C:\\" + folder);
-    std::string hostFolder = folder;
+  struct TPlace {
+    std::string Folder;    // the install folder, below C:
+    std::string DataHome;  // the user's data folder, below the test's folder
+  };
+  const TPlace places[] = {{"Programme für alle\\VEK 2003", "data"},
+                           {"Werkzeug%20\\VEK%f", "data"},
+                           {"VEK 2003", "Meine Daten"},
+                           {"VEK 2003", "data%20%f"}};
+  for (const TPlace& place : places) {
+    const ScopedEnvironment dataHome({{"XDG_DATA_HOME", (dir / place.DataHome).string()}});
+    Install("C:\\" + place.Folder);
+    std::string hostFolder = place.Folder;
     std::replace(hostFolder.begin(), hostFolder.end(), '\\', '/');
     const fs::path installed = dir / hostFolder;
-    const std::string entry = FileText(dir / "data" / "applications" / "vek2003.desktop");
-    ASSERT_EQ(
-        RunCommand({"desktop-file-validate", dir / "data" / "applications" / "vek2003.desktop"})
-            .Output,
-        "");
+    const fs::path entryFile = dir / place.DataHome / "applications" / "vek2003.desktop";
+    const std::string entry = FileText(entryFile);
+    ASSERT_EQ(RunCommand({"desktop-file-validate", entryFile}).Output, "");
     for (const char* desktop : {"", "GNOME"}) {
       for (const Launcher& launcher : launchers) {
-        SCOPED_TRACE(folder + ", " + launcher.Name + ", XDG_CURRENT_DESKTOP=" + desktop);
+        SCOPED_TRACE(place.Folder + ", data in " + place.DataHome + ", " + launcher.Name +
+                     ", XDG_CURRENT_DESKTOP=" + desktop);
         TChildOptions options = ProgramOptions(display);
         if (*desktop != '\0') options.Environment.emplace_back("XDG_CURRENT_DESKTOP", desktop);
         auto launch = TChildProcess::Start(
@@ -415,9 +423,9 @@ TEST_F(DesktopSystemTest, AReinstallKilledDuringTheCopyLeavesAWholeProgram) {
 }
 
 // The readme's block of removal commands, taken from the readme itself,
-// leaves nothing of an install behind: no file or folder of its name, no
-// file that speaks of it, and no default program for the .vek type. The
-// installed readme carries the same block.
+// leaves nothing of an install behind, wherever its starter went: no file
+// or folder of its name, no file that speaks of it, and no default program
+// for the .vek type. The installed readme carries the same block.
 TEST_F(DesktopSystemTest, TheReadmesRemovalLeavesNothingOfTheInstall) {
   const std::string readme = FileText(VEK_README);
   const size_t section = readme.find("\n## Removing it\n");
@@ -436,34 +444,39 @@ TEST_F(DesktopSystemTest, TheReadmesRemovalLeavesNothingOfTheInstall) {
   }
   EXPECT_NE(FileText(VEK_INSTALLER_README).find(indented), std::string::npos);
 
-  // The install writes its registry where it always does, below the home.
-  ScopedEnvironment home({{"HOME", dir.path().string()}});
-  platform::SetRegistryFileForTest((dir / "data" / "vek2003" / "registry").string());
-  ASSERT_TRUE(platform::RegWriteString(platform::RootKey::CurrentUser, kShellFolders, "Desktop",
-                                       "C:\\Desktop"));
-  Install("C:\\VEK 2003");
-  ASSERT_EQ(RunCommand({"xdg-mime", "query", "default", "application/x-vek2003"}).Output,
-            "vek2003.desktop\n");
-  ASSERT_TRUE(fs::exists(dir / "data" / "vek2003" / "registry"));
-
-  const TCommandResult removal = RunCommand({"sh", "-c", block});
-  EXPECT_EQ(removal.Status, 0) << removal.Output;
   const auto mentions = [](std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text.find("vek2003") != std::string::npos || text.find("vek 2003") != std::string::npos;
   };
-  for (auto item = fs::recursive_directory_iterator(dir.path());
-       item != fs::recursive_directory_iterator(); ++item) {
-    if (item->path() == dir / "setup") {  // the tests' own installer file
-      item.disable_recursion_pending();
-      continue;
+  // The install writes its registry where it always does, below the home.
+  ScopedEnvironment home({{"HOME", dir.path().string()}});
+  // A data folder whose path launchers take apart puts the starter below the home.
+  for (const char* data : {"data", "my data%20"}) {
+    SCOPED_TRACE(data);
+    const ScopedEnvironment dataHome({{"XDG_DATA_HOME", (dir / data).string()}});
+    platform::SetRegistryFileForTest((dir / data / "vek2003" / "registry").string());
+    ASSERT_TRUE(platform::RegWriteString(platform::RootKey::CurrentUser, kShellFolders, "Desktop",
+                                         "C:\\Desktop"));
+    Install("C:\\VEK 2003");
+    ASSERT_EQ(RunCommand({"xdg-mime", "query", "default", "application/x-vek2003"}).Output,
+              "vek2003.desktop\n");
+    ASSERT_TRUE(fs::exists(dir / data / "vek2003" / "registry"));
+
+    const TCommandResult removal = RunCommand({"sh", "-c", block});
+    EXPECT_EQ(removal.Status, 0) << removal.Output;
+    for (auto item = fs::recursive_directory_iterator(dir.path());
+         item != fs::recursive_directory_iterator(); ++item) {
+      if (item->path() == dir / "setup") {  // the tests' own installer file
+        item.disable_recursion_pending();
+        continue;
+      }
+      EXPECT_FALSE(mentions(item->path().filename().string())) << item->path();
+      EXPECT_FALSE(mentions(FileText(item->path()))) << item->path() << ":\n"
+                                                     << FileText(item->path());
     }
-    EXPECT_FALSE(mentions(item->path().filename().string())) << item->path();
-    EXPECT_FALSE(mentions(FileText(item->path()))) << item->path() << ":\n"
-                                                   << FileText(item->path());
+    EXPECT_EQ(RunCommand({"xdg-mime", "query", "default", "application/x-vek2003"}).Output, "");
   }
-  EXPECT_EQ(RunCommand({"xdg-mime", "query", "default", "application/x-vek2003"}).Output, "");
 }
 
 }  // namespace
