@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
 
 namespace vek::installer {
 namespace {
@@ -63,6 +65,11 @@ std::string SystemErrorMessage(int error) {
     if (message.Error == error) return std::string(message.Text);
   }
   return "The system reported error " + std::to_string(error) + ".";
+}
+
+std::string RegistryStorePath() {
+  const std::string file = platform::RegistryFile();
+  return platform::ToWindowsPath(file).value_or(file);
 }
 
 void RaiseSystemError(int error, std::string path) {

@@ -48,6 +48,10 @@ class TStepFailure : public std::runtime_error {
 // The Windows error for a registry value of a kind it does not know.
 inline constexpr int InvalidValueKindError = 1013;
 
+// The registry's store file, as a step that it refused names it: a Windows
+// path where one reaches it, else the host path.
+std::string RegistryStorePath();
+
 // The system's message for a Windows error number.
 std::string SystemErrorMessage(int error);
 

@@ -22,6 +22,9 @@ constexpr std::string_view kInstallFolderHelp =
 // Where a later step was refused a folder of the user's own.
 constexpr std::string_view kNamedFolderHelp =
     "Check the folder named below, then run the installer again";
+// Where the registry's store could not be written.
+constexpr std::string_view kRegistryHelp =
+    "Make the file named below writable, then run the installer again";
 
 // Where the data must start for a 32-bit position to reach all of it.
 constexpr int64_t kLargestPosition = 0x7FFFFFFF;
@@ -153,9 +156,12 @@ void TForm5::ShowInstallError(int code) {
 void TForm5::ShowStepFailure(const std::string& message, const std::string& path) {
   Form7->Label4->SetCaption(std::string_view(message).substr(0, ErrorDescriptionCapacity));
   // The folder and files steps concern the install folder; later ones
-  // other folders of the user's, which the detail line names.
+  // the registry's store or other folders of the user's, which the detail
+  // line names.
   const bool installFolder = CurrentStep <= step::CopyChunk || path.empty();
-  Form7->Label5->SetCaption(installFolder ? kInstallFolderHelp : kNamedFolderHelp);
+  Form7->Label5->SetCaption(installFolder                 ? kInstallFolderHelp
+                            : path == RegistryStorePath() ? kRegistryHelp
+                                                          : kNamedFolderHelp);
   Form7->Label6->SetCaption("[STEP=" + Hex4(CurrentStep) + "]" +
                             (path.empty() ? "" : " " + DisplayPath(path)));
   StopOnErrorPage();

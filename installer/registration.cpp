@@ -52,7 +52,8 @@ std::string KeyName(RootKey root, std::string_view key) {
 
 void CreateKeyOrRaise(RootKey root, std::string_view key) {
   if (!platform::RegCreateKey(root, key)) {
-    throw TStepFailure("Could not create the registry key " + KeyName(root, key));
+    throw TStepFailure("Could not create the registry key " + KeyName(root, key),
+                       RegistryStorePath());
   }
 }
 
@@ -174,7 +175,8 @@ void TForm5::WriteRegistryValue(RootKey root, std::string_view key, std::string_
   // for and each kind is written as the text of its value.
   if (kind == value_kind::QueryOnly) return;
   if (!platform::RegWriteString(root, key, valueName, value)) {
-    throw TStepFailure("Could not write the registry key " + KeyName(root, key));
+    throw TStepFailure("Could not write the registry key " + KeyName(root, key),
+                       RegistryStorePath());
   }
 }
 

@@ -19,6 +19,7 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "ui/clock.h"
+#include "ui/text_fit.h"
 
 using namespace vek::installer;
 namespace fs = std::filesystem;
@@ -427,6 +428,24 @@ TEST_F(InstallerStepTest, ARefusedStepRunsAgainThenGivesUpWithTheReason) {
   EXPECT_TRUE(Form7->IsShown());
   EXPECT_EQ(Form7->Label4->Caption(), "The folder could not be found.");
   EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2610] Q:\\VEK 2003");
+}
+
+// A registry key that the store refuses to keep names the store's file,
+// and the help sends the user there, not to the install folder.
+TEST_F(InstallerStepTest, ARefusedRegistryKeyNamesTheStoreFile) {
+  InstallDir = "C:\\VEK 2003";
+  Form5->Show();
+  ASSERT_TRUE(ui::clock::RunUntil([] { return CurrentStep == step::Associate; }, 100000));
+  // From here on the store's folder is a file: nothing can be written there.
+  vektest::MakeFile(dir / "blocked", "");
+  platform::SetRegistryFileForTest((dir / "blocked" / "registry").string());
+  ASSERT_TRUE(ui::clock::RunUntil([] { return !Form5->IsShown(); }, 100000));
+  ASSERT_TRUE(Form7->IsShown());
+  EXPECT_EQ(Form7->Label4->Caption(), "Could not create the registry key HKEY_CLASSES_ROOT\\.vek");
+  EXPECT_EQ(Form7->Label5->Caption(),
+            "Make the file named below writable, then run the installer again");
+  EXPECT_EQ(Form7->Label6->Caption(), "[STEP=0x2800] " + (dir / "blocked" / "registry").string());
+  EXPECT_EQ(ui::UnfitTexts(*Form7), std::vector<std::string>());
 }
 
 // A folder that the system refuses to make is named, as this machine
