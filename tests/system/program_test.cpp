@@ -124,6 +124,23 @@ class SystemProgramTest : public TempDirTest {
     ADD_FAILURE() << "the start window stayed through three clicks on I ACCEPT";
   }
 
+  // Starts the program and goes through "I &ACCEPT" on its start window;
+  // false, failing the test, when the program or that window does not come.
+  bool StartAndAccept(const std::vector<std::string>& arguments = {}) {
+    StartProgram(arguments);
+    if (HasFatalFailure()) return false;
+    const TWindowId start = ExpectWindow(StartWindowTitle);
+    if (start == 0) return false;
+    Accept(start);
+    return true;
+  }
+
+  // The same on to the main window (a start after an earlier one); 0,
+  // failing the test, when a window does not come.
+  TWindowId StartToTheMainWindow(const std::vector<std::string>& arguments) {
+    return StartAndAccept(arguments) ? ExpectWindow(MainWindowTitle) : 0;
+  }
+
   // Through the exit wipe window to the program's end, with status 0.
   void ExpectOrderlyEnd() {
     EXPECT_TRUE(display_->WaitForWindow(ExitWipeTitle, WindowTimeout)) << "no exit wipe";
@@ -168,12 +185,7 @@ void WriteSettingsOfEarlierStart(const std::filesystem::path& folder,
 TEST_F(SystemProgramTest, ListsTheFileItWasStartedWith) {
   MakePatternFile(dir / "report.txt", 1234);
   WriteSettingsOfEarlierStart(dir.path());
-  StartProgram({(dir / "report.txt").string()});
-
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Accept(start);
-  const TWindowId main = ExpectWindow(MainWindowTitle);
+  const TWindowId main = StartToTheMainWindow({(dir / "report.txt").string()});
   ASSERT_NE(main, 0u);
   Screenshot(main, "system-main-window-with-argument");
 
@@ -209,10 +221,7 @@ class SystemWindowManagerTest : public SystemProgramTest {
   // Starts the program and goes through "I &ACCEPT" to the update check,
   // which it closes; 0, failing the test, when a window does not come.
   TWindowId StartAndCloseTheUpdateCheck() {
-    StartProgram({});
-    const TWindowId start = ExpectWindow(StartWindowTitle);
-    if (start == 0) return 0;
-    Accept(start);
+    if (!StartAndAccept()) return 0;
     const TWindowId update = ExpectWindow("VEK 2003 - Checking for software updates");
     if (update == 0) return 0;
     EXPECT_FALSE(AsksForClose(update));
@@ -273,10 +282,7 @@ TEST_F(SystemWindowManagerTest, ClosesOnTheWayInLeadOnToTheMainWindow) {
 // and the main window it leads on to has the keys after it.
 TEST_F(SystemWindowManagerTest, AWindowShownByATimerHasTheKeys) {
   constexpr milliseconds KeyTimeout{15000};
-  StartProgram({});
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Accept(start);
+  ASSERT_TRUE(StartAndAccept());
   const TWindowId options = ExpectWindow("VEK 2003 - Options");
   ASSERT_NE(options, 0u);
   EXPECT_TRUE(display_->WaitForActiveWindow(options, KeyTimeout));
@@ -296,11 +302,7 @@ TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
   MakePatternFile(dir / "report.txt", 1234);
   MakePatternFile(dir / "report.txt.vek", 10);
   WriteSettingsOfEarlierStart(dir.path());
-  StartProgram({(dir / "report.txt").string()});
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Accept(start);
-  const TWindowId main = ExpectWindow(MainWindowTitle);
+  const TWindowId main = StartToTheMainWindow({(dir / "report.txt").string()});
   ASSERT_NE(main, 0u);
   Click(main, EncryptButton);
   const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
