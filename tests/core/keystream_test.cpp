@@ -3,9 +3,6 @@
 // keystream byte computed once.
 
 #include <gtest/gtest.h>
-#include <linux/capability.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +13,7 @@
 
 #include "core/cipher.h"
 #include "core/keystream.h"
+#include "lock_limit.h"
 
 namespace vek {
 namespace {
@@ -211,15 +209,8 @@ template <typename F>
 int WithLockLimit(size_t limit, F check) {
   const pid_t child = ::fork();
   if (child == 0) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2]{};
-    ::syscall(SYS_capget, &header, caps);
-    caps[0].effective &= ~(1u << CAP_IPC_LOCK);
-    caps[0].permitted &= ~(1u << CAP_IPC_LOCK);
-    ::syscall(SYS_capset, &header, caps);
-    const rlimit lock{limit, limit};
-    if (::setrlimit(RLIMIT_MEMLOCK, &lock) != 0) ::_exit(100);
-    ::_exit(check());
+    const vektest::TLockLimit lowered(limit);
+    ::_exit(lowered.Lowered() ? check() : 100);
   }
   int status = 0;
   ::waitpid(child, &status, 0);

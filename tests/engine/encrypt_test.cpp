@@ -2,10 +2,7 @@
 // with its fields, the overwrite and space checks, errors by fault
 // injection, and sources that change under the engine.
 
-#include <linux/capability.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +18,7 @@
 #include "engine/warning_window.h"
 #include "engine_fixture.h"
 #include "expected_file.h"
+#include "lock_limit.h"
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -65,33 +63,6 @@ TEST_F(EngineEncryptTest, FilesAsTheFormatDescribesThem) {
     }
   }
 }
-
-// Locked memory limited to `limit` bytes while it lives, as for an ordinary
-// user: the soft limit only, and a privileged user's right to pass it put
-// aside (both come back afterwards).
-class TLockLimit {
- public:
-  explicit TLockLimit(rlim_t limit) {
-    ::getrlimit(RLIMIT_MEMLOCK, &saved_);
-    ::syscall(SYS_capget, &header_, caps_);
-    __user_cap_data_struct lowered[2] = {caps_[0], caps_[1]};
-    lowered[0].effective &= ~(1u << CAP_IPC_LOCK);
-    ::syscall(SYS_capset, &header_, lowered);
-    const rlimit lower{limit, saved_.rlim_max};
-    ::setrlimit(RLIMIT_MEMLOCK, &lower);
-  }
-  ~TLockLimit() {
-    ::setrlimit(RLIMIT_MEMLOCK, &saved_);
-    ::syscall(SYS_capset, &header_, caps_);
-  }
-  TLockLimit(const TLockLimit&) = delete;
-  TLockLimit& operator=(const TLockLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct caps_[2]{};
-};
 
 TEST_F(EngineEncryptTest, KeystreamTheSystemWouldNotLockIsComputedAndLogged) {
 #ifdef __SANITIZE_ADDRESS__
