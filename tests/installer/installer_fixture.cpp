@@ -151,15 +151,11 @@ std::vector<uint16_t> InstallerTest::RunInstallation(std::string_view installDir
 }
 
 fs::path InstallerTest::HostPath(std::string_view windowsRelative) const {
-  std::string relative(windowsRelative);
-  for (char& c : relative) c = c == '\\' ? '/' : c;
-  return relative.empty() ? dir.path() : dir.path() / relative;
+  return HostPathBelow(dir.path(), windowsRelative);
 }
 
 void InstallerTest::Screenshot(ui::TForm* form, const std::string& name) {
-  ASSERT_NE(form, nullptr);
-  const auto path = OutputDir() / (name + ".png");
-  EXPECT_TRUE(form->SaveScreenshot(path.string())) << path;
+  vektest::Screenshot(form, name);
 }
 
 }  // namespace vektest

@@ -49,17 +49,11 @@ std::string ProgramTest::WinPath(std::string_view relative) {
 }
 
 std::filesystem::path ProgramTest::HostPath(std::string_view relative) const {
-  std::string r(relative);
-  for (char& c : r) {
-    if (c == '\\') c = '/';
-  }
-  return r.empty() ? dir.path() : dir.path() / r;
+  return HostPathBelow(dir.path(), relative);
 }
 
 void ProgramTest::Screenshot(ui::TForm* form, const std::string& name) {
-  ASSERT_NE(form, nullptr);
-  const auto path = OutputDir() / (name + ".png");
-  EXPECT_TRUE(form->SaveScreenshot(path.string())) << path;
+  vektest::Screenshot(form, name);
 }
 
 }  // namespace vektest

@@ -102,6 +102,12 @@ std::string ListFiles(const fs::path& folder) {
   return text;
 }
 
+fs::path HostPathBelow(const fs::path& root, std::string_view windowsRelative) {
+  std::string relative(windowsRelative);
+  for (char& c : relative) c = c == '\\' ? '/' : c;
+  return relative.empty() ? root : root / relative;
+}
+
 fs::path OutputDir() {
   const char* env = std::getenv("VEK_TEST_OUTPUT");
   fs::path dir = env && *env ? fs::path(env) : fs::path(VEK_DEFAULT_TEST_OUTPUT);

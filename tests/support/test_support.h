@@ -48,6 +48,12 @@ class ScopedEnvironment {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
+// Host path of `windowsRelative` (a path below a drive's root, with "\"
+// separators) on a drive mapped to the host folder `root`; `root` itself
+// for an empty one.
+std::filesystem::path HostPathBelow(const std::filesystem::path& root,
+                                    std::string_view windowsRelative);
+
 // Fixture form of TempDir for tests that want `dir` at hand.
 class TempDirTest : public ::testing::Test {
  protected:

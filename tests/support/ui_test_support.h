@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "test_support.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui_doubles.h"
@@ -22,6 +23,14 @@ void RestartUiApplication();
 // Makes every message box nobody scripted fail the test (the state each
 // test starts in; for tests that put a handler of their own in between).
 void FailOnUnexpectedDialogs();
+
+// Writes a picture of the form to <test output>/<name>.png; fails the test
+// when it can't.
+inline void Screenshot(ui::TForm* form, const std::string& name) {
+  ASSERT_NE(form, nullptr);
+  const auto path = OutputDir() / (name + ".png");
+  EXPECT_TRUE(form->SaveScreenshot(path.string())) << path;
+}
 
 // The caption of a control that has one (label, button, check box, radio
 // button, group box); nothing for one that has none.
