@@ -83,6 +83,26 @@ class EngineFileSafetyTest : public EngineTest {
     Form9->StartDeleteRun();
     ASSERT_TRUE(Form8->IsShown());
   }
+  // In a child process of its own: `start` starts a run, which goes on
+  // until it has reached `state` `passes` + 1 times, a step past it each
+  // time; there the child is killed outright (SIGKILL). Fails the test
+  // unless it ended that way.
+  void KillARunAt(const std::function<void()>& start, uint16_t state, int passes) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      start();
+      for (int i = 0; i <= passes; ++i) {
+        if (!RunUntilState(state)) _exit(1);
+        RunSteps(1);
+      }
+      ::kill(::getpid(), SIGKILL);
+      _exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  }
 };
 
 // A private file stays private on its way through encrypt and decrypt: the
@@ -402,20 +422,10 @@ TEST_F(EngineFileSafetyTest, AKilledRunLeavesNoPlaintextAndTheNextRunCleansUp) {
     vek::DeleteEncryptedAfterDecrypt = true;
     vek::VerifyAfterEncrypt = true;
     vek::DeleteMethod = vek::DeleteSinglePass;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      StartRun(k.RunMode);
-      for (int i = 0; i <= k.Skip; ++i) {
-        if (!RunUntilState(k.KillState)) _exit(1);
-        RunSteps(1);
-      }
-      ::kill(::getpid(), SIGKILL);
-      _exit(2);
+    {
+      SCOPED_TRACE(k.What);
+      ASSERT_NO_FATAL_FAILURE(KillARunAt([&] { StartRun(k.RunMode); }, k.KillState, k.Skip));
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << k.What << " " << status;
     EXPECT_TRUE(ReadableByOthers().empty()) << k.What;
     EXPECT_EQ(ReadHost(name), original) << k.What;
     // What the kill left: the unfinished file, or the verified one.
@@ -443,20 +453,7 @@ TEST_F(EngineFileSafetyTest, AKilledRunLeavesNoPlaintextAndTheNextRunCleansUp) {
   vek::JobList.JobCount = 0;
   AddPlainJob("w.bin", content);
   vek::DeleteMethod = vek::DeleteTriplePass;
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    Form9->StartDeleteRun();
-    for (int i = 0; i < 3; ++i) {
-      if (!RunUntilState(vek::StateWipeWriteBlock)) _exit(1);
-      RunSteps(1);
-    }
-    ::kill(::getpid(), SIGKILL);
-    _exit(2);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  ASSERT_NO_FATAL_FAILURE(KillARunAt([] { Form9->StartDeleteRun(); }, vek::StateWipeWriteBlock, 2));
   EXPECT_NE(ReadHost("w.bin"), content);  // partly overwritten
   StartListDelete(vek::DeleteTriplePass);
   ASSERT_TRUE(RunUntilIdle());
