@@ -1,7 +1,9 @@
 // The job-list delete run (states 0x7000/0x7001) and the delete states that
 // every path uses for one file (0x8000-0x8600): a plain delete, or
 // overwrite passes of alternating 0xAA / 0x55 bytes over the file's whole
-// length, each pass on the device before the next, then the delete.
+// length, each pass on the device before the next, then the delete. A pass
+// goes in steps of up to WipeStepLength bytes, one step a tick for a large
+// file, all through the one descriptor the first pass opened.
 //
 // A symbolic link is never followed: the link itself is deleted and what it
 // points to stays as it is (the log says so). Every step acts on the file
@@ -26,6 +28,8 @@ namespace {
 
 constexpr uint8_t FirstPattern = 0xAA;
 constexpr uint8_t SecondPattern = 0x55;
+// What the host is told at a time that it may drop of the overwritten file.
+constexpr int64_t WipeReleaseSlice = 2 * TForm8::WipeStepLength;
 
 std::string DeletePath() {
   return DeleteFolder + DeleteName;
@@ -219,6 +223,7 @@ void TForm8::StepWipeOpenPass() {
     DeleteSize = length;
   }
   wipeDone_ = 0;
+  wipePassFlushed_ = false;
   if (DeleteShowProgress) {
     FileTotal = DeleteSize;
     FileDone = 0;
@@ -228,30 +233,49 @@ void TForm8::StepWipeOpenPass() {
   SetNextState(DeleteSize > 0 ? StateWipeWriteBlock : StateWipeEndPass);
 }
 
+// One step writes up to WipeStepLength bytes of the pass: the 8192-byte
+// pattern in SharedBuffer over and over, handed to the host in one call.
+// Writing it a block at a time would cost a call of the host per 8 KB and
+// take several times as long as the device needs.
 void TForm8::StepWipeWriteBlock() {
-  WipeBlockLength =
-      static_cast<uint16_t>(std::min<int64_t>(DeleteSize - wipeDone_, SharedBufferSize));
+  wipeStepLength_ = std::min<int64_t>(DeleteSize - wipeDone_, WipeStepLength);
+  const auto block = static_cast<int64_t>(SharedBufferSize);
+  WipeBlockLength = static_cast<uint16_t>((wipeStepLength_ - 1) % block + 1);  // its last block
   WipeStream->Seek(wipeDone_);
-  if (WriteOrRaise(*WipeStream, SharedBuffer.data(), WipeBlockLength, DeleteName)) {
+  if (WriteRepeatedOrRaise(*WipeStream, SharedBuffer.data(), SharedBufferSize,
+                           static_cast<size_t>(wipeStepLength_), DeleteName)) {
     SetNextState(StateWipeAdvance);
   }
 }
 
 void TForm8::StepWipeAdvance() {
-  wipeDone_ += WipeBlockLength;
-  if (DeleteShowProgress) AdvanceProgress(WipeBlockLength);
+  wipeDone_ += wipeStepLength_;
+  if (DeleteShowProgress) AdvanceProgress(wipeStepLength_);
   SetNextState(wipeDone_ < DeleteSize ? StateWipeWriteBlock : StateWipeEndPass);
 }
 
 // The pass reaches the device before the next one starts, or the cache
-// would fold the passes into one.
+// would fold the passes into one. After the last pass the host lets go of
+// the file's pages, a slice a tick for a large file: removing a file whose
+// pages are all still in memory takes longer than a tick may last. (The
+// flush itself waits for the device and is a step of its own.)
 void TForm8::StepWipeEndPass() {
-  if (!WipeStream->Flush()) {
-    ErrorFileText = DeleteName;
-    RaiseError(platform::err::WriteFault, StateWipeEndPass);
-    return;
+  const bool last = WipePass >= WipePassCount;
+  if (!wipePassFlushed_) {
+    if (!WipeStream->Flush()) {
+      ErrorFileText = DeleteName;
+      RaiseError(platform::err::WriteFault, StateWipeEndPass);
+      return;
+    }
+    wipePassFlushed_ = true;
+    wipeReleased_ = 0;
+    if (last && DeleteSize > WipeReleaseSlice) return;  // the first slice on the next tick
   }
-  if (WipePass >= WipePassCount) {
+  if (last) {
+    const int64_t slice = std::min(DeleteSize - wipeReleased_, WipeReleaseSlice);
+    WipeStream->ReleaseCache(wipeReleased_, slice);
+    wipeReleased_ += slice;
+    if (wipeReleased_ < DeleteSize) return;  // the next slice on the next tick
     const bool closed = WipeStream->Close();
     WipeStream.reset();
     WipeStreamOpen = false;

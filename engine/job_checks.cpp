@@ -141,10 +141,17 @@ int64_t TForm8::ReadExactly(platform::FileStream& stream, uint8_t* buffer, int64
 
 bool TForm8::WriteOrRaise(platform::FileStream& stream, const uint8_t* data, size_t count,
                           const std::string& file) {
+  return WriteRepeatedOrRaise(stream, data, count, count, file);
+}
+
+bool TForm8::WriteRepeatedOrRaise(platform::FileStream& stream, const uint8_t* block,
+                                  size_t blockLength, size_t count, const std::string& file) {
   const int64_t at = stream.Position();
   const auto length = static_cast<int64_t>(count);
   ChargeTransfer(length);
-  if (stream.Write(data, length) == length) return true;
+  if (stream.WriteRepeated(block, static_cast<int64_t>(blockLength), length) == length) {
+    return true;
+  }
   stream.Seek(at);
   ErrorFileText = file;
   RaiseError(platform::err::WriteFault, EngineState.Current);

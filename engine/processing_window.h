@@ -84,6 +84,9 @@ class TForm8 : public ui::TForm {
   // each): by default one block's worth, a few milliseconds. A tick always
   // runs at least one step, so 0 makes it one step a tick.
   static constexpr int64_t DefaultTickBudget = static_cast<int64_t>(SharedBufferSize);
+  // The most one overwrite step writes: 512 blocks of the pattern (4 MB),
+  // well under a millisecond into the host's cache.
+  static constexpr int64_t WipeStepLength = 512 * static_cast<int64_t>(SharedBufferSize);
   void SetTickBudget(int64_t keystreamBytes) { tickBudget_ = keystreamBytes; }
   int64_t TickBudget() const { return tickBudget_; }
   // How often, in milliseconds of the window's clock, the progress lines
@@ -290,6 +293,10 @@ class TForm8 : public ui::TForm {
   // state (which writes the same bytes at the same place).
   bool WriteOrRaise(platform::FileStream& stream, const uint8_t* data, size_t count,
                     const std::string& file);
+  // The same for `count` bytes made of the `blockLength` bytes at `block`
+  // repeated.
+  bool WriteRepeatedOrRaise(platform::FileStream& stream, const uint8_t* block, size_t blockLength,
+                            size_t count, const std::string& file);
   void AdvanceProgress(int64_t bytes);
   // At the end of a tick: the progress held back, when it is due.
   void ShowDueProgress();
@@ -359,7 +366,10 @@ class TForm8 : public ui::TForm {
   // Who may do what with the current encrypted file: the restored file is
   // never open to more than that.
   uint32_t sourcePermissions_ = 0;
-  int64_t wipeDone_ = 0;  // bytes of the current overwrite pass written
+  int64_t wipeDone_ = 0;          // bytes of the current overwrite pass written
+  int64_t wipeStepLength_ = 0;    // bytes the current overwrite step writes
+  bool wipePassFlushed_ = false;  // the current pass is on the device
+  int64_t wipeReleased_ = 0;      // bytes of the last pass the host may drop
   // A plain delete that failed with warnings off is tried again each tick
   // without logging each try.
   bool deleteRetryQuiet_ = false;

@@ -4,10 +4,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -361,19 +364,36 @@ int64_t FileStream::Read(void* buffer, int64_t count) {
 }
 
 int64_t FileStream::Write(const void* buffer, int64_t count) {
+  return WriteRepeated(buffer, count, count);
+}
+
+int64_t FileStream::WriteRepeated(const void* block, int64_t blockLength, int64_t count) {
   if (!CheckOpen()) return -1;
   if (!writable_) return FailCount(err::AccessDenied);
-  if (count < 0 || (count > 0 && !buffer)) return FailCount(err::InvalidParameter);
+  if (count < 0 || (count > 0 && (!block || blockLength <= 0))) {
+    return FailCount(err::InvalidParameter);
+  }
   const auto fault = TakeFault(Op::Write);
   if (fault.Error && !fault.HalfWrite) return FailCount(fault.Error);
   const int64_t wanted = fault.HalfWrite ? count / 2 : count;
-  const auto* bytes = static_cast<const char*>(buffer);
+  auto* bytes = static_cast<char*>(const_cast<void*>(block));
+  // One call of the kernel takes the block as often as it fits a gather
+  // list; a short write goes on from the byte it stopped at.
+  std::array<iovec, IOV_MAX> pieces;
   int64_t done = 0;
   int failure = 0;
   while (done < wanted) {
-    const ssize_t n =
-        ::pwrite(fd_, bytes + done, static_cast<size_t>(std::min(wanted - done, kMaxTransfer)),
-                 static_cast<off_t>(position_ + done));
+    int used = 0;
+    int64_t listed = 0;
+    int64_t at = done % blockLength;
+    while (done + listed < wanted && listed < kMaxTransfer &&
+           used < static_cast<int>(pieces.size())) {
+      const int64_t n = std::min({blockLength - at, wanted - done - listed, kMaxTransfer - listed});
+      pieces[static_cast<size_t>(used++)] = {bytes + at, static_cast<size_t>(n)};
+      listed += n;
+      at = 0;
+    }
+    const ssize_t n = ::pwritev(fd_, pieces.data(), used, static_cast<off_t>(position_ + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       failure = n < 0 ? detail::WinError(errno, err::WriteFault) : err::DiskFull;
@@ -404,6 +424,11 @@ int64_t FileStream::Size() const {
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return FailCount(detail::WinError(errno, err::ReadFault));
   return static_cast<int64_t>(st.st_size);
+}
+
+void FileStream::ReleaseCache(int64_t offset, int64_t length) {
+  if (fd_ < 0 || offset < 0 || length <= 0) return;
+  ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_DONTNEED);
 }
 
 bool FileStream::Flush() {

@@ -102,11 +102,19 @@ class FileStream {
   int64_t Read(void* buffer, int64_t count);
   // Bytes written; fewer than asked (and LastError 112) when the disk is full; -1 on failure.
   int64_t Write(const void* buffer, int64_t count);
+  // Writes `count` bytes made of the `blockLength` bytes at `block` over and
+  // over (the last copy cut short), in as few calls of the kernel as it
+  // takes; the result and the failures are those of Write.
+  int64_t WriteRepeated(const void* block, int64_t blockLength, int64_t count);
   bool Seek(int64_t position);
   int64_t Position() const;
   int64_t Size() const;  // -1 on failure
   // Pushes written data through to the device (fsync).
   bool Flush();
+  // The host may drop what it keeps in memory of these bytes of the file
+  // once they are on the device (a hint: nothing fails, nothing changes in
+  // the file). Removing a large file whose pages are gone costs far less.
+  void ReleaseCache(int64_t offset, int64_t length);
   // Closes now and reports whether that worked; later calls fail with 6.
   bool Close();
   bool IsOpen() const;

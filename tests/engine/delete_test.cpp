@@ -77,20 +77,26 @@ class EngineDeleteTest : public EngineTest {
   }
 };
 
+constexpr int64_t WipeStep = vek::TForm8::WipeStepLength;
+
 struct TMethodCase {
   uint8_t Method;
   std::vector<uint8_t> Patterns;
+  size_t Size;
+  int64_t WritesAPass;
 };
 
 TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
+  constexpr size_t Small = 2 * 8192 + 1;         // one step of three blocks, the last of one byte
+  constexpr size_t Large = 2 * WipeStep + 8193;  // three steps, the last of a block and a byte
   const TMethodCase cases[] = {
-      {vek::DeleteNormal, {}},  // no pass: deleted without a byte written
-      {vek::DeleteSinglePass, {0xAA, 0x55}},
-      {vek::DeleteTriplePass, {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}},
+      {vek::DeleteNormal, {}, Small, 0},  // no pass: deleted without a byte written
+      {vek::DeleteSinglePass, {0xAA, 0x55}, Small, 1},
+      {vek::DeleteTriplePass, {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}, Small, 1},
+      {vek::DeleteSinglePass, {0xAA, 0x55}, Large, 3},
   };
-  constexpr size_t Size = 2 * 8192 + 1;  // three blocks a pass, the last of one byte
   for (const TMethodCase& c : cases) {
-    MakeFile(HostPath("secret.bin"), PatternBytes(Size));
+    MakeFile(HostPath("secret.bin"), PatternBytes(c.Size));
     platform::faults::Reset();
     StartFileDelete("secret.bin", c.Method);
     for (size_t pass = 1; pass <= c.Patterns.size(); ++pass) {
@@ -102,20 +108,71 @@ TEST_F(EngineDeleteTest, EachPassOverwritesTheWholeFileWithTheNextPattern) {
                     std::string(vek::DeleteMethodDescriptions[c.Method]));
       EXPECT_EQ(vek::AnimationKind, 3);  // the blinking icons while passes run
       RunSteps(1);                       // the pass ends
-      EXPECT_EQ(ReadHost("secret.bin"), std::vector<uint8_t>(Size, c.Patterns[pass - 1]))
-          << "method " << int{c.Method} << " pass " << pass;
+      EXPECT_EQ(ReadHost("secret.bin"), std::vector<uint8_t>(c.Size, c.Patterns[pass - 1]))
+          << "method " << int{c.Method} << " size " << c.Size << " pass " << pass;
       EXPECT_EQ(Count(Op::Flush), static_cast<int64_t>(pass));
+      EXPECT_EQ(Count(Op::Write), c.WritesAPass * static_cast<int64_t>(pass));
     }
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_FALSE(HostExists("secret.bin"));
-    EXPECT_EQ(Count(Op::Write), static_cast<int64_t>(3 * c.Patterns.size()));
+    EXPECT_EQ(Count(Op::Write), c.WritesAPass * static_cast<int64_t>(c.Patterns.size()));
     EXPECT_EQ(Count(Op::Flush), static_cast<int64_t>(c.Patterns.size()));
-    EXPECT_EQ(vek::OverallTotal, static_cast<int64_t>(Size * c.Patterns.size()));
+    EXPECT_EQ(vek::OverallTotal, static_cast<int64_t>(c.Size * c.Patterns.size()));
     EXPECT_EQ(vek::OverallDone, vek::OverallTotal);
     EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
     EXPECT_FALSE(LogHas("VEK 2003 ACTIVITY LOG:"));  // one file: no log head
     Form8->Button1->Click();
   }
+}
+
+// Ticks as the run has them (not one step a tick): a pass of a large file
+// is written a step a tick, a Cancel between two ticks stops it where it
+// stands, and after the last pass's flush the file is let go of over a few
+// ticks before it is removed, through the one descriptor all along.
+TEST_F(EngineDeleteTest, ALargePassGoesAStepATickAndACancelLandsBetweenTwo) {
+  constexpr size_t Size = 2 * WipeStep + 8193;
+  MakeFile(HostPath("large.bin"), PatternBytes(Size));
+  platform::faults::Reset();
+  StartFileDelete("large.bin", vek::DeleteSinglePass);
+  const int64_t opens = Count(Op::Open);
+  // A tick writes one step, and at most the short end of a pass before it.
+  constexpr int64_t MostATick = WipeStep + 8193;
+  int64_t done = 0;
+  for (int tick = 0; tick < 100 && !(vek::WipePass == 2 && Count(Op::Write) == 4); ++tick) {
+    ui::clock::Advance(1);
+    EXPECT_LE(vek::OverallDone - done, MostATick) << "tick " << tick;
+    done = vek::OverallDone;
+  }
+  ASSERT_EQ(vek::EngineState.Current, vek::StateWipeAdvance);
+  Form8->Button1->Click();  // "&Cancel"
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Stopped by request.");
+  EXPECT_FALSE(vek::WipeStreamOpen);
+  std::vector<uint8_t> expected(Size, 0xAA);
+  std::fill_n(expected.begin(), WipeStep, 0x55);
+  EXPECT_EQ(ReadHost("large.bin"), expected);
+  EXPECT_EQ(Count(Op::Flush), 1);
+  EXPECT_EQ(Count(Op::Open) - opens, 1);
+  Form8->Button1->Click();
+
+  StartFileDelete("large.bin", vek::DeleteSinglePass);
+  const int64_t flushes = Count(Op::Flush);
+  done = 0;
+  while (Count(Op::Flush) - flushes < 2 && vek::EngineState.Current != vek::EngineIdle) {
+    ui::clock::Advance(1);
+    EXPECT_LE(vek::OverallDone - done, MostATick);
+    done = vek::OverallDone;
+  }
+  EXPECT_EQ(vek::EngineState.Current, vek::StateWipeEndPass);  // the flush had its tick
+  EXPECT_TRUE(vek::WipeStreamOpen);
+  EXPECT_EQ(ReadHost("large.bin"), std::vector<uint8_t>(Size, 0x55));
+  ui::clock::Advance(1);
+  EXPECT_EQ(vek::EngineState.Current, vek::StateWipeEndPass);  // more of it to let go
+  EXPECT_TRUE(vek::WipeStreamOpen);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
+  EXPECT_FALSE(HostExists("large.bin"));
+  EXPECT_EQ(Count(Op::Flush) - flushes, 2);
 }
 
 TEST_F(EngineDeleteTest, APassCoversTheFileAsItIsNow) {
@@ -352,20 +409,23 @@ TEST_F(EngineDeleteTest, AFileThatStaysAfterItsOverwriteIsReported) {
   }
 }
 
-// Two passes over 20000 bytes, three blocks each (8192, 8192, 3616): each
-// pass starts the file line afresh, each block moves both lines on.
-TEST_F(EngineDeleteTest, OverwriteProgressMovesOnBlockByBlock) {
-  constexpr int64_t Size = 20000;
+// Two passes over 10 MB, three steps each (4 MB, 4 MB, 2 MB): each pass
+// starts the file line afresh, each step moves both lines on.
+TEST_F(EngineDeleteTest, OverwriteProgressMovesOnStepByStep) {
+  constexpr int64_t Size = 2 * WipeStep + WipeStep / 2;
   const std::vector<TProgressShown> passStarts(2, {Amount(0, Size), "0%", 0});
-  const std::vector<TProgressShown> fileAfterBlocks = {
-      {Amount(8192, Size), "40%", 163},  {Amount(16384, Size), "81%", 327},
-      {Amount(Size, Size), "100%", 400}, {Amount(8192, Size), "40%", 163},
-      {Amount(16384, Size), "81%", 327}, {Amount(Size, Size), "100%", 400},
+  const std::vector<TProgressShown> fileAfterSteps = {
+      {Amount(WipeStep, Size), "40%", 160},     {Amount(2 * WipeStep, Size), "80%", 320},
+      {Amount(Size, Size), "100%", 400},        {Amount(WipeStep, Size), "40%", 160},
+      {Amount(2 * WipeStep, Size), "80%", 320}, {Amount(Size, Size), "100%", 400},
   };
-  const std::vector<TProgressShown> overallAfterBlocks = {
-      {Amount(8192, 2 * Size), "20%", 81},   {Amount(16384, 2 * Size), "40%", 163},
-      {Amount(20000, 2 * Size), "50%", 200}, {Amount(28192, 2 * Size), "70%", 281},
-      {Amount(36384, 2 * Size), "90%", 363}, {Amount(2 * Size, 2 * Size), "100", 400},
+  const std::vector<TProgressShown> overallAfterSteps = {
+      {Amount(WipeStep, 2 * Size), "20%", 80},
+      {Amount(2 * WipeStep, 2 * Size), "40%", 160},
+      {Amount(Size, 2 * Size), "50%", 200},
+      {Amount(Size + WipeStep, 2 * Size), "70%", 280},
+      {Amount(Size + 2 * WipeStep, 2 * Size), "90%", 360},
+      {Amount(2 * Size, 2 * Size), "100", 400},
   };
   for (const bool jobList : {false, true}) {
     MakeFile(HostPath("secret.bin"), PatternBytes(Size));
@@ -387,8 +447,8 @@ TEST_F(EngineDeleteTest, OverwriteProgressMovesOnBlockByBlock) {
       }
     }
     EXPECT_EQ(starts, passStarts) << "job list: " << jobList;
-    EXPECT_EQ(file, fileAfterBlocks) << "job list: " << jobList;
-    EXPECT_EQ(overall, overallAfterBlocks) << "job list: " << jobList;
+    EXPECT_EQ(file, fileAfterSteps) << "job list: " << jobList;
+    EXPECT_EQ(overall, overallAfterSteps) << "job list: " << jobList;
     EXPECT_FALSE(HostExists("secret.bin"));
     Form8->Button1->Click();
   }

@@ -165,7 +165,7 @@ TEST_F(EngineRunErrorsTest, EachFailingStepReportsItsErrorOnItsFile) {
        "close the temporary file"},
       {TRun::Overwrite, Op::Open, 1, 21, "c.bin", "Deleting file... (Pass 1 of 2)",
        "open for the first pass"},
-      {TRun::Overwrite, Op::Write, 4, 29, "c.bin", "Deleting file... (Pass 2 of 2)",
+      {TRun::Overwrite, Op::Write, 2, 29, "c.bin", "Deleting file... (Pass 2 of 2)",
        "write the second pass through the first pass's descriptor"},
       {TRun::Overwrite, Op::Write, 1, 29, "c.bin", "Deleting file... (Pass 1 of 2)",
        "write a block"},

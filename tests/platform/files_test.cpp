@@ -61,6 +61,46 @@ TEST_F(FileStreamTest, WritesReadsAndReportsShortCounts) {
   EXPECT_EQ(in->LastError(), err::AccessDenied);
 }
 
+struct TRepeatCase {
+  int64_t BlockLength;
+  int64_t Count;
+};
+
+// The block over and over from the stream's position, the last copy cut
+// short; more copies than one call of the kernel takes go on in the next.
+TEST_F(FileStreamTest, WriteRepeatedRepeatsTheBlockFromThePosition) {
+  const std::string block = "0123456789abcdefX";
+  const TRepeatCase cases[] = {
+      {17, 0},
+      {17, 5},
+      {17, 17},
+      {17, 40},
+      {3, 3 * 1024},      // as many copies as one call takes
+      {3, 3 * 1024 + 2},  // and two bytes more in a second
+      {17, 17 * 2500 + 9},
+  };
+  for (const TRepeatCase& c : cases) {
+    auto out = OpenOrDie(Win("r.bin"), FileMode::Create, ShareMode::Exclusive);
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->Write("head", 4), 4);
+    EXPECT_EQ(out->WriteRepeated(block.data(), c.BlockLength, c.Count), c.Count)
+        << c.BlockLength << " x " << c.Count;
+    EXPECT_EQ(out->Position(), 4 + c.Count);
+    ASSERT_TRUE(out->Close());
+    std::string expected = "head";
+    for (int64_t i = 0; i < c.Count; ++i) {
+      expected += block[static_cast<size_t>(i % c.BlockLength)];
+    }
+    EXPECT_EQ(ReadText(dir / "r.bin"), expected) << c.BlockLength << " x " << c.Count;
+  }
+  auto out = OpenOrDie(Win("r.bin"), FileMode::Create, ShareMode::Exclusive);
+  EXPECT_EQ(out->WriteRepeated(block.data(), 0, 5), -1);
+  EXPECT_EQ(out->LastError(), err::InvalidParameter);
+  EXPECT_EQ(out->WriteRepeated(nullptr, 3, 5), -1);
+  EXPECT_EQ(out->LastError(), err::InvalidParameter);
+  EXPECT_EQ(out->Size(), 0);
+}
+
 TEST_F(FileStreamTest, ClosedStreamFailsWithInvalidHandle) {
   auto s = OpenOrDie(Win("a.bin"), FileMode::Create);
   ASSERT_TRUE(s->Close());
@@ -541,6 +581,11 @@ TEST_F(FaultTest, DiskFullWritesHalfAndSaysSo) {
   EXPECT_EQ(stream->Size(), 15);
   EXPECT_EQ(stream->Write("KLM", 3), 3);
   EXPECT_EQ(ReadText(dir / "f.bin"), "0123456789abcdeKLM");
+
+  faults::DiskFull(1);
+  EXPECT_EQ(stream->WriteRepeated("xy", 2, 9), 4);
+  EXPECT_EQ(stream->LastError(), err::DiskFull);
+  EXPECT_EQ(ReadText(dir / "f.bin"), "0123456789abcdeKLMxyxy");
 }
 
 TEST_F(FaultTest, ResetForgetsPlansAndCounts) {
