@@ -233,6 +233,30 @@ std::optional<HeldFolder> OpenParentNoLinks(std::string_view path) {
   return HeldFolder{std::move(folder), names.back(), std::move(*host)};
 }
 
+// The folder that holds a path's last name as the host resolves it (links
+// followed), and that last name.
+std::optional<HeldFolder> OpenParentFollowingLinks(std::string_view path) {
+  auto host = detail::HostPathOrFail(path);
+  if (!host) return std::nullopt;
+  const size_t cut = host->rfind('/');
+  if (cut == std::string::npos || cut + 1 >= host->size()) {
+    Fail(err::AccessDenied);  // the root is no file
+    return std::nullopt;
+  }
+  const std::string parent = cut == 0 ? "/" : host->substr(0, cut);
+  UniqueFd folder(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) {
+    Fail(detail::FolderError(errno));
+    return std::nullopt;
+  }
+  std::string leaf = host->substr(cut + 1);
+  return HeldFolder{std::move(folder), std::move(leaf), std::move(*host)};
+}
+
+std::optional<HeldFolder> OpenParent(std::string_view path, FolderLinks links) {
+  return links == FolderLinks::Followed ? OpenParentFollowingLinks(path) : OpenParentNoLinks(path);
+}
+
 std::optional<struct stat> StatIn(const HeldFolder& held) {
   struct stat st {};
   if (::fstatat(held.Folder.Get(), held.Leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return st;
@@ -517,9 +541,13 @@ std::optional<FileIdentity> IdentityOfNoLinks(std::string_view path) {
   return IdentityFrom(*st);
 }
 
-bool DeleteListedFile(std::string_view path, const FileIdentity& expected) {
+bool IsBehindFolderLink(std::string_view path) {
+  return !OpenParentNoLinks(path) && LastError() == err::AccessDenied && FileExists(path);
+}
+
+bool DeleteListedFile(std::string_view path, const FileIdentity& expected, FolderLinks links) {
   if (const auto fault = TakeFault(Op::Delete); fault.Error) return Fail(fault.Error);
-  const auto held = OpenParentNoLinks(path);
+  const auto held = OpenParent(path, links);
   if (!held) return false;
   const auto st = StatIn(*held);
   if (!st) return false;
@@ -536,9 +564,9 @@ bool DeleteListedFile(std::string_view path, const FileIdentity& expected) {
 }
 
 bool RenameListedFile(std::string_view from, std::string_view to, const FileIdentity& expected,
-                      bool replace) {
+                      bool replace, FolderLinks links) {
   if (const auto fault = TakeFault(Op::Rename); fault.Error) return Fail(fault.Error);
-  const auto held = OpenParentNoLinks(from);
+  const auto held = OpenParent(from, links);
   if (!held) return false;
   const auto hostTo = detail::HostPathOrFail(to);
   if (!hostTo) return false;

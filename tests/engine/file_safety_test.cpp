@@ -234,6 +234,83 @@ TEST_F(EngineFileSafetyTest, OverwritesNeverReachAnotherFolderOrASwappedFile) {
   EXPECT_EQ(ReadHost("p.bin"), theirs);
 }
 
+// A folder on the way to a listed file that is a symbolic link is never
+// walked through (it could have been swapped for one since the listing):
+// the entry is reported, saying why, and nothing is changed.
+TEST_F(EngineFileSafetyTest, AFileBehindALinkedFolderIsReportedWithTheReason) {
+  enum class TRun { Encrypt, Decrypt, Overwrite };
+  const std::string message =
+      "A folder on the way to this file is a symbolic link: it is left as it is (list the file "
+      "from the folder the link points to).";
+  fs::create_directory(HostPath("real"));
+  fs::create_directory_symlink(HostPath("real"), HostPath("linked"));
+  for (const TRun run : {TRun::Encrypt, TRun::Decrypt, TRun::Overwrite}) {
+    SCOPED_TRACE(static_cast<int>(run));
+    vek::JobList.JobCount = 0;
+    const std::string name = run == TRun::Decrypt ? "f.bin.vek" : "f.bin";
+    if (run == TRun::Decrypt) {
+      MakeFile(HostPath("real/" + name),
+               ExpectedVekFile(PlainFields(100), PatternBytes(100), TestKey));
+    } else {
+      MakeFile(HostPath("real/" + name), PatternBytes(100));
+    }
+    const auto before = ReadHost("real/" + name);
+    ListFile("linked\\" + name);
+    vek::DeletePlaintextAfterEncrypt = true;
+    vek::DeleteEncryptedAfterDecrypt = true;
+    if (run == TRun::Overwrite) {
+      StartListDelete(vek::DeleteSinglePass);
+    } else {
+      StartRun(run == TRun::Encrypt ? vek::RunEncrypt : vek::RunDecrypt);
+    }
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(Form20->IsShown());
+    EXPECT_EQ(Form20->Label2->Caption(), name);
+    EXPECT_EQ(Form20->Label3->Caption(), message);
+    EXPECT_TRUE(LogHas("WARNING: " + message));
+    Form20->Button3->Click();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(ReadHost("real/" + name), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(HostPath("real")), fs::directory_iterator()),
+              1);
+    Form8->Button1->Click();
+    fs::remove(HostPath("real/" + name));
+  }
+}
+
+// What a run removes when it stops is only the temporary file it made: not
+// a file that took that name meanwhile, nor one in another folder that a
+// folder of the path was swapped for.
+TEST_F(EngineFileSafetyTest, AStoppedRunRemovesOnlyItsOwnTemporaryFile) {
+  const auto theirs = PatternBytes(50, 9);
+  for (const bool folderSwap : {false, true}) {
+    SCOPED_TRACE(folderSwap);
+    vek::JobList.JobCount = 0;
+    fs::create_directory(HostPath("mine"));
+    fs::create_directory(HostPath("theirs"));
+    MakeFile(HostPath("mine/c.bin"), PatternBytes(40000));
+    MakeFile(HostPath("theirs/tmp.tmp"), theirs);
+    ListFile("mine\\c.bin");
+    StartRun(vek::RunEncrypt);
+    ASSERT_TRUE(RunUntilState(vek::StateEncryptWriteBlock));
+    if (folderSwap) {
+      fs::rename(HostPath("mine"), HostPath("mine.moved"));
+      fs::create_directory_symlink(HostPath("theirs"), HostPath("mine"));
+    } else {
+      fs::rename(HostPath("mine/tmp.tmp"), HostPath("ours.keep"));
+      MakeFile(HostPath("mine/tmp.tmp"), theirs);
+    }
+    Form8->Button1->Click();  // Cancel
+    RunUntilIdle();
+    EXPECT_EQ(ReadHost("theirs/tmp.tmp"), theirs);
+    if (!folderSwap) EXPECT_EQ(ReadHost("mine/tmp.tmp"), theirs);
+    Form8->Button1->Click();
+    for (const char* left : {"mine", "mine.moved", "theirs", "ours.keep"}) {
+      fs::remove_all(HostPath(left));
+    }
+  }
+}
+
 // The decrypted file takes its name only when it is the file this run
 // wrote: a file swapped in under the temporary name does not become it,
 // and the encrypted file stays.
@@ -263,6 +340,7 @@ TEST_F(EngineFileSafetyTest, AFileWithOtherNamesIsNotOverwrittenUnasked) {
     MakeFile(HostPath("h.bin"), content);
     fs::create_hard_link(HostPath("h.bin"), HostPath("h.backup1"));
     fs::create_hard_link(HostPath("h.bin"), HostPath("h.backup2"));
+    fs::permissions(HostPath("h.bin"), fs::perms::owner_read);  // and read-only
     ListFile("h.bin");
     StartListDelete(vek::DeleteSinglePass);
     ASSERT_TRUE(RunUntilState(vek::StateDeleteFile));
@@ -279,7 +357,9 @@ TEST_F(EngineFileSafetyTest, AFileWithOtherNamesIsNotOverwrittenUnasked) {
     }
     EXPECT_EQ(ReadHost("h.bin"), content) << warningsOn;
     EXPECT_EQ(ReadHost("h.backup1"), content) << warningsOn;
+    EXPECT_EQ(ModeOf(HostPath("h.bin")), 0400u) << warningsOn;
     Form8->Button1->Click();
+    fs::permissions(HostPath("h.bin"), fs::perms::owner_all);
     for (const char* name : {"h.bin", "h.backup1", "h.backup2"}) fs::remove(HostPath(name));
   }
   // Continue overwrites, as the user agreed.
