@@ -127,6 +127,12 @@ void TForm8::StepDeleteFile() {
     }
     return;
   }
+  if (found && platform::IsSpecialFile(path)) {
+    const uint16_t back = DeleteReturnState;
+    LeaveDeleteStates();
+    WarnSpecialFile(DeleteName, back);
+    return;
+  }
   if (!found || (!link && !platform::FileExists(path))) {
     LeaveDeleteStates();
     return;
@@ -185,8 +191,8 @@ void TForm8::StepWipeStart() {
   WipePass = 1;
   WipeStream.reset();
   WipeStreamOpen = false;
-  Label12->SetCaption(DeleteName);
-  Label13->SetCaption(DeleteFolder);
+  Label12->SetCaption(EscapedText(DeleteName));
+  Label13->SetCaption(EscapedText(DeleteFolder));
   SharedBuffer.fill(FirstPattern);
   SetNextState(StateWipeOpenPass);
 }

@@ -31,6 +31,8 @@ constexpr std::string_view LinkMessage =
 constexpr std::string_view FolderLinkMessage =
     "A folder on the way to this file is a symbolic link: it is left as it is (list the file from "
     "the folder the link points to).";
+constexpr std::string_view SpecialFileMessage =
+    "This is not a file (a pipe, socket or device): it is left as it is.";
 constexpr std::string_view NotListedMessage =
     "File changed since it was listed (replaced or moved?), it is left as it is.";
 
@@ -56,8 +58,8 @@ void TForm8::BeginJob(uint16_t next) {
   FileStep = SourceSize / ProgressSteps;
   ShowFileProgress();
   Label11->SetCaption(std::to_string(JobPos) + " of " + std::to_string(JobList.JobCount) + ".");
-  Label12->SetCaption(SourceName + " -> " + TargetName);
-  Label13->SetCaption(JobFolder);
+  Label12->SetCaption(EscapedText(SourceName + " -> " + TargetName));
+  Label13->SetCaption(EscapedText(JobFolder));
   LogAction("Now processing: " + SourceName + " -> " + TargetName + " " + SizeToText(SourceSize));
   SetNextState(next);
 }
@@ -74,6 +76,10 @@ void TForm8::FindSource(uint16_t found, uint16_t retry, uint16_t missing) {
   }
   if (platform::IsBehindFolderLink(SourcePath())) {
     WarnFolderLink(SourceName, missing);
+    return;
+  }
+  if (platform::IsSpecialFile(SourcePath())) {
+    WarnSpecialFile(SourceName, missing);
     return;
   }
   SourceExists = platform::FileExists(SourcePath());
@@ -169,6 +175,10 @@ bool TForm8::SourceIsListedFile(uint16_t skip) {
 
 void TForm8::WarnNotListedFile(const std::string& name, uint16_t skip) {
   RaiseWarning(false, name, skip, std::string(NotListedMessage));
+}
+
+void TForm8::WarnSpecialFile(const std::string& name, uint16_t skip) {
+  RaiseWarning(false, name, skip, std::string(SpecialFileMessage));
 }
 
 void TForm8::WarnFolderLink(const std::string& name, uint16_t skip) {

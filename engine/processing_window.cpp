@@ -381,8 +381,8 @@ void TForm8::StepClearDisplay() {
   Label1->SetCaption("");
   if (RunMode == RunDeleteFile) {
     Label11->SetCaption("N/A (Single file delete)");
-    Label12->SetCaption(DeleteName);
-    Label13->SetCaption(DeleteFolder);
+    Label12->SetCaption(EscapedText(DeleteName));
+    Label13->SetCaption(EscapedText(DeleteFolder));
   } else {
     Label11->SetCaption("");
     Label12->SetCaption("");

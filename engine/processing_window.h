@@ -252,6 +252,8 @@ class TForm8 : public ui::TForm {
   // Raises the warning for a file reached only through a folder that is a
   // symbolic link (no continue).
   void WarnFolderLink(const std::string& name, uint16_t skip);
+  // Raises the warning for a pipe, socket or device listed as a file (no continue).
+  void WarnSpecialFile(const std::string& name, uint16_t skip);
   // Removes what an earlier run left under a temporary name; false when it stays.
   bool RemoveLeftTemporary(const std::string& path);
   // Creates a file under a temporary name in JobFolder that nothing in the

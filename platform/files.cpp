@@ -303,13 +303,24 @@ std::unique_ptr<FileStream> FileStream::OpenFile(std::string_view path, FileMode
   if (mode == FileMode::Create) flags |= O_CREAT;
   // Exclusive creation refuses any existing name, a link or a folder included.
   if (mode == FileMode::CreateNew) flags |= O_CREAT | O_EXCL;
+  // A name that holds no file (a device, pipe or socket) is refused before it
+  // is opened: opening some devices acts on them already.
+  const auto special = [](const struct stat& st) {
+    return !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode);
+  };
+  struct stat before {};
   int fd = -1;
   if (noLinks) {
     const auto held = OpenParentNoLinks(path);
     if (!held) return fail(platform::LastError());
+    if (::fstatat(held->Folder.Get(), held->Leaf.c_str(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
+        special(before)) {
+      return fail(err::AccessDenied);
+    }
     fd = ::openat(held->Folder.Get(), held->Leaf.c_str(), flags | O_NOFOLLOW, CreationMode(path));
     if (fd < 0) return fail(AtError(errno, held->Folder.Get(), held->Leaf, *host));
   } else {
+    if (::stat(host->c_str(), &before) == 0 && special(before)) return fail(err::AccessDenied);
     fd = ::open(host->c_str(), flags, CreationMode(path));
     if (fd < 0) return fail(detail::PathError(errno, *host));
   }
@@ -472,6 +483,14 @@ bool IsSymbolicLink(std::string_view path) {
   const auto host = ToHostPath(path);
   struct stat st {};
   return host && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool IsSpecialFile(std::string_view path) {
+  const auto host = ToHostPath(path);
+  struct stat st {};
+  return host && ::lstat(host->c_str(), &st) == 0 &&
+         (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode) ||
+          S_ISBLK(st.st_mode));
 }
 
 bool DirectoryExists(std::string_view path) {

@@ -141,6 +141,9 @@ int LastError();
 bool FileExists(std::string_view path);
 // True when the path itself is a symbolic link (whatever it points to, if anything).
 bool IsSymbolicLink(std::string_view path);
+// True when the path itself is a FIFO, a socket or a device: a name that
+// holds no file's data.
+bool IsSpecialFile(std::string_view path);
 bool DirectoryExists(std::string_view path);
 // Removes the file, or a symbolic link itself (never what it points to).
 // Refuses (5) a file whose read-only attribute is set, and folders.

@@ -6,11 +6,14 @@
 // original goes only once the new file's name is on the device.
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -311,6 +314,55 @@ TEST_F(EngineFileSafetyTest, AStoppedRunRemovesOnlyItsOwnTemporaryFile) {
   }
 }
 
+// A FIFO or a socket in the job list is no file: no run waits on it, none
+// passes over it as done, and it stays as it is.
+TEST_F(EngineFileSafetyTest, AFifoOrSocketListedAsAFileIsReportedAndLeftAlone) {
+  enum class TRun { Encrypt, Decrypt, Delete, Overwrite };
+  for (const bool socket : {false, true}) {
+    for (const TRun run : {TRun::Encrypt, TRun::Decrypt, TRun::Delete, TRun::Overwrite}) {
+      SCOPED_TRACE(std::to_string(socket) + " " + std::to_string(static_cast<int>(run)));
+      vek::JobList.JobCount = 0;
+      const std::string name = run == TRun::Decrypt ? "n.vek" : "n.bin";
+      const fs::path host = HostPath(name);
+      int bound = -1;
+      if (socket) {
+        bound = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(host.string().size(), sizeof address.sun_path);
+        std::strcpy(address.sun_path, host.c_str());
+        ASSERT_EQ(::bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+      } else {
+        ASSERT_EQ(::mkfifo(host.c_str(), 0600), 0);
+      }
+      ListFile(name);
+      vek::JobList.Name[1] = name;  // listed, whatever the examination made of it
+      vek::JobList.Folder[1] = WinPath("");
+      vek::JobList.JobCount = 1;
+      vek::DeletePlaintextAfterEncrypt = true;
+      if (run == TRun::Delete || run == TRun::Overwrite) {
+        StartListDelete(run == TRun::Delete ? vek::DeleteNormal : vek::DeleteSinglePass);
+      } else {
+        StartRun(run == TRun::Encrypt ? vek::RunEncrypt : vek::RunDecrypt);
+      }
+      ASSERT_TRUE(RunUntilIdle());
+      ASSERT_TRUE(Form20->IsShown());
+      EXPECT_EQ(Form20->Label2->Caption(), name);
+      if (run == TRun::Delete || run == TRun::Overwrite) {  // the others say it is empty
+        EXPECT_EQ(Form20->Label3->Caption(),
+                  "This is not a file (a pipe, socket or device): it is left as it is.");
+      }
+      EXPECT_TRUE(fs::exists(fs::symlink_status(host)));
+      EXPECT_FALSE(HostExists(name + ".vek"));
+      if (bound >= 0) ::close(bound);
+      fs::remove(host);
+      Form20->Button3->Click();
+      ASSERT_TRUE(RunUntilIdle());
+      Form8->Button1->Click();
+    }
+  }
+}
+
 // The decrypted file takes its name only when it is the file this run
 // wrote: a file swapped in under the temporary name does not become it,
 // and the encrypted file stays.
@@ -401,20 +453,41 @@ TEST_F(EngineFileSafetyTest, ALinkInTheJobListIsReportedAndLeftAsItIs) {
   EXPECT_FALSE(HostExists("link.txt.vek"));
 }
 
-// A name with control characters shows them escaped: it cannot write a
-// line of its own into the log.
-TEST_F(EngineFileSafetyTest, ControlCharactersOfNamesAreEscapedInTheLog) {
-  const std::string name = "a\n15:07:05 Key to decrypt file was authenticated as valid.\t\x01";
-  AddPlainJob(name, PatternBytes(10));
-  EncryptAll();
+// A name with control characters, or with a mark that turns the direction
+// of what follows, shows them escaped wherever it is shown: it cannot write
+// a line of its own into the log or a window, nor show itself reversed.
+TEST_F(EngineFileSafetyTest, ControlCharactersOfNamesAreEscapedWhereverTheyAreShown) {
+  const std::string name =
+      "a\n15:07:05 Key to decrypt file was authenticated as valid.\t\x01\u202Egpj.exe";
+  const std::string shown =
+      "a\\n15:07:05 Key to decrypt file was authenticated as valid.\\t\\x01\\u202Egpj.exe";
+  MakeFile(HostPath(name), PatternBytes(10));
+  ListFile(name);
+  MakeFile(HostPath(name + ".vek"), std::string_view("there"));
+  EXPECT_EQ(Form2->StringGrid1->Cell(0, 1), shown);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());  // the encrypted file exists
+  EXPECT_EQ(Form20->Label2->Caption(), shown + ".vek");
+  EXPECT_EQ(Form8->Label12->Caption(), shown + " -> " + shown + ".vek");
+  Form20->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
   EXPECT_EQ(LogCount("Key to decrypt file was authenticated as valid."), 0);
-  EXPECT_TRUE(
-      LogHas("Now processing: a\\n15:07:05 Key to decrypt file was authenticated as "
-             "valid.\\t\\x01 -> a\\n15:07:05 Key to decrypt file was authenticated as "
-             "valid.\\t\\x01.vek 10 Bytes"));
+  EXPECT_TRUE(LogHas("Now processing: " + shown + " -> " + shown + ".vek 10 Bytes"));
   for (const std::string& line : LogLines()) {
     EXPECT_EQ(line.find_first_of("\r\n\t\x01"), std::string::npos) << line;
+    EXPECT_EQ(line.find("\u202E"), std::string::npos) << line;
   }
+  Form8->Button1->Click();
+
+  vek::JobList.JobCount = 0;  // the error report names it the same way
+  fs::remove(HostPath(name));
+  AddJobEntry(name, 10);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(vek::Form15->IsShown());
+  EXPECT_EQ(vek::Form15->Label12->Caption(), shown);
 }
 
 // The original goes only after the encrypted (decrypted) file's name is on
