@@ -347,8 +347,7 @@ void TForm8::RemovePartialFile() {
 // unfinished file could not be removed).
 void TForm8::RemoveLeftovers() {
   std::erase_if(leftovers_, [](const TLeftover& left) {
-    return platform::DeleteListedFile(left.Path, left.Identity) ||
-           !platform::FileExists(left.Path);
+    return platform::DeleteListedFile(left.Path, left.Identity) || !platform::FileExists(left.Path);
   });
 }
 

@@ -155,7 +155,8 @@ TEST(EscapedTextTest, HiddenCharactersOnly) {
       {"plain name.txt", "plain name.txt"},
       {"a\r\nb\tc\x7F\x1B", "a\\r\\nb\\tc\\x7F\\x1B"},
       {"\xC2\x85next \xC2\xA0", "\\u0085next \xC2\xA0"},  // C1 escaped, no-break space kept
-      {"x\u202Etxt.exe \u2066\u2069 \u200F \u061C", "x\\u202Etxt.exe \\u2066\\u2069 \\u200F \\u061C"},
+      {"x\u202Etxt.exe \u2066\u2069 \u200F \u061C",
+       "x\\u202Etxt.exe \\u2066\\u2069 \\u200F \\u061C"},
       {"\u2028\u2029 \u20AC \u00E9", "\\u2028\\u2029 \u20AC \u00E9"},
       {"bad \xFF\xC2 end\xE2\x80", "bad \xFF\xC2 end\xE2\x80"},
   };

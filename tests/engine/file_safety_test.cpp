@@ -8,8 +8,8 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -274,8 +274,7 @@ TEST_F(EngineFileSafetyTest, AFileBehindALinkedFolderIsReportedWithTheReason) {
     Form20->Button3->Click();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(ReadHost("real/" + name), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(HostPath("real")), fs::directory_iterator()),
-              1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(HostPath("real")), fs::directory_iterator()), 1);
     Form8->Button1->Click();
     fs::remove(HostPath("real/" + name));
   }
