@@ -305,7 +305,9 @@ TEST_F(EngineFileSafetyTest, AStoppedRunRemovesOnlyItsOwnTemporaryFile) {
     Form8->Button1->Click();  // Cancel
     RunUntilIdle();
     EXPECT_EQ(ReadHost("theirs/tmp.tmp"), theirs);
-    if (!folderSwap) EXPECT_EQ(ReadHost("mine/tmp.tmp"), theirs);
+    if (!folderSwap) {
+      EXPECT_EQ(ReadHost("mine/tmp.tmp"), theirs);
+    }
     Form8->Button1->Click();
     for (const char* left : {"mine", "mine.moved", "theirs", "ours.keep"}) {
       fs::remove_all(HostPath(left));
