@@ -227,8 +227,8 @@ void TForm2::AddCurrentFileToJobList() {
 
   const int row = static_cast<int>(n);
   StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
-  StringGrid1->SetCell(ColName, row, CurrentFile.Name);
-  StringGrid1->SetCell(ColFolder, row, CurrentFile.Folder);
+  StringGrid1->SetCell(ColName, row, EscapedText(CurrentFile.Name));
+  StringGrid1->SetCell(ColFolder, row, EscapedText(CurrentFile.Folder));
   StringGrid1->SetCell(ColSize, row, SizeToText(CurrentFile.Size));
   StringGrid1->SetCell(ColCreated, row, ShortMomentText(CurrentFile.Created));
   StringGrid1->SetCell(ColAttributes, row,

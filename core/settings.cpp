@@ -180,12 +180,15 @@ bool WriteSettingsFile(const std::string& path, int fillerCount, platform::FileI
 // Moves `from` over `to` in one step. The old file is read-only, which the
 // replacement refuses, so its attributes are cleared first and put back
 // when the replacement fails. Only the file this save wrote may take the
-// name: another one put under `from` meanwhile fails the save.
+// name: another one put under `from` meanwhile fails the save. The
+// program's folder is the user's own and may be reached through a link.
 bool ReplaceSettingsFile(const std::string& from, const std::string& to,
                          const platform::FileIdentity& written) {
   const std::optional<uint32_t> oldAttributes = platform::GetAttributes(to);
   if (oldAttributes && !platform::SetAttributes(to, 0)) return false;
-  if (platform::RenameListedFile(from, to, written, true)) return true;
+  if (platform::RenameListedFile(from, to, written, true, platform::FolderLinks::Followed)) {
+    return true;
+  }
   if (oldAttributes) platform::SetAttributes(to, *oldAttributes);
   return false;
 }
@@ -314,7 +317,8 @@ bool SaveSettings() {
   platform::FileIdentity made;
   if (!WriteSettingsFile(temporary, fillerCount, made) ||
       !ReplaceSettingsFile(temporary, path, made)) {
-    platform::DeleteListedFile(temporary, made);  // never a file swapped in
+    // never a file swapped in
+    platform::DeleteListedFile(temporary, made, platform::FolderLinks::Followed);
     return false;
   }
   // The settings are in place; attributes the file system cannot keep are

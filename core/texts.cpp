@@ -74,6 +74,62 @@ std::string TwoDigits(unsigned value) {
   return text;
 }
 
+namespace {
+// The code point of the UTF-8 sequence of two or three bytes at `at` when it
+// is a C1 control, a line or paragraph separator or a direction mark,
+// else 0; `length` its bytes.
+uint32_t HiddenCodePoint(std::string_view text, size_t at, size_t& length) {
+  const auto byte = [&](size_t i) {
+    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
+  };
+  if (byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) <= 0x9F) {
+    length = 2;
+    return byte(1);  // U+0080..U+009F
+  }
+  if (byte(0) == 0xD8 && byte(1) == 0x9C) {
+    length = 2;
+    return 0x061C;  // Arabic letter mark
+  }
+  if (byte(0) != 0xE2 || (byte(1) != 0x80 && byte(1) != 0x81) || (byte(2) & 0xC0) != 0x80) {
+    return 0;
+  }
+  const uint32_t point = 0x2000 | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+  const bool hidden = point == 0x200E || point == 0x200F || (point >= 0x2028 && point <= 0x202E) ||
+                      (point >= 0x2066 && point <= 0x2069);
+  length = 3;
+  return hidden ? point : 0;
+}
+}  // namespace
+
+std::string EscapedText(std::string_view text) {
+  static constexpr char Hex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto byte = static_cast<unsigned char>(c);
+    size_t length = 0;
+    if (const uint32_t point = HiddenCodePoint(text, i, length)) {
+      shown += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) shown += Hex[(point >> shift) & 0xF];
+      i += length - 1;
+    } else if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      shown += "\\x";
+      shown += Hex[byte >> 4];
+      shown += Hex[byte & 0xF];
+    }
+  }
+  return shown;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
   const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);

@@ -33,6 +33,13 @@ std::string TwoDigits(unsigned value);
 // either end.
 std::string_view TrimBlanks(std::string_view text);
 
+// A file name (or any outside text) as a window or the log shows it: line
+// breaks, tabs and other control characters escaped ("\n", "\r", "\t",
+// "\x01"), and so are the C1 controls, the line and paragraph separators
+// and the marks that turn the direction of what follows ("\u202E"), so that no name can make a line
+// of its own or show itself reversed. Other bytes stay as they are.
+std::string EscapedText(std::string_view text);
+
 // Description of a file's type from its extension (the text after the last
 // "."), looked up case-blind in the file-type table; "Unknown" when no row
 // matches or the name has no "." at all.

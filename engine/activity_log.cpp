@@ -13,39 +13,11 @@
 
 namespace vek {
 
-namespace {
-
-// A file name may hold line breaks and other control characters; in the
-// log they are shown escaped, so that no name can make a line of its own.
-std::string Escaped(const std::string& text) {
-  static constexpr char Hex[] = "0123456789ABCDEF";
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      shown += c;
-    } else if (c == '\n') {
-      shown += "\\n";
-    } else if (c == '\r') {
-      shown += "\\r";
-    } else if (c == '\t') {
-      shown += "\\t";
-    } else {
-      shown += "\\x";
-      shown += Hex[byte >> 4];
-      shown += Hex[byte & 0xF];
-    }
-  }
-  return shown;
-}
-
-}  // namespace
-
+// No name can make a line of its own: what is logged is shown escaped.
 void TForm8::LogLine(const std::string& text) {
   CaptureNow();
   Form21->ListBox1->AddItem(TwoDigits(NowHour) + ":" + TwoDigits(NowMin) + ":" + TwoDigits(NowSec) +
-                            " " + Escaped(text));
+                            " " + EscapedText(text));
 }
 
 void TForm8::LogAction(const std::string& text) {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "core/file_info.h"
+#include "core/texts.h"
 #include "engine/engine_tables.h"
 #include "engine/processing_window.h"
 #include "engine/warning_window.h"
@@ -279,7 +280,7 @@ void TForm8::StepDeleteEncrypted() {
     return;
   }
   Label14->SetCaption("Deleting original encrypted file by request");
-  Label12->SetCaption(SourceName);
+  Label12->SetCaption(EscapedText(SourceName));
   EnterDeleteStates(JobFolder, SourceName, SourceSize, StateDecryptNextFile, sourceIdentity_);
 }
 

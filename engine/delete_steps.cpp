@@ -121,10 +121,20 @@ void TForm8::StepDeleteFile() {
   const bool link = platform::IsSymbolicLink(path);
   const auto found = platform::IdentityOfNoLinks(path);
   if (!found && platform::FileExists(path)) {
-    // There, but only through a link that took a folder's place.
+    // There, but only through a folder that is a link (or took one's place).
     const uint16_t back = DeleteReturnState;
     LeaveDeleteStates();
-    WarnNotListedFile(DeleteName, back);
+    if (platform::IsBehindFolderLink(path)) {
+      WarnFolderLink(DeleteName, back);
+    } else {
+      WarnNotListedFile(DeleteName, back);
+    }
+    return;
+  }
+  if (found && platform::IsSpecialFile(path)) {
+    const uint16_t back = DeleteReturnState;
+    LeaveDeleteStates();
+    WarnSpecialFile(DeleteName, back);
     return;
   }
   if (!found || (!link && !platform::FileExists(path))) {
@@ -136,7 +146,6 @@ void TForm8::StepDeleteFile() {
   if (link && !deleteRetryQuiet_) {
     LogAction("The symbolic link is deleted, the file it points to is left as it is");
   }
-  if (!link) platform::SetAttributes(path, 0);
   if (!link && OverwritePasses(DeleteMethod) > 0) {
     if (found->Links > 1) {
       if (WarningsOn) {
@@ -151,6 +160,7 @@ void TForm8::StepDeleteFile() {
     SetNextState(StateWipeStart);
     return;
   }
+  if (!link) platform::SetAttributes(path, 0);
   if (platform::DeleteListedFile(path, *deleteIdentity_)) {
     LeaveDeleteStates();
     return;
@@ -175,7 +185,9 @@ void TForm8::StepDeleteRetryAnswer() {
 
 // --- Overwrite passes -------------------------------------------------------------------
 
+// A read-only file loses the attribute only once its overwrite is decided.
 void TForm8::StepWipeStart() {
+  platform::SetAttributes(DeletePath(), 0);
   SetAnimation(AnimationBlink);
   Label14->SetCaption(std::string(DeleteMethodName(DeleteMethod)) + " " +
                       std::string(DeleteMethodDescription(DeleteMethod)));
@@ -183,8 +195,8 @@ void TForm8::StepWipeStart() {
   WipePass = 1;
   WipeStream.reset();
   WipeStreamOpen = false;
-  Label12->SetCaption(DeleteName);
-  Label13->SetCaption(DeleteFolder);
+  Label12->SetCaption(EscapedText(DeleteName));
+  Label13->SetCaption(EscapedText(DeleteFolder));
   SharedBuffer.fill(FirstPattern);
   SetNextState(StateWipeOpenPass);
 }

@@ -342,7 +342,7 @@ void TForm8::StepVerifyDisketteEject() {
 void TForm8::StepVerifyStart() {
   Label1->SetCaption("Verifying encrypted file..");
   Label14->SetCaption("Checking data integrity of encrypted file");
-  Label12->SetCaption(TargetName);
+  Label12->SetCaption(EscapedText(TargetName));
   FileDone = 0;
   SetAnimation(AnimationVerify);
   ShowFileProgress();
@@ -488,7 +488,7 @@ void TForm8::StepDeletePlaintext() {
     return;
   }
   Label14->SetCaption("Deleting original non-encrypted file by request");
-  Label12->SetCaption(SourceName);
+  Label12->SetCaption(EscapedText(SourceName));
   EnterDeleteStates(JobFolder, SourceName, SourceSize, StateEncryptNextFile, sourceIdentity_);
 }
 

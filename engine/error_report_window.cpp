@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/texts.h"
 #include "engine/processing_window.h"
 
 namespace vek {
@@ -33,7 +34,7 @@ void TForm15::DeclareBindings(ui::TFormBinder& binder) {
 }
 
 void TForm15::FormShow() {
-  Label12->SetCaption(ErrorFileText);
+  Label12->SetCaption(EscapedText(ErrorFileText));
   Label2->SetCaption(std::to_string(ErrorCode));
   Label4->SetCaption(ErrorType);
   Label10->SetCaption(Form8->Label1->Caption());

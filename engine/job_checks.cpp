@@ -28,6 +28,11 @@ std::string TempFileName(int attempt) {
 
 constexpr std::string_view LinkMessage =
     "This is a symbolic link, not a file: it is left as it is (list the file it points to).";
+constexpr std::string_view FolderLinkMessage =
+    "A folder on the way to this file is a symbolic link: it is left as it is (list the file from "
+    "the folder the link points to).";
+constexpr std::string_view SpecialFileMessage =
+    "This is not a file (a pipe, socket or device): it is left as it is.";
 constexpr std::string_view NotListedMessage =
     "File changed since it was listed (replaced or moved?), it is left as it is.";
 
@@ -53,18 +58,28 @@ void TForm8::BeginJob(uint16_t next) {
   FileStep = SourceSize / ProgressSteps;
   ShowFileProgress();
   Label11->SetCaption(std::to_string(JobPos) + " of " + std::to_string(JobList.JobCount) + ".");
-  Label12->SetCaption(SourceName + " -> " + TargetName);
-  Label13->SetCaption(JobFolder);
+  Label12->SetCaption(EscapedText(SourceName + " -> " + TargetName));
+  Label13->SetCaption(EscapedText(JobFolder));
   LogAction("Now processing: " + SourceName + " -> " + TargetName + " " + SizeToText(SourceSize));
   SetNextState(next);
 }
 
 // A link is never taken for the file it points to: the run would encrypt
 // one file and delete another. The entry is reported and left as it is.
+// Nor is a folder on the way that is a link walked through: it may have
+// been swapped for one since the listing.
 void TForm8::FindSource(uint16_t found, uint16_t retry, uint16_t missing) {
   Label1->SetCaption("Searching for source file..");
   if (platform::IsSymbolicLink(SourcePath())) {
     RaiseWarning(false, SourceName, missing, std::string(LinkMessage));
+    return;
+  }
+  if (platform::IsBehindFolderLink(SourcePath())) {
+    WarnFolderLink(SourceName, missing);
+    return;
+  }
+  if (platform::IsSpecialFile(SourcePath())) {
+    WarnSpecialFile(SourceName, missing);
     return;
   }
   SourceExists = platform::FileExists(SourcePath());
@@ -169,6 +184,14 @@ void TForm8::WarnNotListedFile(const std::string& name, uint16_t skip) {
   RaiseWarning(false, name, skip, std::string(NotListedMessage));
 }
 
+void TForm8::WarnSpecialFile(const std::string& name, uint16_t skip) {
+  RaiseWarning(false, name, skip, std::string(SpecialFileMessage));
+}
+
+void TForm8::WarnFolderLink(const std::string& name, uint16_t skip) {
+  RaiseWarning(false, name, skip, std::string(FolderLinkMessage));
+}
+
 // A temporary name that is taken holds what an interrupted run of ours
 // left (its unfinished output): it is removed and the name used again, so
 // that no run leaves an earlier one's data behind. A name that cannot be
@@ -183,7 +206,7 @@ bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool&
     int error = 0;
     stream = platform::FileStream::OpenNoLinks(path, platform::FileMode::CreateNew,
                                                platform::ShareMode::Exclusive, &error);
-    if (!stream && error == platform::err::FileExists && platform::DeleteFile(path)) {
+    if (!stream && error == platform::err::FileExists && RemoveLeftTemporary(path)) {
       LogAction("Removed the temporary file an earlier run left: " + path);
       stream = platform::FileStream::OpenNoLinks(path, platform::FileMode::CreateNew,
                                                  platform::ShareMode::Exclusive, &error);
@@ -198,6 +221,13 @@ bool TForm8::CreateTempFile(std::unique_ptr<platform::FileStream>& stream, bool&
     if (error != platform::err::FileExists) return false;
   }
   return false;
+}
+
+// The leftover under a temporary name goes, reached as the job's files
+// are (never through a folder that is a link): no file elsewhere.
+bool TForm8::RemoveLeftTemporary(const std::string& path) {
+  const auto found = platform::IdentityOfNoLinks(path);
+  return found && platform::DeleteListedFile(path, *found);
 }
 
 // Only the file this run wrote takes the name, and its new name is on the

@@ -336,15 +336,18 @@ void TForm8::CloseAllStreams() {
 
 void TForm8::RemovePartialFile() {
   if (!partialFile_.empty()) {
-    leftovers_.push_back(partialFile_);
+    leftovers_.push_back({partialFile_, tempIdentity_});
     partialFile_.clear();
   }
   RemoveLeftovers();
 }
 
+// Only the file this run made goes, reached without a link on the way: a
+// file that took its name meanwhile stays (and the finish says that the
+// unfinished file could not be removed).
 void TForm8::RemoveLeftovers() {
-  std::erase_if(leftovers_, [](const std::string& path) {
-    return platform::DeleteFile(path) || !platform::FileExists(path);
+  std::erase_if(leftovers_, [](const TLeftover& left) {
+    return platform::DeleteListedFile(left.Path, left.Identity) || !platform::FileExists(left.Path);
   });
 }
 
@@ -377,8 +380,8 @@ void TForm8::StepClearDisplay() {
   Label1->SetCaption("");
   if (RunMode == RunDeleteFile) {
     Label11->SetCaption("N/A (Single file delete)");
-    Label12->SetCaption(DeleteName);
-    Label13->SetCaption(DeleteFolder);
+    Label12->SetCaption(EscapedText(DeleteName));
+    Label13->SetCaption(EscapedText(DeleteFolder));
   } else {
     Label11->SetCaption("");
     Label12->SetCaption("");
@@ -592,8 +595,8 @@ void TForm8::StepFinish() {
   sourceDigests_ = {};
   writtenDigests_ = {};
   CloseAllStreams();
-  for (const std::string& path : leftovers_) {
-    LogAction("*** The unfinished file " + path + " could not be removed");
+  for (const TLeftover& left : leftovers_) {
+    LogAction("*** The unfinished file " + left.Path + " could not be removed");
   }
   GroupBox2->SetCaption(TaskDetailsCaption);
   Label11->SetCaption("All");

@@ -252,6 +252,13 @@ class TForm8 : public ui::TForm {
   bool SourceIsListedFile(uint16_t skip);
   // Raises the warning for a file that is not the one listed (no continue).
   void WarnNotListedFile(const std::string& name, uint16_t skip);
+  // Raises the warning for a file reached only through a folder that is a
+  // symbolic link (no continue).
+  void WarnFolderLink(const std::string& name, uint16_t skip);
+  // Raises the warning for a pipe, socket or device listed as a file (no continue).
+  void WarnSpecialFile(const std::string& name, uint16_t skip);
+  // Removes what an earlier run left under a temporary name; false when it stays.
+  bool RemoveLeftTemporary(const std::string& path);
   // Creates a file under a temporary name in JobFolder that nothing in the
   // folder holds (never the target's), so that no existing file is emptied,
   // and makes it the file under construction.
@@ -358,7 +365,11 @@ class TForm8 : public ui::TForm {
   // The file of the delete states.
   std::optional<platform::FileIdentity> deleteIdentity_;
   // Unfinished files of this run that could not be removed yet.
-  std::vector<std::string> leftovers_;
+  struct TLeftover {
+    std::string Path;
+    platform::FileIdentity Identity;
+  };
+  std::vector<TLeftover> leftovers_;
   // The priority class of the current file (raised by its boost, or normal).
   uint32_t fileBoostClass_ = 0;
   // The attribute word the current encrypted file's header preserved, if any.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "core/texts.h"
 #include "engine/engine_tables.h"
 #include "engine/error_report_window.h"
 #include "engine/processing_window.h"
@@ -59,7 +60,7 @@ void TForm8::RaiseWarning(bool allowContinue, const std::string& subject, uint16
   platform::SetPriorityClass(platform::NormalPriorityClass);
   LogAction("Warnings are ON");
   SetNextState(EngineIdle);
-  Form20->Label2->SetCaption(subject);
+  Form20->Label2->SetCaption(EscapedText(subject));
   Form20->Label3->SetCaption(message);
   Form20->Button1->SetEnabled(allowContinue);
   Form20->Button2->SetEnabled(allowContinue);

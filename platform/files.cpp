@@ -236,6 +236,30 @@ std::optional<HeldFolder> OpenParentNoLinks(std::string_view path) {
   return HeldFolder{std::move(folder), names.back(), std::move(*host)};
 }
 
+// The folder that holds a path's last name as the host resolves it (links
+// followed), and that last name.
+std::optional<HeldFolder> OpenParentFollowingLinks(std::string_view path) {
+  auto host = detail::HostPathOrFail(path);
+  if (!host) return std::nullopt;
+  const size_t cut = host->rfind('/');
+  if (cut == std::string::npos || cut + 1 >= host->size()) {
+    Fail(err::AccessDenied);  // the root is no file
+    return std::nullopt;
+  }
+  const std::string parent = cut == 0 ? "/" : host->substr(0, cut);
+  UniqueFd folder(::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) {
+    Fail(detail::FolderError(errno));
+    return std::nullopt;
+  }
+  std::string leaf = host->substr(cut + 1);
+  return HeldFolder{std::move(folder), std::move(leaf), std::move(*host)};
+}
+
+std::optional<HeldFolder> OpenParent(std::string_view path, FolderLinks links) {
+  return links == FolderLinks::Followed ? OpenParentFollowingLinks(path) : OpenParentNoLinks(path);
+}
+
 std::optional<struct stat> StatIn(const HeldFolder& held) {
   struct stat st {};
   if (::fstatat(held.Folder.Get(), held.Leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return st;
@@ -282,13 +306,24 @@ std::unique_ptr<FileStream> FileStream::OpenFile(std::string_view path, FileMode
   if (mode == FileMode::Create) flags |= O_CREAT;
   // Exclusive creation refuses any existing name, a link or a folder included.
   if (mode == FileMode::CreateNew) flags |= O_CREAT | O_EXCL;
+  // A name that holds no file (a device, pipe or socket) is refused before it
+  // is opened: opening some devices acts on them already.
+  const auto special = [](const struct stat& st) {
+    return !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode);
+  };
+  struct stat before {};
   int fd = -1;
   if (noLinks) {
     const auto held = OpenParentNoLinks(path);
     if (!held) return fail(platform::LastError());
+    if (::fstatat(held->Folder.Get(), held->Leaf.c_str(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
+        special(before)) {
+      return fail(err::AccessDenied);
+    }
     fd = ::openat(held->Folder.Get(), held->Leaf.c_str(), flags | O_NOFOLLOW, CreationMode(path));
     if (fd < 0) return fail(AtError(errno, held->Folder.Get(), held->Leaf, *host));
   } else {
+    if (::stat(host->c_str(), &before) == 0 && special(before)) return fail(err::AccessDenied);
     fd = ::open(host->c_str(), flags, CreationMode(path));
     if (fd < 0) return fail(detail::PathError(errno, *host));
   }
@@ -475,6 +510,14 @@ bool IsSymbolicLink(std::string_view path) {
   return host && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool IsSpecialFile(std::string_view path) {
+  const auto host = ToHostPath(path);
+  struct stat st {};
+  return host && ::lstat(host->c_str(), &st) == 0 &&
+         (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode) ||
+          S_ISBLK(st.st_mode));
+}
+
 bool DirectoryExists(std::string_view path) {
   return IsKind(path, S_IFDIR);
 }
@@ -542,9 +585,13 @@ std::optional<FileIdentity> IdentityOfNoLinks(std::string_view path) {
   return IdentityFrom(*st);
 }
 
-bool DeleteListedFile(std::string_view path, const FileIdentity& expected) {
+bool IsBehindFolderLink(std::string_view path) {
+  return !OpenParentNoLinks(path) && LastError() == err::AccessDenied && FileExists(path);
+}
+
+bool DeleteListedFile(std::string_view path, const FileIdentity& expected, FolderLinks links) {
   if (const auto fault = TakeFault(Op::Delete); fault.Error) return Fail(fault.Error);
-  const auto held = OpenParentNoLinks(path);
+  const auto held = OpenParent(path, links);
   if (!held) return false;
   const auto st = StatIn(*held);
   if (!st) return false;
@@ -561,9 +608,9 @@ bool DeleteListedFile(std::string_view path, const FileIdentity& expected) {
 }
 
 bool RenameListedFile(std::string_view from, std::string_view to, const FileIdentity& expected,
-                      bool replace) {
+                      bool replace, FolderLinks links) {
   if (const auto fault = TakeFault(Op::Rename); fault.Error) return Fail(fault.Error);
-  const auto held = OpenParentNoLinks(from);
+  const auto held = OpenParent(from, links);
   if (!held) return false;
   const auto hostTo = detail::HostPathOrFail(to);
   if (!hostTo) return false;

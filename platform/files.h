@@ -149,6 +149,9 @@ int LastError();
 bool FileExists(std::string_view path);
 // True when the path itself is a symbolic link (whatever it points to, if anything).
 bool IsSymbolicLink(std::string_view path);
+// True when the path itself is a FIFO, a socket or a device: a name that
+// holds no file's data.
+bool IsSpecialFile(std::string_view path);
 bool DirectoryExists(std::string_view path);
 // Removes the file, or a symbolic link itself (never what it points to).
 // Refuses (5) a file whose read-only attribute is set, and folders.
@@ -165,16 +168,25 @@ std::optional<FileIdentity> IdentityOf(std::string_view path);
 // The same, but nothing (5) when a folder on the way below the drive's root
 // is a symbolic link.
 std::optional<FileIdentity> IdentityOfNoLinks(std::string_view path);
+// True when the path's file is there only through a folder on the way
+// (below the drive's root) that is a symbolic link.
+bool IsBehindFolderLink(std::string_view path);
+// How the calls below reach the folder of their file: with no symbolic link
+// on the way (a listed file, whose folders could be swapped for links), or
+// through whatever links lead to it (the program's own folder); the file's
+// own name is never followed either way.
+enum class FolderLinks { Refused, Followed };
 // Removes `path` only while it is the file `expected`, reached without a link
 // on the way: another file under the name fails with 2 and is left alone.
 // Otherwise as DeleteFile.
-bool DeleteListedFile(std::string_view path, const FileIdentity& expected);
+bool DeleteListedFile(std::string_view path, const FileIdentity& expected,
+                      FolderLinks links = FolderLinks::Refused);
 // Gives the file `expected`, now named `from`, the name `to` in the same
 // folder (`replace`: over an existing file, as ReplaceFile; else as
 // RenameFile), reached without a link on the way. A file under `from`
 // that is not `expected` fails with 2 and keeps its name.
 bool RenameListedFile(std::string_view from, std::string_view to, const FileIdentity& expected,
-                      bool replace);
+                      bool replace, FolderLinks links = FolderLinks::Refused);
 // Takes from the file every host permission bit (as FileStream::Permissions)
 // that `allowed` lacks; it gains none. Reached without a link on the way,
 // the file's own name included (5).

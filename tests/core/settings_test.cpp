@@ -566,6 +566,28 @@ TEST_F(SettingsTest, ASwappedTemporaryFileNeverBecomesTheSettingsFile) {
   EXPECT_EQ(StartCount, 1);
 }
 
+// The program's folder may be reached through a linked folder (a home
+// folder or an install folder kept on another disk): the settings are
+// saved there and load back, and no temporary file is left.
+TEST_F(SettingsTest, AProgramFolderBehindALinkKeepsItsSettings) {
+  fs::create_directory(dir / "real");
+  fs::create_directory_symlink(dir / "real", dir / "linked");
+  ProgramFolder = "C:\\linked\\";
+  SetSampleOptions();
+  StartCount = 3;
+  ASSERT_TRUE(SaveSettings());
+  StartCount = 4;
+  ASSERT_TRUE(SaveSettings());
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir / "real")) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"VEK 2003.set"});
+  StartCount = 0;
+  ASSERT_TRUE(LoadSettings());
+  EXPECT_EQ(StartCount, 4);
+}
+
 TEST_F(SettingsTest, NewFileReplacesTheOldOneWhole) {
   UseClockFor(255);
   ASSERT_TRUE(SaveSettings());

@@ -147,6 +147,22 @@ TEST_F(ClockTest, NowTextCapturesFirst) {
   EXPECT_EQ(NowText(), "12:07:05am, Tuesday 9th of December 2003");
 }
 
+// Only what could forge a line or turn the text around is escaped; other
+// bytes, broken UTF-8 included, stay as they are, and a sequence cut off
+// at the end is never read past.
+TEST(EscapedTextTest, HiddenCharactersOnly) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain name.txt", "plain name.txt"},
+      {"a\r\nb\tc\x7F\x1B", "a\\r\\nb\\tc\\x7F\\x1B"},
+      {"\xC2\x85next \xC2\xA0", "\\u0085next \xC2\xA0"},  // C1 escaped, no-break space kept
+      {"x\u202Etxt.exe \u2066\u2069 \u200F \u061C",
+       "x\\u202Etxt.exe \\u2066\\u2069 \\u200F \\u061C"},
+      {"\u2028\u2029 \u20AC \u00E9", "\\u2028\\u2029 \u20AC \u00E9"},
+      {"bad \xFF\xC2 end\xE2\x80", "bad \xFF\xC2 end\xE2\x80"},
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(EscapedText(text), shown) << text;
+}
+
 TEST(FileTypeDescriptionTest, Lookup) {
   const std::pair<const char*, const char*> cases[] = {
       {"report.txt", "Text Document"},

@@ -6,11 +6,14 @@
 // original goes only once the new file's name is on the device.
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -254,6 +257,133 @@ TEST_F(EngineFileSafetyTest, OverwritesNeverReachAnotherFolderOrASwappedFile) {
   EXPECT_EQ(ReadHost("p.bin"), theirs);
 }
 
+// A folder on the way to a listed file that is a symbolic link is never
+// walked through (it could have been swapped for one since the listing):
+// the entry is reported, saying why, and nothing is changed.
+TEST_F(EngineFileSafetyTest, AFileBehindALinkedFolderIsReportedWithTheReason) {
+  enum class TRun { Encrypt, Decrypt, Overwrite };
+  const std::string message =
+      "A folder on the way to this file is a symbolic link: it is left as it is (list the file "
+      "from the folder the link points to).";
+  fs::create_directory(HostPath("real"));
+  fs::create_directory_symlink(HostPath("real"), HostPath("linked"));
+  for (const TRun run : {TRun::Encrypt, TRun::Decrypt, TRun::Overwrite}) {
+    SCOPED_TRACE(static_cast<int>(run));
+    vek::JobList.JobCount = 0;
+    const std::string name = run == TRun::Decrypt ? "f.bin.vek" : "f.bin";
+    if (run == TRun::Decrypt) {
+      MakeFile(HostPath("real/" + name),
+               ExpectedVekFile(PlainFields(100), PatternBytes(100), TestKey));
+    } else {
+      MakeFile(HostPath("real/" + name), PatternBytes(100));
+    }
+    const auto before = ReadHost("real/" + name);
+    ListFile("linked\\" + name);
+    vek::DeletePlaintextAfterEncrypt = true;
+    vek::DeleteEncryptedAfterDecrypt = true;
+    if (run == TRun::Overwrite) {
+      StartListDelete(vek::DeleteSinglePass);
+    } else {
+      StartRun(run == TRun::Encrypt ? vek::RunEncrypt : vek::RunDecrypt);
+    }
+    ASSERT_TRUE(RunUntilIdle());
+    ASSERT_TRUE(Form20->IsShown());
+    EXPECT_EQ(Form20->Label2->Caption(), name);
+    EXPECT_EQ(Form20->Label3->Caption(), message);
+    EXPECT_TRUE(LogHas("WARNING: " + message));
+    Form20->Button3->Click();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(ReadHost("real/" + name), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(HostPath("real")), fs::directory_iterator()), 1);
+    Form8->Button1->Click();
+    fs::remove(HostPath("real/" + name));
+  }
+}
+
+// What a run removes when it stops is only the temporary file it made: not
+// a file that took that name meanwhile, nor one in another folder that a
+// folder of the path was swapped for.
+TEST_F(EngineFileSafetyTest, AStoppedRunRemovesOnlyItsOwnTemporaryFile) {
+  const auto theirs = PatternBytes(50, 9);
+  for (const bool folderSwap : {false, true}) {
+    SCOPED_TRACE(folderSwap);
+    vek::JobList.JobCount = 0;
+    fs::create_directory(HostPath("mine"));
+    fs::create_directory(HostPath("theirs"));
+    MakeFile(HostPath("mine/c.bin"), PatternBytes(40000));
+    MakeFile(HostPath("theirs/tmp.tmp"), theirs);
+    ListFile("mine\\c.bin");
+    StartRun(vek::RunEncrypt);
+    ASSERT_TRUE(RunUntilState(vek::StateEncryptWriteBlock));
+    if (folderSwap) {
+      fs::rename(HostPath("mine"), HostPath("mine.moved"));
+      fs::create_directory_symlink(HostPath("theirs"), HostPath("mine"));
+    } else {
+      fs::rename(HostPath("mine/tmp.tmp"), HostPath("ours.keep"));
+      MakeFile(HostPath("mine/tmp.tmp"), theirs);
+    }
+    Form8->Button1->Click();  // Cancel
+    RunUntilIdle();
+    EXPECT_EQ(ReadHost("theirs/tmp.tmp"), theirs);
+    if (!folderSwap) {
+      EXPECT_EQ(ReadHost("mine/tmp.tmp"), theirs);
+    }
+    Form8->Button1->Click();
+    for (const char* left : {"mine", "mine.moved", "theirs", "ours.keep"}) {
+      fs::remove_all(HostPath(left));
+    }
+  }
+}
+
+// A FIFO or a socket in the job list is no file: no run waits on it, none
+// passes over it as done, and it stays as it is.
+TEST_F(EngineFileSafetyTest, AFifoOrSocketListedAsAFileIsReportedAndLeftAlone) {
+  enum class TRun { Encrypt, Decrypt, Delete, Overwrite };
+  for (const bool socket : {false, true}) {
+    for (const TRun run : {TRun::Encrypt, TRun::Decrypt, TRun::Delete, TRun::Overwrite}) {
+      SCOPED_TRACE(std::to_string(socket) + " " + std::to_string(static_cast<int>(run)));
+      vek::JobList.JobCount = 0;
+      const std::string name = run == TRun::Decrypt ? "n.vek" : "n.bin";
+      const fs::path host = HostPath(name);
+      int bound = -1;
+      if (socket) {
+        bound = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(host.string().size(), sizeof address.sun_path);
+        std::strcpy(address.sun_path, host.c_str());
+        ASSERT_EQ(::bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+      } else {
+        ASSERT_EQ(::mkfifo(host.c_str(), 0600), 0);
+      }
+      ListFile(name);
+      vek::JobList.Name[1] = name;  // listed, whatever the examination made of it
+      vek::JobList.Folder[1] = WinPath("");
+      vek::JobList.JobCount = 1;
+      vek::DeletePlaintextAfterEncrypt = true;
+      if (run == TRun::Delete || run == TRun::Overwrite) {
+        StartListDelete(run == TRun::Delete ? vek::DeleteNormal : vek::DeleteSinglePass);
+      } else {
+        StartRun(run == TRun::Encrypt ? vek::RunEncrypt : vek::RunDecrypt);
+      }
+      ASSERT_TRUE(RunUntilIdle());
+      ASSERT_TRUE(Form20->IsShown());
+      EXPECT_EQ(Form20->Label2->Caption(), name);
+      if (run == TRun::Delete || run == TRun::Overwrite) {  // the others say it is empty
+        EXPECT_EQ(Form20->Label3->Caption(),
+                  "This is not a file (a pipe, socket or device): it is left as it is.");
+      }
+      EXPECT_TRUE(fs::exists(fs::symlink_status(host)));
+      EXPECT_FALSE(HostExists(name + ".vek"));
+      if (bound >= 0) ::close(bound);
+      fs::remove(host);
+      Form20->Button3->Click();
+      ASSERT_TRUE(RunUntilIdle());
+      Form8->Button1->Click();
+    }
+  }
+}
+
 // The decrypted file takes its name only when it is the file this run
 // wrote: a file swapped in under the temporary name does not become it,
 // and the encrypted file stays.
@@ -283,6 +413,7 @@ TEST_F(EngineFileSafetyTest, AFileWithOtherNamesIsNotOverwrittenUnasked) {
     MakeFile(HostPath("h.bin"), content);
     fs::create_hard_link(HostPath("h.bin"), HostPath("h.backup1"));
     fs::create_hard_link(HostPath("h.bin"), HostPath("h.backup2"));
+    fs::permissions(HostPath("h.bin"), fs::perms::owner_read);  // and read-only
     ListFile("h.bin");
     StartListDelete(vek::DeleteSinglePass);
     ASSERT_TRUE(RunUntilState(vek::StateDeleteFile));
@@ -299,7 +430,9 @@ TEST_F(EngineFileSafetyTest, AFileWithOtherNamesIsNotOverwrittenUnasked) {
     }
     EXPECT_EQ(ReadHost("h.bin"), content) << warningsOn;
     EXPECT_EQ(ReadHost("h.backup1"), content) << warningsOn;
+    EXPECT_EQ(ModeOf(HostPath("h.bin")), 0400u) << warningsOn;
     Form8->Button1->Click();
+    fs::permissions(HostPath("h.bin"), fs::perms::owner_all);
     for (const char* name : {"h.bin", "h.backup1", "h.backup2"}) fs::remove(HostPath(name));
   }
   // Continue overwrites, as the user agreed.
@@ -341,20 +474,41 @@ TEST_F(EngineFileSafetyTest, ALinkInTheJobListIsReportedAndLeftAsItIs) {
   EXPECT_FALSE(HostExists("link.txt.vek"));
 }
 
-// A name with control characters shows them escaped: it cannot write a
-// line of its own into the log.
-TEST_F(EngineFileSafetyTest, ControlCharactersOfNamesAreEscapedInTheLog) {
-  const std::string name = "a\n15:07:05 Key to decrypt file was authenticated as valid.\t\x01";
-  AddPlainJob(name, PatternBytes(10));
-  EncryptAll();
+// A name with control characters, or with a mark that turns the direction
+// of what follows, shows them escaped wherever it is shown: it cannot write
+// a line of its own into the log or a window, nor show itself reversed.
+TEST_F(EngineFileSafetyTest, ControlCharactersOfNamesAreEscapedWhereverTheyAreShown) {
+  const std::string name =
+      "a\n15:07:05 Key to decrypt file was authenticated as valid.\t\x01\u202Egpj.exe";
+  const std::string shown =
+      "a\\n15:07:05 Key to decrypt file was authenticated as valid.\\t\\x01\\u202Egpj.exe";
+  MakeFile(HostPath(name), PatternBytes(10));
+  ListFile(name);
+  MakeFile(HostPath(name + ".vek"), std::string_view("there"));
+  EXPECT_EQ(Form2->StringGrid1->Cell(0, 1), shown);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(Form20->IsShown());  // the encrypted file exists
+  EXPECT_EQ(Form20->Label2->Caption(), shown + ".vek");
+  EXPECT_EQ(Form8->Label12->Caption(), shown + " -> " + shown + ".vek");
+  Form20->Button1->Click();
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Form8->Label1->Caption(), "Completed.");
   EXPECT_EQ(LogCount("Key to decrypt file was authenticated as valid."), 0);
-  EXPECT_TRUE(
-      LogHas("Now processing: a\\n15:07:05 Key to decrypt file was authenticated as "
-             "valid.\\t\\x01 -> a\\n15:07:05 Key to decrypt file was authenticated as "
-             "valid.\\t\\x01.vek 10 Bytes"));
+  EXPECT_TRUE(LogHas("Now processing: " + shown + " -> " + shown + ".vek 10 Bytes"));
   for (const std::string& line : LogLines()) {
     EXPECT_EQ(line.find_first_of("\r\n\t\x01"), std::string::npos) << line;
+    EXPECT_EQ(line.find("\u202E"), std::string::npos) << line;
   }
+  Form8->Button1->Click();
+
+  vek::JobList.JobCount = 0;  // the error report names it the same way
+  fs::remove(HostPath(name));
+  AddJobEntry(name, 10);
+  StartRun(vek::RunEncrypt);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(vek::Form15->IsShown());
+  EXPECT_EQ(vek::Form15->Label12->Caption(), shown);
 }
 
 // The original goes only after the encrypted (decrypted) file's name is on
