@@ -309,7 +309,7 @@ class TOneProcessorShared {
  public:
   TOneProcessorShared() {
     ::sched_getaffinity(0, sizeof before_, &before_);
-    const int cpu = std::max(0, ::sched_getcpu());
+    const size_t cpu = static_cast<size_t>(std::max(0, ::sched_getcpu()));
     cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(cpu, &one);
