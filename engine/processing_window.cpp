@@ -329,8 +329,6 @@ void TForm8::Button1Click() {
   ClearKeyState();
   ResetKeyStream();
   RunKeystream.Wipe();
-  cipherDone_ = 0;
-  keyPremixed_ = 0;
   if (Button1->Caption() == CancelCaption) {
     LogAction("*** User requested to cancel operations");
     StopRequested = true;
