@@ -1,5 +1,6 @@
 #include "core/cipher.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vek {
@@ -124,20 +125,28 @@ uint8_t TKeyState::DecipherByte(uint8_t value) {
 }
 
 void TKeyState::PremixKeyState() {
-  for (size_t p = 0; p < KeyStateSize; ++p) {
+  PremixKeyState(0, KeyStateSize);
+}
+
+void TKeyState::PremixKeyState(size_t from, size_t to) {
+  for (size_t p = from; p < std::min(to, KeyStateSize); ++p) {
     const uint8_t previous = State[p];
     State[p] = EncipherByte(previous);
   }
 }
 
 void TKeyState::SetKey(std::string_view key) {
+  FillKey(key);
+  PremixKeyState();
+}
+
+void TKeyState::FillKey(std::string_view key) {
   ClearKeyState();
   // Callers never pass an empty text; should one arrive, the state stays clear.
   if (!key.empty()) {
     for (size_t i = 0; i < KeyStateSize; ++i) State[i] = static_cast<uint8_t>(key[i % key.size()]);
   }
   ResetKeyStream();
-  PremixKeyState();
 }
 
 void TKeyState::EncipherBlock(uint8_t* data, size_t length) {

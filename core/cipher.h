@@ -34,10 +34,14 @@ struct TKeyState {
   uint8_t DecipherByte(uint8_t value);
   // Replaces every state byte, in order, by the encipherment of itself.
   void PremixKeyState();
+  // The same for the state bytes from..to-1 only: the premix in slices.
+  void PremixKeyState(size_t from, size_t to);
   // Clear, fill from the key text (8-bit characters, repeated to 128 bytes;
   // characters after the 128th are unused), reset, premix. The text must not
   // be empty.
   void SetKey(std::string_view key);
+  // SetKey without its premix, for a caller that premixes in slices.
+  void FillKey(std::string_view key);
   // EncipherByte / DecipherByte over a buffer, in place, in buffer order.
   void EncipherBlock(uint8_t* data, size_t length);
   void DecipherBlock(uint8_t* data, size_t length);

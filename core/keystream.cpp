@@ -109,78 +109,120 @@ size_t TKeystreamStore::Extend(size_t end) {
   return kept_ - from;
 }
 
-size_t TKeystreamStore::StateAt(size_t position, TKeyState& key) {
-  if (position == kept_) {
+// A state it has to stir for is kept as a mark, so the next file of that
+// length needs none.
+bool TKeystreamStore::SyncKey(TKeyState& key, size_t& budget) {
+  // Past what is kept the cipher has run on `key` itself.
+  if (!active_ || position_ > kept_) return true;
+  if (position_ == kept_) {
     key = frontier_;
-    return 0;
+    return true;
   }
-  size_t from = position / StateInterval * StateInterval;
-  GetState(position / StateInterval, key);
+  size_t from = position_ / StateInterval * StateInterval;
+  GetState(position_ / StateInterval, key);
   // The state at the end of an earlier file between the checkpoint and
-  // `position` shortens the way (or is the state wanted).
-  const auto next = std::upper_bound(marks_.begin(), marks_.end(), position,
+  // the position shortens the way (or is the state wanted), and so does
+  // where an earlier call stopped.
+  const auto next = std::upper_bound(marks_.begin(), marks_.end(), position_,
                                      [](size_t at, const TMark& m) { return at < m.Position; });
   if (next != marks_.begin() && std::prev(next)->Position >= from) {
     from = std::prev(next)->Position;
     key = std::prev(next)->State;
   }
-  const size_t rest = position - from;
-  if (rest == 0) return 0;
+  if (pending_.Position != NoPosition && pending_.Position >= from &&
+      pending_.Position <= position_) {
+    from = pending_.Position;
+    key = pending_.State;
+  }
+  const size_t rest = position_ - from;
+  if (rest == 0) return true;
   // Stirring on from there: the cipher over zeros moves the state the same way.
+  const size_t now = std::min(rest, budget);
   uint8_t zeros[512];
-  for (size_t done = 0; done < rest;) {
-    const size_t n = std::min(rest - done, sizeof zeros);
+  for (size_t done = 0; done < now;) {
+    const size_t n = std::min(now - done, sizeof zeros);
     std::memset(zeros, 0, n);
     key.EncipherBlock(zeros, n);
     done += n;
   }
   explicit_bzero(zeros, sizeof zeros);
+  budget -= now;
+  if (now < rest) {
+    pending_ = TMark{from + now, key};
+    return false;
+  }
+  explicit_bzero(&pending_.State, sizeof pending_.State);
+  pending_.Position = NoPosition;
   if (marks_.size() < MarkCapacity) {
     const auto at = next - marks_.begin();
     // Reserved once, so that no copy of a state is left behind by a move.
     if (marks_.capacity() < MarkCapacity) marks_.reserve(MarkCapacity);
-    marks_.insert(marks_.begin() + at, TMark{position, key});
+    marks_.insert(marks_.begin() + at, TMark{position_, key});
   }
-  return rest;
+  return true;
 }
 
 template <bool Decipher>
-size_t TKeystreamStore::Apply(TKeyState& key, uint8_t* data, size_t length) {
-  const auto direct = [&key](uint8_t* at, size_t count) {
-    Decipher ? key.DecipherBlock(at, count) : key.EncipherBlock(at, count);
+size_t TKeystreamStore::Apply(TKeyState& key, uint8_t* data, size_t length, size_t& budget) {
+  const auto direct = [&](size_t done) {
+    const size_t count = std::min(length - done, budget);
+    Decipher ? key.DecipherBlock(data + done, count) : key.EncipherBlock(data + done, count);
+    budget -= count;
+    position_ += count;
     return count;
   };
-  if (!active_ || position_ > kept_) {
-    // Past what can be kept: the key state is that of position_ already.
-    position_ += length;
-    return direct(data, length);
-  }
-  if (length == 0) return 0;  // `key` is at position_ already
-  const size_t end = position_ + length;
-  size_t work = Extend(end);
-  const size_t stored = std::min(end, kept_) - position_;
-  if (stored > 0) {
-    const uint8_t* stream = memory_ + StateCount(capacity_) * sizeof(TKeyState) + position_;
-    for (size_t i = 0; i < stored; ++i) {
-      data[i] = static_cast<uint8_t>(Decipher ? data[i] - stream[i] : data[i] + stream[i]);
+  size_t done = 0;
+  while (done < length) {
+    if (!active_ || position_ > kept_) {
+      // Past what can be kept: the key state is that of position_ already.
+      const size_t count = direct(done);
+      if (count == 0) break;
+      done += count;
+    } else if (position_ < kept_) {
+      const size_t count = std::min(kept_ - position_, length - done);
+      const uint8_t* stream = memory_ + StateCount(capacity_) * sizeof(TKeyState) + position_;
+      uint8_t* at = data + done;
+      for (size_t i = 0; i < count; ++i) {
+        at[i] = static_cast<uint8_t>(Decipher ? at[i] - stream[i] : at[i] + stream[i]);
+      }
+      position_ += count;
+      done += count;
+    } else if (budget == 0) {
+      break;
+    } else if (const size_t grown = Extend(position_ + std::min(length - done, budget));
+               grown > 0) {
+      budget -= grown;
+    } else {
+      // The store is full (or could not be had): on from its end directly.
+      key = frontier_;
+      done += direct(done);
     }
   }
-  position_ += stored;
-  work += StateAt(position_, key);
-  if (stored < length) {
-    // The store is full (or could not be had): on from its end directly.
-    work += direct(data + stored, length - stored);
-    position_ = end;
-  }
-  return work;
+  return done;
 }
 
 size_t TKeystreamStore::Encipher(TKeyState& key, uint8_t* data, size_t length) {
-  return Apply<false>(key, data, length);
+  size_t budget = NoPosition;
+  Apply<false>(key, data, length, budget);
+  SyncKey(key, budget);
+  return NoPosition - budget;
 }
 
 size_t TKeystreamStore::Decipher(TKeyState& key, uint8_t* data, size_t length) {
-  return Apply<true>(key, data, length);
+  size_t budget = NoPosition;
+  Apply<true>(key, data, length, budget);
+  SyncKey(key, budget);
+  return NoPosition - budget;
+}
+
+size_t TKeystreamStore::EncipherSome(TKeyState& key, uint8_t* data, size_t length,
+                                     size_t& budget) {
+  return Apply<false>(key, data, length, budget);
+}
+
+size_t TKeystreamStore::DecipherSome(TKeyState& key, uint8_t* data, size_t length,
+                                     size_t& budget) {
+  return Apply<true>(key, data, length, budget);
 }
 
 void TKeystreamStore::WipeStates() {
@@ -194,6 +236,8 @@ void TKeystreamStore::WipeStates() {
   std::vector<TMark>().swap(marks_);
   explicit_bzero(&start_, sizeof start_);
   explicit_bzero(&frontier_, sizeof frontier_);
+  explicit_bzero(&pending_.State, sizeof pending_.State);
+  pending_.Position = NoPosition;
   position_ = 0;
   active_ = false;
 }

@@ -46,6 +46,18 @@ class TKeystreamStore {
   // Wipe the cipher simply runs on `key`.
   size_t Encipher(TKeyState& key, uint8_t* data, size_t length);
   size_t Decipher(TKeyState& key, uint8_t* data, size_t length);
+  // The same a slice at a time. Goes on with the run: enciphers (deciphers)
+  // the first bytes of `data` computing at most `budget` keystream bytes,
+  // takes what it computed off `budget`, and returns how many of the
+  // `length` bytes are done; the caller passes the rest on a later call.
+  // Between the calls `key` is left as it is. Once all are done, SyncKey
+  // brings `key` to the state after them.
+  size_t EncipherSome(TKeyState& key, uint8_t* data, size_t length, size_t& budget);
+  size_t DecipherSome(TKeyState& key, uint8_t* data, size_t length, size_t& budget);
+  // Brings `key` to the state where the run stands, computing at most
+  // `budget` keystream bytes (taken off it); true once it is there. A call
+  // that runs out goes on at the next where this one stopped.
+  bool SyncKey(TKeyState& key, size_t& budget);
   // Everything kept is overwritten and released.
   void Wipe();
   // The same wipe in pieces: each call overwrites at most `bytes` of the
@@ -65,14 +77,10 @@ class TKeystreamStore {
 
  private:
   template <bool Decipher>
-  size_t Apply(TKeyState& key, uint8_t* data, size_t length);
+  size_t Apply(TKeyState& key, uint8_t* data, size_t length, size_t& budget);
   bool Reserve();
   // Computes keystream until `end` (at most the capacity) is kept.
   size_t Extend(size_t end);
-  // The key state after `position` kept bytes into `key`; the stirring it
-  // needed, counted in keystream bytes. A state it had to stir for is kept
-  // as a mark, so the next file of that length needs none.
-  size_t StateAt(size_t position, TKeyState& key);
   void PutState(size_t interval, const TKeyState& key);
   void GetState(size_t interval, TKeyState& key) const;
   size_t Touched() const;
@@ -100,6 +108,9 @@ class TKeystreamStore {
   };
   static constexpr size_t MarkCapacity = 4096;
   std::vector<TMark> marks_;
+  // Where a SyncKey that ran out of budget stopped (Position: none).
+  static constexpr size_t NoPosition = static_cast<size_t>(-1);
+  TMark pending_{NoPosition, {}};
 };
 
 }  // namespace vek

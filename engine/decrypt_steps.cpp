@@ -191,7 +191,7 @@ void TForm8::StepDecryptReadBlock() {
 }
 
 void TForm8::StepDecipherBlock() {
-  DecipherWithRunKeystream(SharedBuffer.data(), BlockLength);
+  if (!CipherBlockInSlices(true)) return;
   SetNextState(StateDecryptWriteBlock);
 }
 

@@ -269,7 +269,7 @@ void TForm8::StepEncryptReadBlock() {
 
 void TForm8::StepEncipherBlock() {
   // The end of the data (an empty block) leaves the key state where it is.
-  if (BlockLength > 0) EncipherWithRunKeystream(SharedBuffer.data(), BlockLength);
+  if (BlockLength > 0 && !CipherBlockInSlices(false)) return;
   SetNextState(StateEncryptWriteBlock);
 }
 

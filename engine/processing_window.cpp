@@ -38,8 +38,15 @@ constexpr int WarningIcon = 24;
 constexpr int64_t TransferBytesPerUnit = 256;
 // On the real clock a tick also ends after this long.
 constexpr std::chrono::milliseconds TickTimeLimit{8};
+// On the real clock keystream is computed this many bytes at a time, the
+// time checked after each: about 0.4 ms here, little enough that a machine
+// several times slower still ends its ticks in time.
+constexpr size_t RealClockSlice = 1024;
 // Keystream overwritten in one step of the finish: well within a tick.
 constexpr size_t FinishWipeSlice = size_t{4} << 20;
+// On the real clock the finish overwrites it this much at a time, as long
+// as the tick has time for one more.
+constexpr size_t RealClockWipePiece = size_t{512} << 10;
 
 constexpr std::string_view ReadyCaption = "VEK 2003 - Ready";
 constexpr std::string_view CancelCaption = "&Cancel";
@@ -225,6 +232,8 @@ void TForm8::FormHide() {
   Timer2->SetEnabled(false);
   CloseAllStreams();
   RunKeystream.Wipe();
+  cipherDone_ = 0;
+  keyPremixed_ = 0;
   // What is still there now is past this run's care: a later run must not
   // remove a file that someone else may have put under that name since.
   leftovers_.clear();
@@ -258,6 +267,8 @@ void TForm8::RunTickSteps() {
   tickWork_ = 0;
   const bool realClock = ui::clock::Mode() == ui::ClockMode::Real;
   const auto started = std::chrono::steady_clock::now();
+  tickStarted_ = started;
+  longestSlice_ = {};
   auto stepStarted = started;
   std::chrono::steady_clock::duration longestStep{};
   while (true) {
@@ -285,6 +296,27 @@ void TForm8::ChargeTick(int64_t keystreamBytes) {
 
 void TForm8::ChargeTransfer(int64_t bytes) {
   tickWork_ += bytes / TransferBytesPerUnit;
+}
+
+// The tick's budget, and on the real clock a slice at a time while the tick
+// has time for one more as long as its longest (a tick's first slice always
+// runs, so every tick gets on).
+size_t TForm8::SliceAllowance() {
+  if (tickBudget_ <= 0) return static_cast<size_t>(-1);
+  size_t allowance = static_cast<size_t>(std::max<int64_t>(tickBudget_ - tickWork_, 0));
+  if (ui::clock::Mode() == ui::ClockMode::Real) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - tickStarted_ + longestSlice_ >= TickTimeLimit) return 0;
+    allowance = std::min(allowance, RealClockSlice);
+  }
+  return allowance;
+}
+
+void TForm8::EndSlice(std::chrono::steady_clock::time_point began, size_t allowed, size_t left) {
+  ChargeTick(static_cast<int64_t>(allowed - left));
+  if (ui::clock::Mode() == ui::ClockMode::Real) {
+    longestSlice_ = std::max(longestSlice_, std::chrono::steady_clock::now() - began);
+  }
 }
 
 void TForm8::Timer2Timer() {
@@ -587,7 +619,7 @@ void TForm8::StepFinish() {
   // Nothing of the run's keystream outlives it. A full store takes longer
   // to overwrite than a tick may last, so it goes a slice a tick, and the
   // finish goes on (and offers OK) only once all of it is gone.
-  if (!RunKeystream.WipeSome(FinishWipeSlice)) return;
+  if (!WipeRunKeystreamSlices()) return;
   Timer2->SetEnabled(false);
   platform::SetPriorityClass(platform::NormalPriorityClass);
   fileBoostClass_ = platform::NormalPriorityClass;
@@ -641,6 +673,18 @@ void TForm8::StepFinish() {
   SendSysCommand(ui::SC_RESTORE);
 }
 
+bool TForm8::WipeRunKeystreamSlices() {
+  if (ui::clock::Mode() != ui::ClockMode::Real) return RunKeystream.WipeSome(FinishWipeSlice);
+  std::chrono::steady_clock::duration longest{};
+  while (true) {
+    const auto began = std::chrono::steady_clock::now();
+    if (RunKeystream.WipeSome(RealClockWipePiece)) return true;
+    const auto now = std::chrono::steady_clock::now();
+    longest = std::max(longest, now - began);
+    if (now - tickStarted_ + longest >= TickTimeLimit) return false;
+  }
+}
+
 // --- Cipher ---------------------------------------------------------------------------------
 
 void TForm8::SetKey(std::string_view key) {
@@ -659,14 +703,26 @@ void TForm8::ResetKeyStream() {
   KeyState.ResetKeyStream();
 }
 
-void TForm8::EncipherWithRunKeystream(uint8_t* data, size_t length) {
-  ChargeTick(static_cast<int64_t>(RunKeystream.Encipher(KeyState, data, length)));
-  NoteKeystreamLock();
-}
-
-void TForm8::DecipherWithRunKeystream(uint8_t* data, size_t length) {
-  ChargeTick(static_cast<int64_t>(RunKeystream.Decipher(KeyState, data, length)));
-  NoteKeystreamLock();
+bool TForm8::CipherBlockInSlices(bool decipher) {
+  const size_t length = BlockLength;
+  while (true) {
+    const size_t allowed = SliceAllowance();
+    if (allowed == 0) return false;
+    const auto began = std::chrono::steady_clock::now();
+    size_t left = allowed;
+    if (cipherDone_ < length) {
+      uint8_t* const at = SharedBuffer.data() + cipherDone_;
+      cipherDone_ += decipher ? RunKeystream.DecipherSome(KeyState, at, length - cipherDone_, left)
+                              : RunKeystream.EncipherSome(KeyState, at, length - cipherDone_, left);
+    }
+    const bool done = cipherDone_ == length && RunKeystream.SyncKey(KeyState, left);
+    EndSlice(began, allowed, left);
+    NoteKeystreamLock();
+    if (done) {
+      cipherDone_ = 0;
+      return true;
+    }
+  }
 }
 
 // The keystream is kept only in memory the system has locked; when it locks
@@ -683,19 +739,31 @@ void TForm8::NoteKeystreamLock() {
 }
 
 bool TForm8::SetKeyFromKeyEntry() {
-  // Both copies of the key text are overwritten when they go.
-  const platform::SecretString typed(Form7->Edit1->Text());
-  const platform::SecretString key(TrimKeyText(typed));
-  if (key.empty()) {
-    // The key window never lets such a key through; the run stops rather
-    // than encipher without a key.
-    LogAction("*** The key is empty");
-    StopRequested = true;
-    SetNextState(StateFinish);
-    return false;
+  if (keyPremixed_ == 0) {
+    // Both copies of the key text are overwritten when they go.
+    const platform::SecretString typed(Form7->Edit1->Text());
+    const platform::SecretString key(TrimKeyText(typed));
+    if (key.empty()) {
+      // The key window never lets such a key through; the run stops rather
+      // than encipher without a key.
+      LogAction("*** The key is empty");
+      StopRequested = true;
+      SetNextState(StateFinish);
+      return false;
+    }
+    KeyState.FillKey(key);
   }
-  SetKey(key);
-  ChargeTick(static_cast<int64_t>(KeyStateSize));  // the premix: a pass per state byte
+  // The premix: a pass per state byte.
+  while (keyPremixed_ < KeyStateSize) {
+    const size_t allowed = SliceAllowance();
+    if (allowed == 0) return false;
+    const auto began = std::chrono::steady_clock::now();
+    const size_t count = std::min(allowed, KeyStateSize - keyPremixed_);
+    KeyState.PremixKeyState(keyPremixed_, keyPremixed_ + count);
+    keyPremixed_ += count;
+    EndSlice(began, allowed, allowed - count);
+  }
+  keyPremixed_ = 0;
   RunKeystream.Begin(KeyState);
   return true;
 }

@@ -18,6 +18,7 @@
 // reports, the answer state) and activity_log.cpp.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -81,14 +82,19 @@ class TForm8 : public ui::TForm {
   void Button4Click();
 
   // The work one tick may do, in keystream bytes computed (a stirring pass
-  // each): by default one block's worth, a few milliseconds. A tick always
-  // runs at least one step, so 0 makes it one step a tick.
+  // each): by default one block's worth, a few milliseconds. A step that
+  // computes keystream stops where the budget is spent and the next tick
+  // goes on from there. A tick always runs at least one step, so 0 makes it
+  // one step a tick, each step whole.
   static constexpr int64_t DefaultTickBudget = static_cast<int64_t>(SharedBufferSize);
   // The most one overwrite step writes: 512 blocks of the pattern (4 MB),
   // well under a millisecond into the host's cache.
   static constexpr int64_t WipeStepLength = 512 * static_cast<int64_t>(SharedBufferSize);
   void SetTickBudget(int64_t keystreamBytes) { tickBudget_ = keystreamBytes; }
   int64_t TickBudget() const { return tickBudget_; }
+  // What a step that yielded to the next tick has done of its cipher work
+  // (bytes of its block, or of the key's premix); 0 when no step waits so.
+  size_t YieldedWork() const { return cipherDone_ + keyPremixed_; }
   // How often, in milliseconds of the window's clock, the progress lines
   // follow the work while a file is processed (0: after every step).
   static constexpr int64_t DefaultProgressInterval = 30;
@@ -269,14 +275,27 @@ class TForm8 : public ui::TForm {
   bool PlaceTempFile();
   void ShowBoost(uint32_t priorityClass, std::string_view caption);
   // The trimmed key text of the key entry window into the key state, and a
-  // run of bytes begun on the run's keystream; false (and the run stopped)
-  // when it trims to nothing.
+  // run of bytes begun on the run's keystream; false when the premix waits
+  // for the next tick (the step is run again and goes on), or (the run
+  // stopped) when the text trims to nothing.
   bool SetKeyFromKeyEntry();
-  // The next bytes of the current file through the run's keystream, which
-  // computes only what it does not hold yet; the work goes on the tick.
-  void EncipherWithRunKeystream(uint8_t* data, size_t length);
-  void DecipherWithRunKeystream(uint8_t* data, size_t length);
+  // The current block (SharedBuffer, BlockLength) through the run's
+  // keystream, which computes only what it does not hold yet, as far as
+  // this tick allows: true once all of it is done and
+  // the key state stands after it; false when the tick's work or time ran
+  // out first (the next tick goes on where this one stopped).
+  bool CipherBlockInSlices(bool decipher);
+  // Keystream bytes the current step may compute now, before it yields
+  // to the next tick (0: yield now).
+  size_t SliceAllowance();
+  // Ends a slice that began at `began` and was allowed `allowed` bytes, of
+  // which `left` were not used: charged to the tick and timed.
+  void EndSlice(std::chrono::steady_clock::time_point began, size_t allowed, size_t left);
   void NoteKeystreamLock();
+  // A slice of the run's keystream wiped for the finish: a fixed one a
+  // tick, on the real clock as much as the tick has time for; true once
+  // nothing is left.
+  bool WipeRunKeystreamSlices();
   void ResetRunVariables();
   // The log file name of this run: captured now, and never one that an
   // earlier run of this session was given or that exists already.
@@ -342,6 +361,14 @@ class TForm8 : public ui::TForm {
 
   int64_t tickBudget_ = DefaultTickBudget;
   int64_t tickWork_ = 0;
+  // On the real clock: when the tick began, and its longest slice of
+  // keystream so far (the estimate of the next).
+  std::chrono::steady_clock::time_point tickStarted_{};
+  std::chrono::steady_clock::duration longestSlice_{};
+  // How far a step that yielded has gone: the bytes of the current block
+  // through the cipher, the state bytes of the key premixed.
+  size_t cipherDone_ = 0;
+  size_t keyPremixed_ = 0;
   int64_t progressInterval_ = DefaultProgressInterval;
   int64_t progressShownAt_ = 0;  // on the window's clock
   bool progressHeld_ = false;    // progress made since, not shown yet

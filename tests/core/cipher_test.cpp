@@ -129,6 +129,17 @@ TEST(CipherTest, NoBytesLeaveTheStateOfSetKey) {
   EXPECT_EQ(key, Keyed("untouched"));
 }
 
+// The premix in slices, as a caller that yields between them does it, is
+// the premix of SetKey.
+TEST(CipherTest, ThePremixInSlicesIsThatOfSetKey) {
+  for (const size_t slice : {size_t{1}, size_t{5}, size_t{127}, KeyStateSize, KeyStateSize + 1}) {
+    TKeyState key;
+    key.FillKey("sliced premix");
+    for (size_t at = 0; at < KeyStateSize; at += slice) key.PremixKeyState(at, at + slice);
+    EXPECT_EQ(key, Keyed("sliced premix")) << "slices of " << slice;
+  }
+}
+
 TEST(CipherTest, AddsAndSubtractsWithoutCarry) {
   // "wrap192" is a key whose first keystream byte is 0x01.
   TKeyState probe = Keyed("wrap192");

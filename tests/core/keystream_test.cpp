@@ -32,11 +32,33 @@ std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t size) {
   return data;
 }
 
+// One piece through the store in slices of `slice` keystream bytes, as a
+// caller that yields between them would. Returns the keystream bytes
+// computed.
+size_t ApplyInSlices(TKeystreamStore& store, TKeyState& key, uint8_t* data, size_t count,
+                     size_t slice, bool decipher) {
+  size_t work = 0;
+  size_t done = 0;
+  for (size_t calls = 0; calls <= count + 2 * Interval; ++calls) {
+    size_t budget = slice;
+    done += decipher ? store.DecipherSome(key, data + done, count - done, budget)
+                     : store.EncipherSome(key, data + done, count - done, budget);
+    const bool synced = done == count && store.SyncKey(key, budget);
+    work += slice - budget;
+    if (synced) return work;
+    // A slice stops short only when its budget is spent.
+    EXPECT_EQ(budget, 0u) << "after " << done << " of " << count;
+  }
+  ADD_FAILURE() << "the slices never finished the piece";
+  return work;
+}
+
 // One file of a run: `length` bytes in pieces of at most `piece`, through
-// the store and through the plain cipher side by side. Returns the
+// the store and through the plain cipher side by side; with `slice` each
+// piece goes through in slices of that many keystream bytes. Returns the
 // keystream bytes the store computed.
 size_t RunFile(TKeystreamStore& store, const std::string& text, size_t length, size_t piece,
-               bool decipher, std::mt19937& random) {
+               bool decipher, std::mt19937& random, size_t slice = 0) {
   TKeyState viaStore = Keyed(text);
   TKeyState plain = viaStore;
   store.Begin(viaStore);
@@ -45,8 +67,12 @@ size_t RunFile(TKeystreamStore& store, const std::string& text, size_t length, s
     const size_t count = std::min(piece, length - at);
     std::vector<uint8_t> a = RandomBytes(random, count);
     std::vector<uint8_t> b = a;
-    work += decipher ? store.Decipher(viaStore, a.data(), count)
-                     : store.Encipher(viaStore, a.data(), count);
+    if (slice > 0) {
+      work += ApplyInSlices(store, viaStore, a.data(), count, slice, decipher);
+    } else {
+      work += decipher ? store.Decipher(viaStore, a.data(), count)
+                       : store.Encipher(viaStore, a.data(), count);
+    }
     decipher ? plain.DecipherBlock(b.data(), count) : plain.EncipherBlock(b.data(), count);
     EXPECT_EQ(a, b) << "at " << at;
     EXPECT_EQ(viaStore, plain) << "the key state after " << at + count << " bytes";
@@ -77,6 +103,42 @@ TEST(KeystreamStoreTest, MatchesThePlainCipherAcrossFilesKeysAndTheBound) {
     for (bool decipher : {false, true}) {
       SCOPED_TRACE(f.Key + ", " + std::to_string(f.Length) + (decipher ? ", decipher" : ""));
       RunFile(store, f.Key, f.Length, f.Piece, decipher, random);
+    }
+  }
+}
+
+// In slices the store gives the same bytes and key state as in whole
+// calls, and computes exactly as much: past the bound, behind what is kept
+// (stirring from a kept state), under a new key, slices of one byte to more
+// than an interval.
+TEST(KeystreamStoreTest, InSlicesTheSameBytesStateAndWorkAsInWholeCalls) {
+  struct TFile {
+    std::string Key;
+    size_t Length;
+    size_t Piece;
+  };
+  const TFile files[] = {
+      {"first key text", 2 * Interval + 17, Interval},
+      {"first key text", 2 * Interval + 17, Interval},
+      {"first key text", Interval + 5, Interval},      // ends between kept states
+      {"first key text", 2 * Interval - 1, Interval},  // farther from the kept state
+      {"first key text", 5 * Interval + 3, Interval},  // past the bound
+      {"first key text", 777, 100},
+      {"another key", 4 * Interval, 3000},
+  };
+  for (const size_t slice : {size_t{1}, size_t{100}, Interval / 2 + 1, Interval + 1}) {
+    TKeystreamStore whole(3 * Interval + 100);
+    TKeystreamStore sliced(3 * Interval + 100);
+    std::mt19937 randomWhole(5);
+    std::mt19937 randomSliced(5);
+    for (const TFile& f : files) {
+      for (bool decipher : {false, true}) {
+        SCOPED_TRACE(f.Key + ", " + std::to_string(f.Length) + (decipher ? ", decipher" : "") +
+                     ", slices of " + std::to_string(slice));
+        const size_t workWhole = RunFile(whole, f.Key, f.Length, f.Piece, decipher, randomWhole);
+        EXPECT_EQ(RunFile(sliced, f.Key, f.Length, f.Piece, decipher, randomSliced, slice),
+                  workWhole);
+      }
     }
   }
 }
