@@ -33,7 +33,9 @@
 //
 // --smoke runs every case over small files and only checks that each run
 // completes (the test suite runs it so; the figures mean nothing then).
-// --large adds the 128 MiB encrypt and decrypt (several minutes).
+// --large adds the 128 MiB encrypt and decrypt (several minutes); --small
+// leaves out every single large file (the many-file, overwrite and folder
+// cases only).
 
 #include <stdio.h>
 #include <sys/resource.h>
@@ -485,10 +487,12 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   bool smoke = false;
   bool large = false;
+  bool small = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     smoke = smoke || arg == "--smoke";
     large = large || arg == "--large";
+    small = small || arg == "--small";
   }
   LimitLockedMemory();
   const auto folder =
@@ -504,6 +508,7 @@ int main(int argc, char** argv) {
 
   TSizes sizes = smoke ? SmokeSizes : FullSizes;
   if (large && !smoke) sizes.Large.push_back(128 * MiB);
+  if (small) sizes.Large.clear();
   const TCipherCost cipher = MeasureCipher(smoke ? 1024 : 96 << 10, smoke ? 64 << 10 : 4 * MiB);
   const std::vector<TCase> cases = TBench(folder, sizes, cipher).RunAll();
   const int timerTicks = smoke ? 20 : 200;
