@@ -225,6 +225,7 @@ void TForm8::FormHide() {
   Timer2->SetEnabled(false);
   CloseAllStreams();
   RunKeystream.Wipe();
+  platform::WipeStackBelow();
   // What is still there now is past this run's care: a later run must not
   // remove a file that someone else may have put under that name since.
   leftovers_.clear();
@@ -297,6 +298,7 @@ void TForm8::Button1Click() {
   ClearKeyState();
   ResetKeyStream();
   RunKeystream.Wipe();
+  platform::WipeStackBelow();
   if (Button1->Caption() == CancelCaption) {
     LogAction("*** User requested to cancel operations");
     StopRequested = true;
@@ -585,6 +587,11 @@ void TForm8::StepFinish() {
   // to overwrite than a tick may last, so it goes a slice a tick, and the
   // finish goes on (and offers OK) only once all of it is gone.
   if (!RunKeystream.WipeSome(FinishWipeSlice)) return;
+  // The key box was where each file took its key from; the run is done
+  // with it, and the window empties it when it is shown again anyway.
+  Form7->Edit1->SetText("");
+  // What the key's set-up and the cipher left on the stack below.
+  platform::WipeStackBelow();
   Timer2->SetEnabled(false);
   platform::SetPriorityClass(platform::NormalPriorityClass);
   fileBoostClass_ = platform::NormalPriorityClass;
