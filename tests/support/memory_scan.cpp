@@ -1,5 +1,6 @@
 #include "memory_scan.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <string.h>
 #include <sys/mman.h>
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -74,7 +76,6 @@ std::vector<TMemoryFinding> TMemoryScan::Scan(pid_t pid, std::string* error) con
     char perms[8] = {};
     if (std::sscanf(line.c_str(), "%lx-%lx %7s", &start, &end, perms) != 3) continue;
     if (perms[1] != 'w') continue;
-    if (pid == 0 && start < areaStart + AreaSize && areaStart < end) continue;
     // The name past the permissions, offset, device and inode.
     std::istringstream fields(line);
     std::string skip;
@@ -82,33 +83,51 @@ std::vector<TMemoryFinding> TMemoryScan::Scan(pid_t pid, std::string* error) con
     std::string name;
     std::getline(fields >> std::ws, name);
     const std::string mapping = std::string(perms) + " " + (name.empty() ? "(anonymous)" : name);
-    for (uintptr_t at = start; at < end;) {
-      const size_t want = std::min<uintptr_t>(ReadSize, end - at);
-      const ssize_t got = ::pread(mem, buffer, want, static_cast<off_t>(at));
-      if (got <= 0) {
-        at += 4096;  // a page that cannot be read
-        continue;
-      }
-      const auto n = static_cast<size_t>(got);
-      for (size_t i = 0; i + 8 <= n; ++i) {
-        const uint32_t h = HashOf(WordAt(buffer + i));
-        if ((filter_[h / 64] & (uint64_t{1} << (h % 64))) == 0) continue;
-        for (const uint32_t s : buckets_[h]) {
-          const TSecret& secret = secrets_[s];
-          if (i + secret.Size <= n && memcmp(buffer + i, secret.Bytes, secret.Size) == 0) {
-            findings.push_back({mapping, at + i, secret.What});
-          }
-        }
-      }
-      // The next read starts early enough to see a secret cut at this one's end.
-      at += n < want || n <= MaxSecret ? n : n - MaxSecret + 1;
-      if (at >= end) break;
-      if (n < want) continue;
+    // The scan's own area may share its mapping with a neighbour: only the
+    // area is left out.
+    std::vector<std::pair<uintptr_t, uintptr_t>> ranges = {{start, end}};
+    if (pid == 0 && start < areaStart + AreaSize && areaStart < end) {
+      ranges = {{start, std::max(start, areaStart)}, {std::min(end, areaStart + AreaSize), end}};
     }
+    for (const auto& [from, to] : ranges) ScanRange(mem, from, to, mapping, buffer, findings);
   }
   explicit_bzero(buffer, ReadSize);
   ::close(mem);
   return findings;
+}
+
+void TMemoryScan::ScanRange(int mem, uintptr_t start, uintptr_t end, const std::string& mapping,
+                            uint8_t* buffer, std::vector<TMemoryFinding>& findings) const {
+  for (uintptr_t at = start; at < end;) {
+    const size_t want = std::min<uintptr_t>(ReadSize, end - at);
+    const ssize_t got = ::pread(mem, buffer, want, static_cast<off_t>(at));
+    if (got <= 0) {
+      at += 4096;  // a page that cannot be read
+      continue;
+    }
+    const auto n = static_cast<size_t>(got);
+    for (size_t i = 0; i + 8 <= n; ++i) {
+      const uint32_t h = HashOf(WordAt(buffer + i));
+      if ((filter_[h / 64] & (uint64_t{1} << (h % 64))) == 0) continue;
+      for (const uint32_t s : buckets_[h]) {
+        const TSecret& secret = secrets_[s];
+        if (i + secret.Size <= n && memcmp(buffer + i, secret.Bytes, secret.Size) == 0) {
+          findings.push_back({mapping, at + i, secret.What});
+        }
+      }
+    }
+    // The next read starts early enough to see a secret cut at this one's end.
+    at += n < want || n <= MaxSecret ? n : n - MaxSecret + 1;
+  }
+}
+
+bool FreedBlocksAreOverwritten() {
+  Dl_info freeIn{};
+  Dl_info here{};
+  void* const free = dlsym(RTLD_DEFAULT, "free");
+  return dladdr(free, &freeIn) != 0 &&
+         dladdr(reinterpret_cast<void*>(&FreedBlocksAreOverwritten), &here) != 0 &&
+         freeIn.dli_fbase == here.dli_fbase;
 }
 
 std::string Describe(const std::vector<TMemoryFinding>& findings, size_t most) {

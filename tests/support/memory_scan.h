@@ -43,12 +43,19 @@ class TMemoryScan {
     size_t Size;
     std::string What;
   };
+  void ScanRange(int mem, uintptr_t start, uintptr_t end, const std::string& mapping,
+                 uint8_t* buffer, std::vector<TMemoryFinding>& findings) const;
+
   uint8_t* area_ = nullptr;
   size_t used_ = 0;
   std::vector<TSecret> secrets_;
   std::vector<std::vector<uint32_t>> buckets_;  // by a hash of the first 8 bytes
   std::vector<uint64_t> filter_;                // which buckets hold any
 };
+
+// Whether free() of this process is the programs' own, which overwrites
+// each block (sanitizer builds bring their allocator in its place).
+bool FreedBlocksAreOverwritten();
 
 // Readable lines of findings, one a line, for a failure message.
 std::string Describe(const std::vector<TMemoryFinding>& findings, size_t most = 40);
