@@ -209,6 +209,26 @@ class SystemWindowManagerTest : public SystemProgramTest {
     return hints.size() < 2 || (hints[0] & FunctionsGiven) == 0 || (hints[1] & CloseFunction) != 0;
   }
 
+  // Starts the program with report.txt (made here, 1234 bytes) listed and
+  // goes through "I &ACCEPT" and the main window's Encrypt to the key
+  // window, once it has the keys; 0, failing the test, when a window does
+  // not come. `main` gets the main window.
+  TWindowId OpenTheKeyWindowForReport(TWindowId* main) {
+    MakePatternFile(dir / "report.txt", 1234);
+    WriteSettingsOfEarlierStart(dir.path());
+    StartProgram({(dir / "report.txt").string()});
+    const TWindowId start = ExpectWindow(StartWindowTitle);
+    if (start == 0) return 0;
+    Accept(start);
+    *main = ExpectWindow(MainWindowTitle);
+    if (*main == 0) return 0;
+    Click(*main, EncryptButton);
+    const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
+    if (key == 0) return 0;
+    EXPECT_TRUE(display_->WaitForActiveWindow(key, milliseconds{15000})) << "the key window";
+    return key;
+  }
+
   // Starts the program and goes through "I &ACCEPT" to the update check,
   // which it closes; 0, failing the test, when a window does not come.
   TWindowId StartAndCloseTheUpdateCheck() {
@@ -296,19 +316,10 @@ TEST_F(SystemWindowManagerTest, AWindowShownByATimerHasTheKeys) {
 // its accelerator answers it.
 TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
   constexpr milliseconds KeyTimeout{15000};
-  MakePatternFile(dir / "report.txt", 1234);
   MakePatternFile(dir / "report.txt.vek", 10);
-  WriteSettingsOfEarlierStart(dir.path());
-  StartProgram({(dir / "report.txt").string()});
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Accept(start);
-  const TWindowId main = ExpectWindow(MainWindowTitle);
-  ASSERT_NE(main, 0u);
-  Click(main, EncryptButton);
-  const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
+  TWindowId main = 0;
+  const TWindowId key = OpenTheKeyWindowForReport(&main);
   ASSERT_NE(key, 0u);
-  ASSERT_TRUE(display_->WaitForActiveWindow(key, KeyTimeout));
   for (const char letter : std::string("keyboard")) display_->PressKey(uint32_t{uint8_t(letter)});
   Click(key, ProceedButton);
   const TWindowId warning = ExpectWindow("VEK 2003 - Warning");
@@ -322,7 +333,6 @@ TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
 // holds a run of the key's characters. (Keys the display's keyboard has
 // without Shift: lower-case letters, digits, blanks.)
 TEST_F(SystemWindowManagerTest, NoCopyOfATypedKeyIsLeftInTheProgramAfterARun) {
-  constexpr milliseconds KeyTimeout{15000};
   constexpr char KeyMask = 0x15;
   constexpr auto Masked = [] {
     constexpr std::string_view text = "zq7 kxv3 wop9 jj4 fyx gml0 qrz5 hvb yuc2 pkd tnw8 oe6";
@@ -344,18 +354,9 @@ TEST_F(SystemWindowManagerTest, NoCopyOfATypedKeyIsLeftInTheProgramAfterARun) {
              "UTF-16 key characters " + std::to_string(i) + "-" + std::to_string(i + 7));
   }
 
-  MakePatternFile(dir / "report.txt", 1234);
-  WriteSettingsOfEarlierStart(dir.path());
-  StartProgram({(dir / "report.txt").string()});
-  const TWindowId start = ExpectWindow(StartWindowTitle);
-  ASSERT_NE(start, 0u);
-  Accept(start);
-  const TWindowId main = ExpectWindow(MainWindowTitle);
-  ASSERT_NE(main, 0u);
-  Click(main, EncryptButton);
-  const TWindowId keyWindow = ExpectWindow("VEK 2003 - Key entry");
+  TWindowId main = 0;
+  const TWindowId keyWindow = OpenTheKeyWindowForReport(&main);
   ASSERT_NE(keyWindow, 0u);
-  ASSERT_TRUE(display_->WaitForActiveWindow(keyWindow, KeyTimeout));
   for (size_t i = 0; i < Masked.size(); ++i) display_->PressKey(key[i]);
   Click(keyWindow, ProceedButton);
   const std::optional<TWindowId> run = display_->WaitForWindow("VEK: Finished", WindowTimeout);
