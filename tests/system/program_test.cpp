@@ -333,6 +333,10 @@ TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
 // holds a run of the key's characters. (Keys the display's keyboard has
 // without Shift: lower-case letters, digits, blanks.)
 TEST_F(SystemWindowManagerTest, NoCopyOfATypedKeyIsLeftInTheProgramAfterARun) {
+#ifndef VEK_WIPES_FREED_MEMORY
+  GTEST_SKIP() << "a sanitizer build: the program frees through the sanitizer's allocator, "
+                  "which leaves freed blocks as they are";
+#endif
   constexpr char KeyMask = 0x15;
   constexpr auto Masked = [] {
     constexpr std::string_view text = "zq7 kxv3 wop9 jj4 fyx gml0 qrz5 hvb yuc2 pkd tnw8 oe6";
