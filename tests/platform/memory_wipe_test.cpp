@@ -33,7 +33,7 @@ class MemoryWipeTest : public ::testing::Test {
   const uint8_t* Marker(int number) {
     uint8_t* const at = scan_.Room(MarkerSize);
     for (size_t i = 0; i < MarkerSize; ++i) {
-      at[i] = static_cast<uint8_t>(0xA5 ^ (i * 37) ^ (number * 101));
+      at[i] = static_cast<uint8_t>(0xA5u ^ (i * 37u) ^ (static_cast<unsigned>(number) * 101u));
     }
     scan_.Add(at, MarkerSize, "marker " + std::to_string(number));
     return at;
