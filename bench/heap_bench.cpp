@@ -48,7 +48,8 @@ void GrowingTexts() {
     char16_t* units = nullptr;
     size_t room = 0;
     for (size_t length = 1; length <= 128; ++length) {
-      const size_t want = text % 2 == 0 ? length : (length > room ? std::max<size_t>(8, 2 * room) : room);
+      const size_t want =
+          text % 2 == 0 ? length : (length > room ? std::max<size_t>(8, 2 * room) : room);
       if (want != room) {
         units = static_cast<char16_t*>(realloc(units, want * sizeof(char16_t)));
         room = want;

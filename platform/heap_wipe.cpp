@@ -101,7 +101,8 @@ void* aligned_alloc(size_t alignment, size_t size) noexcept {
 }
 
 int posix_memalign(void** out, size_t alignment, size_t size) noexcept {
-  if (alignment == 0 || alignment % sizeof(void*) != 0 || (alignment & (alignment - 1)) != 0) return EINVAL;
+  if (alignment == 0 || alignment % sizeof(void*) != 0 || (alignment & (alignment - 1)) != 0)
+    return EINVAL;
   const int saved = errno;
   void* at = __libc_memalign(alignment, size);
   errno = saved;

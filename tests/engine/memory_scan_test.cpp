@@ -39,9 +39,9 @@ consteval TMaskedKey MaskKey(std::u32string_view text) {
   for (const char32_t c : text) key.Chars[key.Length++] = c ^ KeyMask;
   return key;
 }
-constexpr TMaskedKey Masked =
-    MaskKey(U"Schl\u00FCssel f\u00FCr Gr\u00FC\u00DFe: na\u00EFve Fa\u00E7ade \u00BD \u00D7 "
-            U"\u00D8rsted \u00BFd\u00F3nde?");
+constexpr TMaskedKey Masked = MaskKey(
+    U"Schl\u00FCssel f\u00FCr Gr\u00FC\u00DFe: na\u00EFve Fa\u00E7ade \u00BD \u00D7 "
+    U"\u00D8rsted \u00BFd\u00F3nde?");
 char32_t KeyChar(size_t i) {
   return Masked.Chars[i] ^ KeyMask;
 }
@@ -131,8 +131,8 @@ class MemoryScanTest : public EngineTest {
   // the key-check block, written into the file for anyone to read.)
   void AddState(const vek::TKeyState& state, const std::string& what, size_t tableLength) {
     for (size_t i = 0; i < vek::KeyStateSize; i += 16) {
-      scan_.Add(state.State + i, 16, what + " bytes " + std::to_string(i) + "-" +
-                                         std::to_string(i + 15));
+      scan_.Add(state.State + i, 16,
+                what + " bytes " + std::to_string(i) + "-" + std::to_string(i + 15));
     }
     uint8_t* const sums = scan_.Room(tableLength);
     uint8_t sum = 0;
@@ -141,8 +141,8 @@ class MemoryScanTest : public EngineTest {
       sum = static_cast<uint8_t>(sum + state.State[k % vek::KeyStateSize]);
     }
     for (size_t i = 0; i + 16 <= tableLength; i += 16) {
-      scan_.Add(sums + i, 16, what + "'s prefix sums " + std::to_string(i) + "-" +
-                                  std::to_string(i + 15));
+      scan_.Add(sums + i, 16,
+                what + "'s prefix sums " + std::to_string(i) + "-" + std::to_string(i + 15));
     }
   }
 

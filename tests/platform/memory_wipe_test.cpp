@@ -40,7 +40,8 @@ class MemoryWipeTest : public ::testing::Test {
   }
   // Copies of the marker: `count` of them, from `at` on.
   static void Fill(void* at, const uint8_t* marker, size_t count) {
-    for (size_t i = 0; i < count; ++i) memcpy(static_cast<uint8_t*>(at) + i * MarkerSize, marker, MarkerSize);
+    for (size_t i = 0; i < count; ++i)
+      memcpy(static_cast<uint8_t*>(at) + i * MarkerSize, marker, MarkerSize);
     Touch(at);
   }
   size_t Found() {
@@ -105,9 +106,9 @@ TEST_F(MemoryWipeTest, ReallocLeavesNoCopyBehind) {
     bool ByArray;
   };
   int number = 100;
-  for (const TCase& c : {TCase{64, 100000, false}, TCase{3000, 3100, false}, TCase{3000, 96, false},
-                         TCase{200000, 400000, false}, TCase{200000, 64, false},
-                         TCase{64, 4096, true}}) {
+  for (const TCase& c :
+       {TCase{64, 100000, false}, TCase{3000, 3100, false}, TCase{3000, 96, false},
+        TCase{200000, 400000, false}, TCase{200000, 64, false}, TCase{64, 4096, true}}) {
     SCOPED_TRACE(std::to_string(c.From) + " -> " + std::to_string(c.To));
     const uint8_t* head = Marker(++number);
     const uint8_t* tail = Marker(++number);
@@ -115,7 +116,8 @@ TEST_F(MemoryWipeTest, ReallocLeavesNoCopyBehind) {
     ASSERT_NE(at, nullptr);
     Fill(at, head, 1);
     Fill(at + c.From - MarkerSize, tail, 1);
-    auto* moved = static_cast<uint8_t*>(c.ByArray ? reallocarray(at, c.To / 4, 4) : realloc(at, c.To));
+    auto* moved =
+        static_cast<uint8_t*>(c.ByArray ? reallocarray(at, c.To / 4, 4) : realloc(at, c.To));
     ASSERT_NE(moved, nullptr);
     Touch(moved);
     EXPECT_EQ(memcmp(moved, head, MarkerSize), 0) << "the head is kept";

@@ -6,9 +6,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -32,7 +32,8 @@ uint64_t WordAt(const uint8_t* at) {
 
 }  // namespace
 
-TMemoryScan::TMemoryScan() : buckets_(size_t{1} << HashBits), filter_((size_t{1} << HashBits) / 64) {
+TMemoryScan::TMemoryScan()
+    : buckets_(size_t{1} << HashBits), filter_((size_t{1} << HashBits) / 64) {
   void* at = ::mmap(nullptr, AreaSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (at == MAP_FAILED) std::abort();
   area_ = static_cast<uint8_t*>(at);
@@ -143,7 +144,8 @@ std::string Describe(const std::vector<TMemoryFinding>& findings, size_t most) {
     if (lines++ < most) {
       text << "  " << findings[i].What << " at 0x" << std::hex << findings[i].Address << std::dec
            << " in " << findings[i].Mapping;
-      if (last > i) text << " (and " << last - i << " more runs up to " << findings[last].What << ")";
+      if (last > i)
+        text << " (and " << last - i << " more runs up to " << findings[last].What << ")";
       text << "\n";
     }
     i = last + 1;

@@ -74,9 +74,9 @@ TEST(ProgramFilesTest, FreeThroughTheirOwnAllocatorEntries) {
 #ifndef VEK_WIPES_FREED_MEMORY
   GTEST_SKIP() << "a sanitizer build: its allocator takes the place of the program's own";
 #else
-  constexpr const char* kEntries[] = {"malloc",   "free",           "calloc",
-                                      "realloc",  "memalign",       "posix_memalign",
-                                      "aligned_alloc", "valloc",    "pvalloc"};
+  constexpr const char* kEntries[] = {"malloc",        "free",     "calloc",
+                                      "realloc",       "memalign", "posix_memalign",
+                                      "aligned_alloc", "valloc",   "pvalloc"};
   for (const ProgramFile& file : ProgramFiles()) {
     SCOPED_TRACE(file.What);
     const vektest::TCommandResult nm = vektest::RunCommand({"nm", "-D", file.Path});

@@ -28,8 +28,8 @@
 #include "core/settings.h"
 #include "core/state.h"
 #include "core/texts.h"
-#include "platform/paths.h"
 #include "memory_scan.h"
+#include "platform/paths.h"
 #include "test_support.h"
 #include "x_display.h"
 
