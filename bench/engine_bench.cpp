@@ -34,7 +34,9 @@
 //
 // --smoke runs every case over small files and only checks that each run
 // completes (the test suite runs it so; the figures mean nothing then).
-// --large adds the 128 MiB encrypt and decrypt (several minutes).
+// --large adds the 128 MiB encrypt and decrypt (several minutes); --small
+// leaves out every single large file (the many-file, overwrite and folder
+// cases only).
 // --contended runs only the 8 MiB encrypt + verify and decrypt, first alone
 // and then with the bench and a process that only spins kept to one
 // processor, and prints the longest tick of each on the wall clock (what
@@ -568,11 +570,13 @@ int main(int argc, char** argv) {
   bool smoke = false;
   bool large = false;
   bool contended = false;
+  bool small = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     smoke = smoke || arg == "--smoke";
     large = large || arg == "--large";
     contended = contended || arg == "--contended";
+    small = small || arg == "--small";
   }
   LimitLockedMemory();
   const auto folder =
@@ -588,6 +592,7 @@ int main(int argc, char** argv) {
 
   TSizes sizes = smoke ? SmokeSizes : FullSizes;
   if (large && !smoke) sizes.Large.push_back(128 * MiB);
+  if (small) sizes.Large.clear();
   const TCipherCost cipher = MeasureCipher(smoke ? 1024 : 96 << 10, smoke ? 64 << 10 : 4 * MiB);
   TBench bench(folder, sizes, cipher);
   const std::vector<TCase> cases = contended ? bench.RunContended() : bench.RunAll();

@@ -205,9 +205,12 @@ void TForm7::CaptionLetterKeys() {
   }
 }
 
+// The key entry's own calls (its text's copies and checks) leave pieces of
+// the key on the stack: both ways out overwrite what lies below.
 void TForm7::Button1Click() {
   StopGenerator();
   Hide();
+  platform::WipeStackBelow();
   Form8->Show();
   Form8->BringToFront();
 }
@@ -215,6 +218,7 @@ void TForm7::Button1Click() {
 void TForm7::Button2Click() {
   StopGenerator();
   Hide();
+  platform::WipeStackBelow();
   Form2->Show();
 }
 

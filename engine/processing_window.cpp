@@ -234,6 +234,7 @@ void TForm8::FormHide() {
   RunKeystream.Wipe();
   cipherDone_ = 0;
   keyPremixed_ = 0;
+  platform::WipeStackBelow();
   // What is still there now is past this run's care: a later run must not
   // remove a file that someone else may have put under that name since.
   leftovers_.clear();
@@ -329,6 +330,7 @@ void TForm8::Button1Click() {
   ClearKeyState();
   ResetKeyStream();
   RunKeystream.Wipe();
+  platform::WipeStackBelow();
   if (Button1->Caption() == CancelCaption) {
     LogAction("*** User requested to cancel operations");
     StopRequested = true;
@@ -620,6 +622,11 @@ void TForm8::StepFinish() {
   // to overwrite than a tick may last, so it goes a slice a tick, and the
   // finish goes on (and offers OK) only once all of it is gone.
   if (!WipeRunKeystreamSlices()) return;
+  // The key box was where each file took its key from; the run is done
+  // with it, and the window empties it when it is shown again anyway.
+  Form7->Edit1->SetText("");
+  // What the key's set-up and the cipher left on the stack below.
+  platform::WipeStackBelow();
   Timer2->SetEnabled(false);
   platform::SetPriorityClass(platform::NormalPriorityClass);
   fileBoostClass_ = platform::NormalPriorityClass;

@@ -60,6 +60,11 @@ bool VirtualLock(void* at, size_t size);
 // Releases what VirtualAlloc reserved (its locks with it), or whole pages
 // at its end. The caller overwrites what they held first.
 void VirtualFree(void* at, size_t size);
+// Overwrites up to 256 KiB of this thread's stack below the caller's frame
+// (never past the stack's own mapping): what calls that ran deeper before
+// left there, such as a cipher's working tables or the short strings that
+// held pieces of a key.
+void WipeStackBelow();
 
 // --- Beep --------------------------------------------------------------------
 void MessageBeep();

@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "engine/activity_log_window.h"
 #include "engine/key_entry_window.h"
+#include "platform/system.h"
 #include "tools/editor_window.h"
 #include "tools/memory_wipe.h"
 #include "tools/screen_lock_window.h"
@@ -214,6 +215,7 @@ void TForm19::Timer1Timer() {
 void TForm19::FinishWipe() {
   WipeControlTexts();
   ForEachProgramVariable([](const char*, auto& value) { WipeVariable(value); });
+  platform::WipeStackBelow();
   CloseEveryWindow();
 }
 

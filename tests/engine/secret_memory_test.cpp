@@ -110,8 +110,10 @@ TEST_F(SecretMemoryEngineTest, NoCopyOfTheKeyOrItsStateIsLeftInMemory) {
   vek::TKeyState start;
   start.SetKey(LongKey);
   // The whole key, and a piece from its middle: a box that takes a shorter
-  // text keeps its buffer, overwritten only at the front.
-  const Secrets secrets = {BytesOf(LongKey), BytesOf(LongKey.substr(8, 16)), StateRun(start)};
+  // text keeps its buffer, overwritten only at the front. Each as UTF-8 and
+  // as the UTF-16 the window toolkit holds.
+  const Secrets secrets = {BytesOf(LongKey), BytesOf(LongKey.substr(8, 16)), Utf16BytesOf(LongKey),
+                           Utf16BytesOf(LongKey.substr(8, 16)), StateRun(start)};
   for (const uint8_t mode : {vek::RunEncrypt, vek::RunDecrypt}) {
     SCOPED_TRACE(mode == vek::RunEncrypt ? "encrypt" : "decrypt");
     std::vector<uint8_t> last;

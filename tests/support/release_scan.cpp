@@ -99,6 +99,30 @@ std::vector<uint8_t> BytesOf(std::string_view text) {
   return {text.begin(), text.end()};
 }
 
+std::vector<uint8_t> Utf16BytesOf(std::string_view utf8) {
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+      c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    i += length;
+    auto put = [&bytes](char32_t unit) {
+      bytes.push_back(static_cast<uint8_t>(unit));
+      bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    };
+    if (c < 0x10000) {
+      put(c);
+    } else {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return bytes;
+}
+
 bool HoldsAny(const void* at, size_t size, const std::vector<std::vector<uint8_t>>& secrets) {
   for (const auto& s : secrets) {
     if (::memmem(at, size, s.data(), s.size()) != nullptr) return true;

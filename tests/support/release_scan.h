@@ -31,6 +31,9 @@ class TReleaseScan {
 
 // The byte run of a text.
 std::vector<uint8_t> BytesOf(std::string_view text);
+// The byte run of a UTF-8 text in UTF-16 (little-endian), as the window
+// toolkit holds it.
+std::vector<uint8_t> Utf16BytesOf(std::string_view utf8);
 // Whether [at, at + size) holds any of the secrets.
 bool HoldsAny(const void* at, size_t size, const std::vector<std::vector<uint8_t>>& secrets);
 

@@ -1,7 +1,10 @@
 // The built programs as another machine gets them: they load no library of a
-// test package and carry none of the tests' stand-ins or user actions.
+// test package, carry none of the tests' stand-ins or user actions, and
+// bring the allocator entries that overwrite freed memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,6 +65,36 @@ TEST(ProgramFilesTest, CarryNoTestDoubleOrUserAction) {
           << name << ": " << nm.Output.substr(nm.Output.rfind('\n', at) + 1, 200);
     }
   }
+}
+
+// Every allocator entry of the C library is the program's own, exported so
+// that the shared libraries (the window toolkit's above all) free through
+// it; the size query stays the C library's.
+TEST(ProgramFilesTest, FreeThroughTheirOwnAllocatorEntries) {
+#ifndef VEK_WIPES_FREED_MEMORY
+  GTEST_SKIP() << "a sanitizer build: its allocator takes the place of the program's own";
+#else
+  constexpr const char* kEntries[] = {"malloc",        "free",     "calloc",
+                                      "realloc",       "memalign", "posix_memalign",
+                                      "aligned_alloc", "valloc",   "pvalloc"};
+  for (const ProgramFile& file : ProgramFiles()) {
+    SCOPED_TRACE(file.What);
+    const vektest::TCommandResult nm = vektest::RunCommand({"nm", "-D", file.Path});
+    ASSERT_EQ(nm.Status, 0) << nm.Output.substr(0, 2000);
+    std::vector<std::string> defined;
+    std::istringstream lines(nm.Output);
+    for (std::string line; std::getline(lines, line);) {
+      std::istringstream fields(line);
+      std::string address, kind, name;
+      if (fields >> address >> kind >> name && kind == "T") defined.push_back(name);
+    }
+    auto defines = [&defined](const std::string& name) {
+      return std::find(defined.begin(), defined.end(), name) != defined.end();
+    };
+    for (const char* entry : kEntries) EXPECT_TRUE(defines(entry)) << entry;
+    EXPECT_FALSE(defines("malloc_usable_size"));
+  }
+#endif
 }
 
 }  // namespace

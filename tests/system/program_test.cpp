@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,7 @@
 #include "core/settings.h"
 #include "core/state.h"
 #include "core/texts.h"
+#include "memory_scan.h"
 #include "platform/paths.h"
 #include "test_support.h"
 #include "x_display.h"
@@ -57,6 +59,7 @@ constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, b
 constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
 constexpr TSpot EncryptButton{2 + 27, 2 + 24};          // Form2: BitBtn1
 constexpr TSpot ProceedButton{372 + 90, 366 + 14};      // Form7: Button1
+constexpr TSpot RunOkButton{8 + 45, 262 + 14};          // Form8: Button1
 constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
 constexpr TSpot ScreenLockButton{556 + 36, 236 + 12};   // Form2: Button5
 constexpr TSpot UnlockButton{60 + 37, 104 + 12};        // Form17: GroupBox1, Button1
@@ -218,6 +221,22 @@ class SystemWindowManagerTest : public SystemProgramTest {
     return hints.size() < 2 || (hints[0] & FunctionsGiven) == 0 || (hints[1] & CloseFunction) != 0;
   }
 
+  // Starts the program with report.txt (made here, 1234 bytes) listed and
+  // goes through "I &ACCEPT" and the main window's Encrypt to the key
+  // window, once it has the keys; 0, failing the test, when a window does
+  // not come. `main` gets the main window.
+  TWindowId OpenTheKeyWindowForReport(TWindowId* main) {
+    MakePatternFile(dir / "report.txt", 1234);
+    WriteSettingsOfEarlierStart(dir.path());
+    *main = StartToTheMainWindow({(dir / "report.txt").string()});
+    if (*main == 0) return 0;
+    Click(*main, EncryptButton);
+    const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
+    if (key == 0) return 0;
+    EXPECT_TRUE(display_->WaitForActiveWindow(key, milliseconds{15000})) << "the key window";
+    return key;
+  }
+
   // Starts the program and goes through "I &ACCEPT" to the update check,
   // which it closes; 0, failing the test, when a window does not come.
   TWindowId StartAndCloseTheUpdateCheck() {
@@ -299,21 +318,66 @@ TEST_F(SystemWindowManagerTest, AWindowShownByATimerHasTheKeys) {
 // its accelerator answers it.
 TEST_F(SystemWindowManagerTest, AWarningShownDuringARunHasTheKeys) {
   constexpr milliseconds KeyTimeout{15000};
-  MakePatternFile(dir / "report.txt", 1234);
   MakePatternFile(dir / "report.txt.vek", 10);
-  WriteSettingsOfEarlierStart(dir.path());
-  const TWindowId main = StartToTheMainWindow({(dir / "report.txt").string()});
-  ASSERT_NE(main, 0u);
-  Click(main, EncryptButton);
-  const TWindowId key = ExpectWindow("VEK 2003 - Key entry");
+  TWindowId main = 0;
+  const TWindowId key = OpenTheKeyWindowForReport(&main);
   ASSERT_NE(key, 0u);
-  ASSERT_TRUE(display_->WaitForActiveWindow(key, KeyTimeout));
   for (const char letter : std::string("keyboard")) display_->PressKey(uint32_t{uint8_t(letter)});
   Click(key, ProceedButton);
   const TWindowId warning = ExpectWindow("VEK 2003 - Warning");
   ASSERT_NE(warning, 0u);
   EXPECT_TRUE(display_->WaitForActiveWindow(warning, KeyTimeout));
   EXPECT_TRUE(AnswerWithAccelerator(warning, 'a')) << "the keys went elsewhere";  // "C&ancel"
+}
+
+// The program itself, its key typed on the keyboard: once a run with it
+// has finished and its OK is pressed, no writable mapping of the program
+// holds a run of the key's characters. (Keys the display's keyboard has
+// without Shift: lower-case letters, digits, blanks.)
+TEST_F(SystemWindowManagerTest, NoCopyOfATypedKeyIsLeftInTheProgramAfterARun) {
+#ifndef VEK_WIPES_FREED_MEMORY
+  GTEST_SKIP() << "a sanitizer build: the program frees through the sanitizer's allocator, "
+                  "which leaves freed blocks as they are";
+#endif
+  constexpr char KeyMask = 0x15;
+  constexpr auto Masked = [] {
+    constexpr std::string_view text = "zq7 kxv3 wop9 jj4 fyx gml0 qrz5 hvb yuc2 pkd tnw8 oe6";
+    std::array<char, text.size()> masked{};
+    for (size_t i = 0; i < text.size(); ++i) masked[i] = static_cast<char>(text[i] ^ KeyMask);
+    return masked;
+  }();
+  TMemoryScan scan;
+  uint8_t* const key = scan.Room(Masked.size());
+  for (size_t i = 0; i < Masked.size(); ++i) key[i] = static_cast<uint8_t>(Masked[i] ^ KeyMask);
+  uint8_t* const wide = scan.Room(2 * Masked.size());
+  for (size_t i = 0; i < Masked.size(); ++i) {
+    wide[2 * i] = key[i];
+    wide[2 * i + 1] = 0;
+  }
+  for (size_t i = 0; i + 8 <= Masked.size(); ++i) {
+    scan.Add(key + i, 8, "key characters " + std::to_string(i) + "-" + std::to_string(i + 7));
+    scan.Add(wide + 2 * i, 16,
+             "UTF-16 key characters " + std::to_string(i) + "-" + std::to_string(i + 7));
+  }
+
+  TWindowId main = 0;
+  const TWindowId keyWindow = OpenTheKeyWindowForReport(&main);
+  ASSERT_NE(keyWindow, 0u);
+  for (size_t i = 0; i < Masked.size(); ++i) display_->PressKey(key[i]);
+  Click(keyWindow, ProceedButton);
+  const std::optional<TWindowId> run = display_->WaitForWindow("VEK: Finished", WindowTimeout);
+  ASSERT_TRUE(run.has_value()) << "the run did not finish";
+  ASSERT_TRUE(display_->WaitForDrawn(*run, WindowTimeout));
+  Click(*run, RunOkButton);
+  ASSERT_TRUE(display_->WaitForWindowHidden(*run, WindowTimeout)) << "OK did not end the run";
+  ASSERT_TRUE(std::filesystem::exists(dir / "report.txt.vek"));
+
+  std::string error;
+  const std::vector<TMemoryFinding> found = scan.Scan(program_->Pid(), &error);
+  if (!error.empty()) GTEST_SKIP() << "the program's memory cannot be read: " << error;
+  EXPECT_TRUE(found.empty()) << "the key is still in the program's memory:\n" << Describe(found);
+  Click(main, ExitButton);
+  ExpectOrderlyEnd();
 }
 
 TEST_F(SystemWindowManagerTest, TheScreenLockStaysThroughAClose) {
