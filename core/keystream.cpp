@@ -215,13 +215,11 @@ size_t TKeystreamStore::Decipher(TKeyState& key, uint8_t* data, size_t length) {
   return NoPosition - budget;
 }
 
-size_t TKeystreamStore::EncipherSome(TKeyState& key, uint8_t* data, size_t length,
-                                     size_t& budget) {
+size_t TKeystreamStore::EncipherSome(TKeyState& key, uint8_t* data, size_t length, size_t& budget) {
   return Apply<false>(key, data, length, budget);
 }
 
-size_t TKeystreamStore::DecipherSome(TKeyState& key, uint8_t* data, size_t length,
-                                     size_t& budget) {
+size_t TKeystreamStore::DecipherSome(TKeyState& key, uint8_t* data, size_t length, size_t& budget) {
   return Apply<true>(key, data, length, budget);
 }
 

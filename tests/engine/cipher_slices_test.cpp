@@ -53,7 +53,9 @@ class EngineCipherSlicesTest : public EngineTest {
   static std::vector<TFileCase> Files(const std::vector<size_t>& sizes) {
     std::vector<TFileCase> files;
     for (size_t i = 0; i < sizes.size(); ++i) {
-      TFileCase f{"f" + std::to_string(i) + ".bin", PatternBytes(sizes[i], 7 + static_cast<uint32_t>(i)), {}};
+      TFileCase f{"f" + std::to_string(i) + ".bin",
+                  PatternBytes(sizes[i], 7 + static_cast<uint32_t>(i)),
+                  {}};
       f.Encrypted = ExpectedVekFile(PlainFields(sizes[i]), f.Content, TestKey);
       files.push_back(std::move(f));
     }
@@ -120,8 +122,13 @@ TEST_F(EngineCipherSlicesTest, SlicesOverTicksGiveWhatWholeStepsGive) {
     int64_t Budget;
   };
   const TCase cases[] = {
-      {{1}, 1000},       {{999}, 1000},  {{1001}, 1000}, {{8191}, 1000},
-      {{8192}, 1000},    {{8193}, 1000}, {{16385}, 1000},
+      {{1}, 1000},
+      {{999}, 1000},
+      {{1001}, 1000},
+      {{8191}, 1000},
+      {{8192}, 1000},
+      {{8193}, 1000},
+      {{16385}, 1000},
       {{8692}, 100},  // the key set-up (128 passes) over two ticks
       // The second file ends behind what the first computed: its key-check
       // block is stirred from a kept state, over ticks.
@@ -131,8 +138,8 @@ TEST_F(EngineCipherSlicesTest, SlicesOverTicksGiveWhatWholeStepsGive) {
     const std::vector<TFileCase> files = Files(c.Sizes);
     for (const uint8_t mode : {vek::RunEncrypt, vek::RunDecrypt}) {
       SCOPED_TRACE(std::to_string(c.Sizes.front()) + (c.Sizes.size() > 1 ? " and more" : "") +
-                   (mode == vek::RunEncrypt ? ", encrypt and verify" : ", decrypt") +
-                   ", budget " + std::to_string(c.Budget));
+                   (mode == vek::RunEncrypt ? ", encrypt and verify" : ", decrypt") + ", budget " +
+                   std::to_string(c.Budget));
       const TRunResult whole = Run(mode, files, WholeSteps);
       const TRunResult sliced = Run(mode, files, c.Budget);
       for (size_t i = 0; i < files.size(); ++i) {

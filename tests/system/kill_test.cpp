@@ -311,8 +311,8 @@ class SystemKillTest : public TempDirTest {
       return std::nullopt;
     }
     ::ptrace(PTRACE_INTERRUPT, pid, nullptr, nullptr);
-    const std::set<uint64_t> fileCalls = {SYS_openat,  SYS_openat2, SYS_pread64,
-                                         SYS_pwrite64, SYS_pwritev, SYS_pwritev2};
+    const std::set<uint64_t> fileCalls = {SYS_openat,   SYS_openat2, SYS_pread64,
+                                          SYS_pwrite64, SYS_pwritev, SYS_pwritev2};
     uint64_t call = SYS_openat;  // the first stop looks as well
     const auto deadline = TClock::now() + RunTimeout;
     while (TClock::now() < deadline && !program_->HasEnded()) {
