@@ -167,12 +167,13 @@ std::optional<uint8_t> ByteAt(const fs::path& file, size_t at) {
 
 // A settings file from an earlier start, so that a start leads on to the
 // main window, with the processing options at their defaults (verify,
-// delete the original after encrypt and the encrypted file after decrypt,
-// two overwrite passes).
+// delete the original after encrypt and the encrypted file after decrypt)
+// but for six overwrite passes, so that a delete lasts.
 void WriteSettingsOfEarlierStart(const fs::path& folder) {
   vek::ProgramFolder = platform::ToWindowsPath(folder.string()).value_or("") + "\\";
   vek::ApplyDefaultSettings();
   vek::StartCount = 1;
+  vek::DeleteMethod = vek::DeleteTriplePass;
   ASSERT_TRUE(vek::SaveSettings()) << vek::ProgramFolder;
 }
 
@@ -439,7 +440,7 @@ std::optional<std::string> OverwritingTheFile(const TOpenFile& file,
 // writes the decrypted file, or overwrites a file it deletes.
 TEST_F(SystemKillTest, AKilledRunLeavesNoPlaintextAndTheNextRunCleansUp) {
   const UmaskScope umask;
-  constexpr size_t MiB = 1024 * 1024;
+  constexpr size_t KiB = 1024;
   const struct {
     const char* What;
     TJob Job;
@@ -449,10 +450,10 @@ TEST_F(SystemKillTest, AKilledRunLeavesNoPlaintextAndTheNextRunCleansUp) {
     // unfinished temporary file, or the verified encrypted file.
     const char* Left;
   } phases[] = {
-      {"encrypt", TJob::Encrypt, 1 * MiB, WritingTheTemporaryFile, "tmp.tmp"},
-      {"verify", TJob::Encrypt, 1 * MiB, ReadingTheEncryptedFile, "k.bin.vek"},
-      {"decrypt", TJob::Decrypt, 1 * MiB, WritingTheTemporaryFile, "tmp.tmp"},
-      {"overwrite", TJob::Delete, 16 * MiB, OverwritingTheFile, nullptr},
+      {"encrypt", TJob::Encrypt, 256 * KiB, WritingTheTemporaryFile, "tmp.tmp"},
+      {"verify", TJob::Encrypt, 256 * KiB, ReadingTheEncryptedFile, "k.bin.vek"},
+      {"decrypt", TJob::Decrypt, 256 * KiB, WritingTheTemporaryFile, "tmp.tmp"},
+      {"overwrite", TJob::Delete, 8192 * KiB, OverwritingTheFile, nullptr},
   };
   for (const auto& phase : phases) {
     SCOPED_TRACE(phase.What);
