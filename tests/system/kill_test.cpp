@@ -39,6 +39,7 @@
 #include "core/settings.h"
 #include "core/state.h"
 #include "platform/paths.h"
+#include "program_spots.h"
 #include "test_support.h"
 #include "x_display.h"
 
@@ -55,25 +56,8 @@ constexpr milliseconds RunTimeout{120000};
 // window can be lost: the click is given again after this long.
 constexpr milliseconds ClickAnswerTimeout{5000};
 
-constexpr std::string_view MainWindowTitle = "VEK 2003 - 1024 Bit Key Strength File Protection";
 constexpr std::string_view FinishedTitle = "VEK: Finished";
 constexpr std::string_view Key = "keyboard";
-
-// Centres of the controls the test clicks, inside their window, from the
-// form files (a control inside a group box adds the box's position).
-struct TSpot {
-  int X;
-  int Y;
-};
-constexpr TSpot AcceptButton{40 + 72, 240 + 113 + 12};  // Form1: GroupBox1, Button1
-constexpr TSpot EncryptButton{2 + 27, 2 + 24};          // Form2: BitBtn1
-constexpr TSpot DecryptButton{56 + 27, 2 + 24};         // Form2: BitBtn2
-constexpr TSpot DeleteButton{438 + 59, 261 + 12};       // Form2: BitBtn6
-constexpr TSpot ProceedButton{372 + 90, 366 + 14};      // Form7: Button1
-constexpr TSpot DeleteYesButton{8 + 40, 176 + 14};      // Form9: Button1
-constexpr TSpot ContinueButton{10 + 50, 130 + 14};      // Form20: Button1
-constexpr TSpot ViewLogButton{406 + 53, 262 + 14};      // Form8: Button4
-constexpr TSpot SaveLogButton{8 + 120, 362 + 15};       // Form21: Button2
 
 // The plaintext: a pattern with this text every 4 KiB, so that a file
 // holding any stretch of it is found by the text.

@@ -30,6 +30,7 @@
 #include "core/texts.h"
 #include "memory_scan.h"
 #include "platform/paths.h"
+#include "program_spots.h"
 #include "test_support.h"
 #include "x_display.h"
 
@@ -44,25 +45,7 @@ constexpr milliseconds WindowTimeout{60000};
 constexpr milliseconds ExitTimeout{60000};
 
 constexpr std::string_view StartWindowTitle = "VEK 2003";
-constexpr std::string_view MainWindowTitle = "VEK 2003 - 1024 Bit Key Strength File Protection";
 constexpr std::string_view ExitWipeTitle = "Cleaning memory";
-
-// Centres of the controls the tests click, inside their window, from the
-// form files (a control inside a group box adds the box's position).
-struct TSpot {
-  int X;
-  int Y;
-};
-constexpr TSpot AcceptButton{40 + 72, 240 + 113 + 12};  // Form1: GroupBox1, Button1
-constexpr TSpot QuitButton{212 + 72, 240 + 113 + 12};   // Form1: GroupBox1, Button2
-constexpr TSpot JobListRow1{2 + 60, 312 + 16 + 8};      // Form2: StringGrid1, below its title row
-constexpr TSpot ExitButton{272 + 27, 2 + 24};           // Form2: BitBtn12
-constexpr TSpot EncryptButton{2 + 27, 2 + 24};          // Form2: BitBtn1
-constexpr TSpot ProceedButton{372 + 90, 366 + 14};      // Form7: Button1
-constexpr TSpot RunOkButton{8 + 45, 262 + 14};          // Form8: Button1
-constexpr TSpot CancelEditButton{130 + 60, 388 + 12};   // Form18: Button7
-constexpr TSpot ScreenLockButton{556 + 36, 236 + 12};   // Form2: Button5
-constexpr TSpot UnlockButton{60 + 37, 104 + 12};        // Form17: GroupBox1, Button1
 
 class SystemProgramTest : public TempDirTest {
  protected:
